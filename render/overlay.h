@@ -1,0 +1,26 @@
+// Wire-frame shapes drawn straight into the view image over the terrain: objects, pits,
+// checkpoints, the driving lines and the number labels.
+#pragma once
+
+#include <cstdint>
+
+namespace cs {
+
+struct Editor;
+
+// Draw writes a shape's colour; erase recomputes the covered pixels from the terrain.
+enum class DrawMode : std::uint8_t { erase = 0, draw = 1 };
+
+void plot_segment(Editor& editor, float x1, float y1, float x2, float y2, std::uint32_t rgb,
+                  DrawMode mode);
+void plot_circle(Editor& editor, int cx, int cy, int r, std::uint32_t rgb, DrawMode mode);
+// kind: an object kind, or pit_kind for a pit. index: the object's list index, or -1.
+void draw_object(Editor& editor, float x, float y, float angle, std::uint8_t kind, DrawMode mode,
+                 int index);
+void draw_checkpoint(Editor& editor, float x1, float y1, float x2, float y2, DrawMode mode,
+                     int index);
+void draw_ai_lines(Editor& editor);
+// Pits, objects, checkpoints in list order, then the driving lines; no repaint.
+void redraw_overlays(Editor& editor);
+
+} // namespace cs

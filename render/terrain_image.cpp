@@ -1,0 +1,100 @@
+#include "render/terrain_image.h"
+
+#include <algorithm>
+
+#include "editor/editor.h"
+
+namespace cs {
+
+namespace {
+
+constexpr std::array<std::uint32_t, 16> land_rgb = {
+    0xA0A0A0, // Tarmac
+    0xB4B4B4, // Tarmac2
+    0x90DC60, // Grass
+    0xBEC880, // grass edge
+    0x968C64, // Mud
+    0xBEB4A0, // Gravel
+    0xF0DCD2, // Sand
+    0xF6FBFE, // Snow
+    0xDCE7F0, // snow edge
+    0xFFFFFF, // White line
+    0xFFFF00, // Yellow line
+    0xFF0000, // Kerb
+    0x3F3F3F, // Oil
+    0x000000, 0x000000, 0x000000,
+};
+
+std::uint8_t blend(std::uint8_t shade, std::uint8_t land, int weight) {
+    return static_cast<std::uint8_t>((shade * (10 - weight) + land * weight) / 10);
+}
+
+} // namespace
+
+void build_land_colours(Renderer& renderer) {
+    for (std::size_t k = 0; k < land_rgb.size(); ++k) {
+        renderer.land_colours[k] = pixel_of(land_rgb[k]);
+    }
+}
+
+void build_shading_table(Renderer& renderer, std::uint8_t water_level) {
+    for (int i = 0; i < 256; ++i) {
+        Pixel& p = renderer.shading[i];
+        if (i < water_level) {
+            p = Pixel{static_cast<std::uint8_t>(i / 2 + 128), static_cast<std::uint8_t>(i / 2 + 32),
+                      static_cast<std::uint8_t>(i / 2), 0};
+        } else {
+            const auto grey = static_cast<std::uint8_t>(i);
+            p = Pixel{grey, grey, grey, 0};
+        }
+    }
+}
+
+void recompute_pixel(Editor& editor, int x, int y) {
+    const Renderer& r = editor.renderer;
+    const Track& t = editor.track;
+    // Bilinear height at the pixel's centre. (x + 0.5) / G stays below 63, so the four
+    // samples always exist.
+    const float fx = (static_cast<float>(x) + 0.5f) / r.height_spacing;
+    const float fy = (static_cast<float>(y) + 0.5f) / r.height_spacing;
+    const int gx = static_cast<int>(fx);
+    const int gy = static_cast<int>(fy);
+    const float ax = fx - static_cast<float>(gx);
+    const float ay = fy - static_cast<float>(gy);
+    const std::uint16_t* row = &t.heights[gy * height_size + gx];
+    const float h = static_cast<float>(row[0]) * (1 - ax) * (1 - ay) +
+                    static_cast<float>(row[1]) * ax * (1 - ay) +
+                    static_cast<float>(row[height_size]) * (1 - ax) * ay +
+                    static_cast<float>(row[height_size + 1]) * ax * ay;
+    const int s = std::clamp(static_cast<int>(h * 0.00390625f), 0, 255);
+
+    const Pixel& shade = r.shading[s];
+    const Pixel& land = r.land_colours[t.land[y * map_size + x] & 0x0F];
+    const int b = editor.tools.image_blend;
+    Pixel& out = editor.renderer.at(x, y);
+    out.red = blend(shade.red, land.red, b);
+    out.green = blend(shade.green, land.green, b);
+    out.blue = blend(shade.blue, land.blue, b);
+}
+
+void recompute_all_pixels(Editor& editor) {
+    for (int y = 0; y < image_size; ++y) {
+        for (int x = 0; x < image_size; ++x) {
+            recompute_pixel(editor, x, y);
+        }
+    }
+}
+
+void recompute_rectangle(Editor& editor, int left, int top, int right, int bottom) {
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, image_size);
+    bottom = std::min(bottom, image_size);
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            recompute_pixel(editor, x, y);
+        }
+    }
+}
+
+} // namespace cs

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "editor/scripted_ui.h"
+#include "editor/setup.h"
+#include "model/trk_file.h"
+#include "resources/control_ids.h"
+
+namespace cs {
+namespace {
+
+// Draws from a fixed list, so made-up names are known.
+RandomDraw draws_of(std::vector<int> values) {
+    auto index = std::make_shared<std::size_t>(0);
+    return [values = std::move(values), index]() { return values[(*index)++ % values.size()]; };
+}
+
+class Setup : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              (std::string("cs-setup-") +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::string save(Track& track, const char* name) {
+        const std::string path = (dir / name).string();
+        EXPECT_EQ(write_track(path, track), TrackFileError::none);
+        return path;
+    }
+
+    ScriptedUi ui;
+    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
+    std::filesystem::path dir;
+};
+
+TEST_F(Setup, FreshEditorHasTheDefaultTrackAndAMadeUpTitle) {
+    editor->draw = draws_of({0});
+    editor->program_folder = "/opt/cs";
+    ASSERT_TRUE(set_up_editor(*editor));
+    EXPECT_EQ(editor->track.object_count, 6);
+    EXPECT_EQ(editor->tools.brush_size, 15);
+    EXPECT_EQ(editor->tools.image_blend, 5);
+    EXPECT_EQ(editor->cursor_path, "/opt/cs/coursesmith.cur");
+    // Every draw 0: a vowel start "A", then one-letter groups "b", "a", and a stop.
+    EXPECT_EQ(ui.title, "Tyrestorm CourseSmith - Aba.trk");
+    EXPECT_EQ(editor->names.current_file_name, "Aba.trk");
+    EXPECT_EQ(ui.repaints, 0); // set-up asks for no repaint
+    EXPECT_TRUE(ui.messages.empty());
+    clean_up_editor(*editor);
+    EXPECT_FALSE(editor->renderer.exists());
+}
+
+TEST_F(Setup, LoadRefreshesButtonsShadingAndImage) {
+    ASSERT_TRUE(set_up_editor(*editor));
+    auto t = std::make_unique<Track>();
+    reset_track(*t);
+    t->water_level = 200; // level 128 is now under water
+    t->object_count = 7;
+    t->objects[6] = {300, 300, 0, bush};
+    t->pits[0] = {100, 100, 0};
+    t->pit_count = 1;
+    t->ai_pit_line_count = 1;
+    const std::string path = save(*t, "a.trk");
+    ui.calls.clear();
+    ui.clock = 1000;
+    ASSERT_TRUE(load_track(*editor, path));
+    EXPECT_EQ(ui.is_enabled(id::land_undo), false);
+    EXPECT_EQ(ui.is_enabled(id::hmap_undo), false);
+    EXPECT_EQ(ui.is_enabled(id::delete_object), true);
+    EXPECT_EQ(ui.is_enabled(id::delete_pit), true);
+    EXPECT_EQ(ui.is_enabled(id::delete_checkpoint), false);
+    EXPECT_EQ(ui.is_enabled(id::delete_ai_line), false);
+    EXPECT_EQ(ui.is_enabled(id::delete_ai_pit_line), true);
+    // The shading table follows the new water level and the whole image is redrawn.
+    EXPECT_EQ(editor->renderer.shading[128], (Pixel{128 / 2 + 128, 128 / 2 + 32, 128 / 2, 0}));
+    EXPECT_EQ(
+        editor->renderer.at(500, 500),
+        (Pixel{(192 * 5 + 96 * 5) / 10, (96 * 5 + 220 * 5) / 10, (64 * 5 + 144 * 5) / 10, 0}));
+    EXPECT_EQ(ui.repaints, 1);
+    // Loading does not touch the title.
+    EXPECT_EQ(std::count_if(ui.calls.begin(), ui.calls.end(),
+                            [](const std::string& c) { return c.rfind("title", 0) == 0; }),
+              0);
+
+    // Six objects again: "Delete object" is disabled.
+    t->object_count = 6;
+    t->pit_count = 0;
+    ASSERT_TRUE(load_track(*editor, save(*t, "b.trk")));
+    EXPECT_EQ(ui.is_enabled(id::delete_object), false);
+    EXPECT_EQ(ui.is_enabled(id::delete_pit), false);
+}
+
+TEST_F(Setup, FailedLoadReportsAndChangesNothing) {
+    ASSERT_TRUE(set_up_editor(*editor));
+    editor->track.land[5] = oil;
+    const Pixel before = editor->renderer.at(5, 0);
+    ui.calls.clear();
+    EXPECT_FALSE(load_track(*editor, (dir / "missing.trk").string()));
+    ASSERT_EQ(ui.calls.size(), 1u);
+    EXPECT_EQ(ui.calls[0], "message: Can't open file!");
+    EXPECT_EQ(editor->track.land[5], oil);
+    EXPECT_EQ(editor->renderer.at(5, 0), before);
+}
+
+TEST_F(Setup, CommandLineTrackIsLoadedAndNamed) {
+    auto t = std::make_unique<Track>();
+    reset_track(*t);
+    t->land.fill(sand);
+    const std::string path = save(*t, "cmd.trk");
+    editor->command_line_track = path;
+    ui.view_exists = false; // set-up runs before the view window exists
+    ASSERT_TRUE(set_up_editor(*editor));
+    EXPECT_EQ(editor->track.land[1234], sand);
+    EXPECT_EQ(ui.title, "Tyrestorm CourseSmith - " + path);
+    EXPECT_EQ(editor->names.current_file_name, path);
+    EXPECT_EQ(ui.repaints, 0);
+    EXPECT_TRUE(editor->view.throttle_set); // the loader's request still sets the throttle
+}
+
+TEST_F(Setup, UnreadableCommandLineTrackKeepsTheDefaultButNamesTheTitle) {
+    const std::string path = (dir / "gone.trk").string();
+    editor->command_line_track = path;
+    ASSERT_TRUE(set_up_editor(*editor));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Can't open file!");
+    EXPECT_EQ(editor->track.land[0], grass);
+    EXPECT_EQ(ui.title, "Tyrestorm CourseSmith - " + path);
+}
+
+} // namespace
+} // namespace cs
