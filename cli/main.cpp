@@ -1,5 +1,7 @@
 // coursesmith-cli: the editor's core on the command line, for scripts and other tools.
 #include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -7,6 +9,7 @@
 
 #include "cli/json.h"
 #include "cli/png_output.h"
+#include "cli/replay.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
 #include "model/codepage.h"
@@ -33,6 +36,9 @@ constexpr std::string_view usage_text =
     "  convert IN OUT              read any version, write the current version\n"
     "  render TRACK OUT.png [--blend N] [--hide objects|checkpoints|ai]... [--zoom 1|2|4]\n"
     "                              draw the track as the editor shows it\n"
+    "  replay [--track IN.trk] SCRIPT [--save OUT.trk] [--png OUT.png]\n"
+    "                              run a script of commands and mouse gestures\n"
+    "                              (SCRIPT - reads standard input)\n"
     "  --help                      show this help\n";
 
 int usage_error(std::string_view problem) {
@@ -261,6 +267,41 @@ int command_render(const std::vector<std::string_view>& args) {
     return exit_ok;
 }
 
+int command_replay(const std::vector<std::string_view>& args) {
+    ReplayOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        std::string* target = a == "--track"  ? &options.track
+                              : a == "--save" ? &options.save
+                              : a == "--png"  ? &options.png
+                                              : nullptr;
+        if (target != nullptr) {
+            if (i + 1 >= args.size()) {
+                return usage_error(std::string(a) + " takes a file name");
+            }
+            *target = std::string(args[++i]);
+        } else if (a.size() > 1 && a[0] == '-') {
+            return usage_error("unknown option for replay: " + std::string(a));
+        } else if (options.script.empty()) {
+            options.script = std::string(a);
+        } else {
+            return usage_error("replay takes one script");
+        }
+    }
+    if (options.script.empty()) {
+        return usage_error("replay takes a script");
+    }
+    if (options.script == "-") {
+        return run_replay(options, std::cin, stdout);
+    }
+    std::ifstream script(options.script);
+    if (!script) {
+        std::fprintf(stderr, "%s: Can't open file!\n", options.script.c_str());
+        return exit_failure;
+    }
+    return run_replay(options, script, stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -287,6 +328,9 @@ int main(int argc, char** argv) {
     }
     if (command == "render") {
         return command_render(args);
+    }
+    if (command == "replay") {
+        return command_replay(args);
     }
     return usage_error("unknown command: " + std::string(command));
 }

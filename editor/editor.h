@@ -5,6 +5,7 @@
 #include <string>
 
 #include "editor/ui.h"
+#include "interaction/mouse.h"
 #include "model/names.h"
 #include "model/track.h"
 #include "render/terrain_image.h"
@@ -24,6 +25,7 @@ struct Editor {
     ViewState view;
     ToolState tools;
     UndoState undo;
+    Gesture gesture;
     TrackNames names;
     RandomDraw draw = standard_draw; // the source of made-up names
     std::string program_folder;      // where the executable lies

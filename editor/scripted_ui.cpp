@@ -24,11 +24,17 @@ int ScriptedUi::check_of(int id) const {
 
 void ScriptedUi::message_box(std::string_view text) {
     messages.emplace_back(text);
+    if (on_message) {
+        on_message(text);
+    }
     calls.push_back("message: " + std::string(text));
 }
 
 bool ScriptedUi::ask_yes_no(std::string_view text) {
     messages.emplace_back(text);
+    if (on_message) {
+        on_message(text);
+    }
     bool yes = false;
     if (!answers.empty()) {
         yes = answers.front();
@@ -107,6 +113,10 @@ void ScriptedUi::set_scroll_bar(ScrollBar bar, const ScrollSettings& settings) {
     (bar == ScrollBar::horizontal ? horizontal : vertical) = settings;
     calls.push_back(std::string(bar == ScrollBar::horizontal ? "hscroll " : "vscroll ") +
                     scroll_text(settings));
+}
+
+ScrollSettings ScriptedUi::scroll_bar(ScrollBar bar) {
+    return bar == ScrollBar::horizontal ? horizontal : vertical;
 }
 
 void ScriptedUi::repaint_view_now() {

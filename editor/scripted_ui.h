@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -55,6 +56,7 @@ class ScriptedUi : public Ui {
     void set_window_title(std::string_view text) override;
     ClientSize view_client_size() override;
     void set_scroll_bar(ScrollBar bar, const ScrollSettings& settings) override;
+    ScrollSettings scroll_bar(ScrollBar bar) override;
     void repaint_view_now() override;
     void capture_mouse() override;
     void release_mouse() override;

@@ -81,6 +81,7 @@ class Ui {
     // The view window.
     virtual ClientSize view_client_size() = 0;
     virtual void set_scroll_bar(ScrollBar bar, const ScrollSettings& settings) = 0;
+    virtual ScrollSettings scroll_bar(ScrollBar bar) = 0;
     // Invalidates the whole view and paints it before returning; does nothing while the
     // view window does not exist yet.
     virtual void repaint_view_now() = 0;

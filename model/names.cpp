@@ -1,5 +1,6 @@
 #include "model/names.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -12,14 +13,21 @@ namespace {
 constexpr std::string_view vowels = "aeiouy";
 constexpr std::string_view consonants = "bcdfghjklmnpqrstvwxyz";
 
-// Builds a name draw by draw; every letter set is indexed with a non-negative draw.
+// Builds a name draw by draw. Every draw is taken modulo a set size or a test's divisor;
+// draws are non-negative (rand), but an injected source that breaks that promise still
+// only ever gets a remainder in 0..n-1, so no letter is read outside its set.
 class NameBuilder {
   public:
     explicit NameBuilder(const RandomDraw& draw) : draw_(draw) {}
 
-    int draw() { return draw_(); }
+    // The next draw modulo n, in 0..n-1.
+    int draw_mod(int n) {
+        const int r = draw_() % n;
+        return r < 0 ? r + n : r;
+    }
+    void unused_draw() { draw_(); }
     char pick(std::string_view set) {
-        return set[static_cast<std::size_t>(draw() % static_cast<int>(set.size()))];
+        return set[static_cast<std::size_t>(draw_mod(static_cast<int>(set.size())))];
     }
 
     void letter(std::string_view set) { name_ += pick(set); }
@@ -29,15 +37,15 @@ class NameBuilder {
     // One or two letters: an unused draw, a letter, then a draw whose parity asks for a
     // second letter.
     void group(std::string_view set) {
-        draw();
+        unused_draw();
         int letters = 0;
         do {
             letter(set);
             ++letters;
-        } while (letters < draw() % 2 + 1);
+        } while (letters < draw_mod(2) + 1);
     }
     // True when the name ends here (4 chances in 11).
-    bool stop() { return draw() % 11 <= 3; }
+    bool stop() { return draw_mod(11) <= 3; }
 
     std::string take() { return std::move(name_); }
 
@@ -48,7 +56,7 @@ class NameBuilder {
 
 std::string generate(const RandomDraw& draw) {
     NameBuilder b(draw);
-    if (b.draw() % 11 < 5) {
+    if (b.draw_mod(11) < 5) { // vowel start (5 chances in 11)
         b.capital(vowels);
         b.group(consonants);
         b.group(vowels);

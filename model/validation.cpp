@@ -1,5 +1,7 @@
 #include "model/validation.h"
 
+#include <algorithm>
+
 namespace cs {
 
 namespace {
@@ -48,11 +50,16 @@ Flaws validate_track(const Track& t) {
         mark(Flaw::no_ai_pit_line);
     }
 
-    // Thresholds are world units in map units: 15 to reach a pit, 10 between pits.
+    // Thresholds are world units in map units: 15 to reach a pit, 10 between pits. The
+    // scale is derived from the world size here, so a stale or infinite stored scale
+    // (world size 0) never matters.
     const float scale = world_scale_for(t.world_size);
     const float reach = 225.0f * scale * scale;
+    // The reader refuses more than six pits; a count beyond that is never read past the
+    // pit array.
+    const int pits = std::min<int>(t.pit_count, max_pits);
     int reachable = 0;
-    for (int p = 0; p < t.pit_count; ++p) {
+    for (int p = 0; p < pits; ++p) {
         for (int i = 0; i < t.ai_pit_line_count; ++i) {
             if (squared_distance(t.pits[p].x, t.pits[p].y, t.ai_pit_line[i].x, t.ai_pit_line[i].y) <
                 reach) {
@@ -61,13 +68,13 @@ Flaws validate_track(const Track& t) {
             }
         }
     }
-    if (reachable < t.pit_count) {
+    if (reachable < pits) {
         mark(Flaw::unreachable_pits);
     }
 
     const float spacing = 100.0f * scale * scale;
-    for (int a = 0; a < t.pit_count && !flaws.has(Flaw::pits_too_close); ++a) {
-        for (int b = a + 1; b < t.pit_count; ++b) {
+    for (int a = 0; a < pits && !flaws.has(Flaw::pits_too_close); ++a) {
+        for (int b = a + 1; b < pits; ++b) {
             if (squared_distance(t.pits[a].x, t.pits[a].y, t.pits[b].x, t.pits[b].y) < spacing) {
                 mark(Flaw::pits_too_close);
                 break;

@@ -1,12 +1,83 @@
 #include "terrain/tool_state.h"
 
+#include <algorithm>
+
 #include "editor/editor.h"
+#include "render/overlay.h"
+#include "resources/control_ids.h"
 
 namespace cs {
 
+void select_tool(Editor& editor, int tool) {
+    if (tool < 0 || tool >= tool_count) {
+        return;
+    }
+    editor.tools.current_tool = tool;
+    // A placement tool on a hidden overlay would place things the user cannot see.
+    const ViewState& view = editor.view;
+    if (!view.show_objects && (tool == object_tool || tool == pit_tool)) {
+        show_objects(editor, true, true);
+    } else if (!view.show_checkpoints && tool == checkpoint_tool) {
+        show_checkpoints(editor, true, true);
+    } else if (!view.show_ai_line && (tool == ai_line_tool || tool == ai_pit_line_tool)) {
+        show_ai_line(editor, true, true);
+    }
+}
+
+void select_object_kind(Editor& editor, std::uint8_t kind) {
+    Ui& ui = *editor.ui;
+    ui.set_check(id::first_tool + editor.tools.current_tool, false);
+    ui.set_check(id::tool_object, true);
+    show_objects(editor, true, true);
+    editor.tools.object_kind = kind;
+    editor.tools.current_tool = object_tool;
+
+    // The pending object and pit follow the mouse in the placement slots; wipe both from
+    // the image before the pending object changes its shape.
+    Track& t = editor.track;
+    Object& pending = t.objects[t.object_count];
+    draw_object(editor, pending.x, pending.y, pending.angle, pending.kind, DrawMode::erase, -1);
+    const Pit& pending_pit = t.pits[t.pit_count];
+    draw_object(editor, pending_pit.x, pending_pit.y, pending_pit.angle, pit_kind, DrawMode::erase,
+                -1);
+    request_repaint(editor, false);
+    pending.kind = kind;
+}
+
+void set_brush_size(Editor& editor, int position) {
+    editor.tools.brush_size = std::clamp(position, 1, 10) * 5;
+}
+
+void set_rope_length(Editor& editor, int position) {
+    editor.tools.rope_length = std::clamp(position, 0, 10) * 10;
+}
+
 void set_image_blend(Editor& editor, int position) {
-    editor.tools.image_blend = position;
+    // The blend weighs two colour bytes out of 10; any other weight would overflow them.
+    editor.tools.image_blend = std::clamp(position, 0, 10);
     full_redraw(editor);
+}
+
+void snapshot_land(Editor& editor) {
+    editor.undo.land = editor.track.land;
+    editor.ui->set_control_enabled(id::land_undo, true);
+}
+
+void snapshot_heights(Editor& editor) {
+    editor.undo.heights = editor.track.heights;
+    editor.ui->set_control_enabled(id::hmap_undo, true);
+}
+
+void undo_land(Editor& editor) {
+    editor.track.land = editor.undo.land;
+    full_redraw(editor);
+    editor.ui->set_control_enabled(id::land_undo, false);
+}
+
+void undo_heights(Editor& editor) {
+    editor.track.heights = editor.undo.heights;
+    full_redraw(editor);
+    editor.ui->set_control_enabled(id::hmap_undo, false);
 }
 
 } // namespace cs

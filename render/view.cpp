@@ -1,0 +1,198 @@
+#include "render/view.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "editor/editor.h"
+#include "render/overlay.h"
+#include "render/terrain_image.h"
+#include "resources/control_ids.h"
+
+namespace cs {
+
+namespace {
+
+// Unforced repaints closer together than this are dropped.
+constexpr std::uint32_t repaint_period = 50;
+
+void show_flag(Editor& editor, bool ViewState::*flag, int box, bool on, bool update_box) {
+    editor.view.*flag = on;
+    if (update_box) {
+        editor.ui->set_check(box, on);
+    }
+    // The overlays are drawn into the image, so hiding a kind of shape needs the terrain
+    // back under it, and showing one needs everything drawn again in order.
+    full_redraw(editor);
+}
+
+// Switches magnification `chosen` (2 or 4) on or off. Switching one on switches the
+// other off; switching the active one off returns to 1x.
+void set_zoom(Editor& editor, int chosen, bool on, bool update_box) {
+    ViewState& view = editor.view;
+    Ui& ui = *editor.ui;
+    const bool two = chosen == 2;
+    bool& flag = two ? view.zoom_2x : view.zoom_4x;
+    bool& other = two ? view.zoom_4x : view.zoom_2x;
+    flag = on;
+    if (on) {
+        other = false;
+    }
+    if (update_box) {
+        ui.set_check(two ? id::zoom_2x : id::zoom_4x, on);
+    }
+    ui.set_check(two ? id::zoom_4x : id::zoom_2x, other);
+
+    // The bars follow the magnification now in effect. At 1x they have nothing to scroll
+    // and, not being kept visible, disappear; the page stays the one of the box used.
+    ScrollSettings bars{0, 0, two ? 500 : 250, 0, false};
+    if (view.zoom_2x) {
+        bars.maximum = 1000;
+        bars.page = 500;
+    } else if (view.zoom_4x) {
+        bars.maximum = 1250;
+        bars.page = 250;
+    }
+    ui.set_scroll_bar(ScrollBar::vertical, bars);
+    ui.set_scroll_bar(ScrollBar::horizontal, bars);
+    view.scroll_h = 0;
+    view.scroll_v = 0;
+    // Only the way the image reaches the window changes; the image stays as it is.
+    request_repaint(editor, false);
+}
+
+int saturate(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+
+// Cuts one axis of a copy down to the part whose source lies inside the image, keeping
+// the pixel replication: source pixel s still lands on target start + (s - first) * m.
+// False when nothing of the image remains.
+bool clip_axis(std::int64_t& source_start, std::int64_t& source_end, std::int64_t& target_start,
+               std::int64_t& target_end, int m) {
+    if (source_start < 0) {
+        target_start += -source_start * m;
+        source_start = 0;
+    }
+    if (source_end > image_size) {
+        target_end -= (source_end - image_size) * m;
+        source_end = image_size;
+    }
+    return source_end > source_start;
+}
+
+} // namespace
+
+int magnification(const ViewState& view) {
+    if (view.zoom_2x) {
+        return 2;
+    }
+    return view.zoom_4x ? 4 : 1;
+}
+
+void show_ai_line(Editor& editor, bool on, bool update_box) {
+    show_flag(editor, &ViewState::show_ai_line, id::show_ai_line, on, update_box);
+}
+
+void show_objects(Editor& editor, bool on, bool update_box) {
+    show_flag(editor, &ViewState::show_objects, id::show_objects, on, update_box);
+}
+
+void show_checkpoints(Editor& editor, bool on, bool update_box) {
+    show_flag(editor, &ViewState::show_checkpoints, id::show_checkpoints, on, update_box);
+}
+
+void set_zoom_2x(Editor& editor, bool on, bool update_box) {
+    set_zoom(editor, 2, on, update_box);
+}
+
+void set_zoom_4x(Editor& editor, bool on, bool update_box) {
+    set_zoom(editor, 4, on, update_box);
+}
+
+void request_repaint(Editor& editor, bool force) {
+    ViewState& view = editor.view;
+    if (!view.throttle_set) {
+        view.throttle_time = editor.ui->tick_count();
+        view.throttle_set = true;
+    }
+    const std::uint32_t now = editor.ui->tick_count();
+    // Both comparisons are unsigned and the subtraction wraps, so a tick count that wraps
+    // past 2^32 never leaves requests dropped for longer than one period.
+    if (!force && view.throttle_time - repaint_period <= now && now < view.throttle_time) {
+        return;
+    }
+    view.throttle_time = now + repaint_period;
+    editor.ui->repaint_view_now();
+}
+
+void full_redraw(Editor& editor) {
+    if (editor.renderer.exists()) {
+        recompute_all_pixels(editor);
+        redraw_overlays(editor);
+    }
+    request_repaint(editor, false);
+}
+
+int scroll_offset(int client_extent, int scroll_position, int magnification) {
+    if (magnification != 2 && magnification != 4) {
+        return 0;
+    }
+    const std::int64_t span = std::int64_t{image_size} * magnification; // 1024 at 2x, 2048 at 4x
+    const std::int64_t divisor = magnification == 2 ? 1000 : 4000;
+    return saturate((span - client_extent) * scroll_position / divisor);
+}
+
+PaintCopy paint_geometry(Rect update, int client_width, int client_height, int scroll_h,
+                         int scroll_v, int magnification) {
+    update.left = std::max(update.left, 0);
+    update.top = std::max(update.top, 0);
+    update.right = std::min(update.right, image_size);
+    update.bottom = std::min(update.bottom, image_size);
+    if (update.right <= update.left || update.bottom <= update.top) {
+        return {};
+    }
+    const int m = magnification;
+    if (m != 2 && m != 4) {
+        return {true, update, update};
+    }
+
+    // Widen to whole blocks of m x m window pixels. The bounds are 0..512, so this stays
+    // inside 0..512.
+    update.left -= update.left % m;
+    update.top -= update.top % m;
+    update.right += (m - update.right % m) % m;
+    update.bottom += (m - update.bottom % m) % m;
+
+    std::int64_t sx = std::int64_t{scroll_offset(client_width, scroll_h, m)} + update.left / m;
+    std::int64_t sy = std::int64_t{scroll_offset(client_height, scroll_v, m)} + update.top / m;
+    std::int64_t sx_end = sx + (update.right - update.left) / m;
+    std::int64_t sy_end = sy + (update.bottom - update.top) / m;
+    std::int64_t tx = update.left, ty = update.top;
+    std::int64_t tx_end = update.right, ty_end = update.bottom;
+    // A client area that is narrower than the update rectangle or of odd size can ask for
+    // columns or rows past the image's edge; those are not copied.
+    if (!clip_axis(sx, sx_end, tx, tx_end, m) || !clip_axis(sy, sy_end, ty, ty_end, m)) {
+        return {};
+    }
+    PaintCopy copy;
+    copy.paint = true;
+    copy.source = Rect{static_cast<int>(sx), static_cast<int>(sy), static_cast<int>(sx_end),
+                       static_cast<int>(sy_end)};
+    copy.target = Rect{static_cast<int>(tx), static_cast<int>(ty), static_cast<int>(tx_end),
+                       static_cast<int>(ty_end)};
+    return copy;
+}
+
+PaintCopy paint_view(Editor& editor, Rect update) {
+    if (!editor.renderer.exists()) {
+        return {};
+    }
+    const ClientSize client = editor.ui->view_client_size();
+    const ViewState& view = editor.view;
+    return paint_geometry(update, client.width, client.height, view.scroll_h, view.scroll_v,
+                          magnification(view));
+}
+
+} // namespace cs
