@@ -194,11 +194,6 @@ void initialise_panel(Editor& editor) {
         ui.set_check(id, true);
     }
     ui.select_object_kind_entry(0);
-    for (const DialogControl& c : panel_controls) {
-        if (c.has(style::disabled)) {
-            ui.set_control_enabled(c.id, false);
-        }
-    }
 }
 
 MapPosition map_mouse_position(const ViewState& view, ClientSize client, int window_x,

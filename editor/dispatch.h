@@ -33,9 +33,10 @@ enum class Key { tab, enter, other };
 enum class KeyAction { none, focus_next, focus_previous, click_focused };
 KeyAction keyboard_action(Key key, bool shift_held);
 
-// The start-up state of the panel's controls: slider ranges and positions, the checked
-// radio button and check boxes, the object-kind list, the disabled buttons, and both
-// scroll bars shown disabled until a magnification is chosen.
+// The start-up state of the panel's controls once the editor is set up: slider ranges and
+// positions, the checked radio button and check boxes, the object-kind list, and both
+// scroll bars shown disabled until a magnification is chosen. (Which buttons start
+// disabled is part of the panel's template, applied when the controls are created.)
 void initialise_panel(Editor& editor);
 
 struct MapPosition {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "editor/ui.h"
+#include "interaction/elements.h"
 #include "interaction/mouse.h"
 #include "model/names.h"
 #include "model/track.h"
@@ -26,6 +27,7 @@ struct Editor {
     ToolState tools;
     UndoState undo;
     Gesture gesture;
+    ElementState elements;
     TrackNames names;
     RandomDraw draw = standard_draw; // the source of made-up names
     std::string program_folder;      // where the executable lies

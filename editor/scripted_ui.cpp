@@ -1,5 +1,7 @@
 #include "editor/scripted_ui.h"
 
+#include "resources/templates.h"
+
 namespace cs {
 
 namespace {
@@ -11,6 +13,14 @@ std::string scroll_text(const ScrollSettings& s) {
 }
 
 } // namespace
+
+ScriptedUi::ScriptedUi() {
+    for (const DialogControl& c : panel_controls) {
+        if (c.has(style::disabled)) {
+            enabled[c.id] = false;
+        }
+    }
+}
 
 bool ScriptedUi::is_enabled(int id) const {
     const auto it = enabled.find(id);

@@ -16,6 +16,9 @@ namespace cs {
 
 class ScriptedUi : public Ui {
   public:
+    // The panel as created from its template: the buttons marked so start disabled.
+    ScriptedUi();
+
     // Every call, one line each, e.g. "message: Can't open file!", "enable 1034 0",
     // "check 1031 1", "title Tyrestorm CourseSmith - a.trk", "repaint".
     std::vector<std::string> calls;
@@ -38,6 +41,8 @@ class ScriptedUi : public Ui {
     bool view_exists = true; // repaints do nothing while false
     std::vector<std::string> started_programs;
     bool programs_start = true; // what start_program answers
+    // Called with the text of every message box and question as it is shown.
+    std::function<void(std::string_view)> on_message;
 
     bool is_enabled(int id) const;
     int check_of(int id) const;

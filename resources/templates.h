@@ -78,11 +78,11 @@ struct DialogTemplate {
 
 // The tool panel's controls, in creation order.
 //
-// The static labels carry no position of their own in the panel's description; they are
-// placed here: "Import" and "Export" right-aligned just left of their two bitmap buttons,
-// the three slider labels right-aligned in the column left of their sliders, and
-// "Rotate AI line" centred over the four rotation buttons. Each label is 8 units high and
-// sits level with the middle of the control it names.
+// The static labels without an ID are placed by what they name: "Import" and "Export"
+// right-aligned just left of their two bitmap buttons, the three slider labels
+// right-aligned in the column left of their sliders, and "Rotate AI line" centred over
+// the four rotation buttons. Each label is 8 units high and sits level with the middle of
+// the control it names.
 inline constexpr auto panel_controls = std::to_array<DialogControl>({
     {id::new_track, ControlKind::push_button, "&New", {4, 2, 48, 14}},
     {id::load, ControlKind::push_button, "L&oad...", {54, 2, 51, 14}},

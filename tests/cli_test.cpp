@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include <QImage>
@@ -18,7 +19,7 @@
 namespace cs {
 namespace {
 
-struct Run {
+struct CliRun {
     int exit_code = -1;
     std::string out;
     std::string err;
@@ -35,11 +36,11 @@ class Cli : public ::testing::Test {
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
-    Run run(const std::string& arguments) {
+    CliRun run(const std::string& arguments) {
         const std::string err_path = (dir / "stderr.txt").string();
         const std::string command =
             std::string("'") + COURSESMITH_CLI + "' " + arguments + " 2>'" + err_path + "'";
-        Run r;
+        CliRun r;
         std::FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr) {
             return r;
@@ -72,7 +73,7 @@ std::unique_ptr<Track> new_track() {
 }
 
 TEST_F(Cli, NewWritesTheFreshEditorsTrack) {
-    const Run r = run("new " + path("n.trk"));
+    const CliRun r = run("new " + path("n.trk"));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     auto expected = new_track();
     std::vector<std::uint8_t> written;
@@ -94,7 +95,7 @@ TEST_F(Cli, InfoJsonCarriesEveryField) {
     std::strcpy(t->author.data(), "J\xe9r\xf4me \"Q\"");
     std::strcpy(t->comments.data(), "one\r\ntwo");
     save("t.trk", *t);
-    const Run r = run("info --json " + path("t.trk"));
+    const CliRun r = run("info --json " + path("t.trk"));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     const std::string& j = r.out;
     EXPECT_EQ(j.rfind("{\"version\":261,\"world_size\":0,", 0), 0u) << j.substr(0, 80);
@@ -123,7 +124,7 @@ TEST_F(Cli, InfoJsonCarriesEveryField) {
 TEST_F(Cli, InfoSummaryAndVersionOfAnUnmarkedFile) {
     auto t = new_track();
     save("t.trk", *t);
-    const Run r = run("info " + path("t.trk"));
+    const CliRun r = run("info " + path("t.trk"));
     ASSERT_EQ(r.exit_code, 0);
     EXPECT_NE(r.out.find("version        261"), std::string::npos);
     EXPECT_NE(r.out.find("objects        6"), std::string::npos);
@@ -141,7 +142,7 @@ TEST_F(Cli, InfoSummaryAndVersionOfAnUnmarkedFile) {
     old.insert(old.end(), {0, 0, 0, 0}); // pits, checkpoints, AI line (1 byte), pit line
     std::ofstream(path("old.trk"), std::ios::binary)
         .write(reinterpret_cast<const char*>(old.data()), static_cast<long>(old.size()));
-    const Run j = run("info --json " + path("old.trk"));
+    const CliRun j = run("info --json " + path("old.trk"));
     ASSERT_EQ(j.exit_code, 0) << j.err;
     EXPECT_EQ(j.out.rfind("{\"version\":256,", 0), 0u);
     EXPECT_NE(j.out.find("\"zoom\":105,\"sf_line\":1"), std::string::npos);
@@ -158,7 +159,7 @@ TEST_F(Cli, ValidateReportsFlawsAndExitCodes) {
     t->ai_pit_line_count = 2;
     save("good.trk", *t);
 
-    Run r = run("validate " + path("good.trk"));
+    CliRun r = run("validate " + path("good.trk"));
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, path("good.trk") + ": ok\n");
 
@@ -185,7 +186,7 @@ TEST_F(Cli, ConvertWritesTheCurrentVersion) {
     f.erase(f.begin() + 14, f.begin() + 16);
     std::ofstream(path("old.trk"), std::ios::binary)
         .write(reinterpret_cast<const char*>(f.data()), static_cast<long>(f.size()));
-    const Run r = run("convert " + path("old.trk") + " " + path("new.trk"));
+    const CliRun r = run("convert " + path("old.trk") + " " + path("new.trk"));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     std::vector<std::uint8_t> converted;
     ASSERT_TRUE(read_whole_file(path("new.trk"), converted));
@@ -193,13 +194,13 @@ TEST_F(Cli, ConvertWritesTheCurrentVersion) {
 }
 
 TEST_F(Cli, UnreadableFilesAndUsageErrors) {
-    { std::ofstream(path("bad.trk"), std::ios::binary) << "xyTS"; }
+    { std::ofstream(path("bad.trk"), std::ios::binary) << "abc"; }
     std::vector<std::uint8_t> newer = encode_track(*new_track());
     newer[0] = 6;
     std::ofstream(path("newer.trk"), std::ios::binary)
         .write(reinterpret_cast<const char*>(newer.data()), static_cast<long>(newer.size()));
 
-    Run r = run("info " + path("bad.trk"));
+    CliRun r = run("info " + path("bad.trk"));
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.err, path("bad.trk") + ": The track file is damaged or incomplete.\n");
     EXPECT_TRUE(r.out.empty());
@@ -234,7 +235,7 @@ TEST_F(Cli, RenderDrawsTheTrackAsTheEditorShowsIt) {
     auto t = new_track();
     t->land[300 * 512 + 300] = kerb;
     save("t.trk", *t);
-    Run r = run("render " + path("t.trk") + " " + path("a.png"));
+    CliRun r = run("render " + path("t.trk") + " " + path("a.png"));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     QImage a = load_png(path("a.png"));
     ASSERT_EQ(a.width(), 512);
@@ -264,6 +265,83 @@ TEST_F(Cli, RenderDrawsTheTrackAsTheEditorShowsIt) {
         r = run("render " + path("t.trk") + " " + path("d.png") + wrong);
         EXPECT_EQ(r.exit_code, 2) << wrong;
     }
+}
+
+void write_text(const std::string& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+TEST_F(Cli, ReplayRunsGesturesAndCommands) {
+    write_text(path("s.txt"), R"(# paint a road, place a pit and ask for a command to come
+print title
+command 1008            # Tarmac
+press left 200 200
+wait 60
+move left 260 200
+release left 260 200
+print pixel 200 200
+print enabled 1034
+command 1023            # Pit
+move none 300 300
+release left 300 300    # no gesture under way: nothing
+press left 300 300
+release left 300 300
+print counts
+slider 1026 10
+print brush
+command 1003
+print repaints
+)");
+    const CliRun r = run("replay " + path("s.txt") + " --save " + path("out.trk") + " --png " +
+                      path("out.png"));
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string title, pixel, enabled, counts, brush, message, repaints;
+    std::getline(lines, title);
+    std::getline(lines, pixel);
+    std::getline(lines, enabled);
+    std::getline(lines, counts);
+    std::getline(lines, brush);
+    std::getline(lines, message);
+    std::getline(lines, repaints);
+    EXPECT_EQ(title.rfind("Tyrestorm CourseSmith - ", 0), 0u);
+    EXPECT_EQ(pixel, "#909090"); // Tarmac on level 128: (128 + 160) / 2
+    EXPECT_EQ(enabled, "1");
+    EXPECT_EQ(counts, "6 1 0 0 0");
+    EXPECT_EQ(brush, "50");
+    EXPECT_EQ(message, "message: Not available yet.");
+    EXPECT_GE(std::stoi(repaints), 3);
+
+    auto saved = new_track();
+    ASSERT_EQ(read_track(path("out.trk"), *saved).error, TrackFileError::none);
+    EXPECT_EQ(saved->land[200 * 512 + 230], tarmac);
+    EXPECT_EQ(saved->pit_count, 1);
+    QImage image = load_png(path("out.png"));
+    EXPECT_EQ(image.pixel(200, 200) & 0xFFFFFF, 0x909090u);
+}
+
+TEST_F(Cli, ReplayStopsAtALineItCannotParse) {
+    write_text(path("bad.txt"), "print counts\n\npress middle 1 2\nprint counts\n");
+    const CliRun r = run("replay " + path("bad.txt") + " --save " + path("never.trk"));
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.out, "6 0 0 0 0\n");
+    EXPECT_NE(r.err.find(":3:"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(path("never.trk")));
+}
+
+TEST_F(Cli, ReplayStartsFromTheCommandLineTrack) {
+    auto t = new_track();
+    t->pits[0] = {50, 50, 0};
+    t->pit_count = 1;
+    save("in.trk", *t);
+    write_text(path("s.txt"), "print counts\nprint enabled 1035\nprint title\n");
+    CliRun r = run("replay --track " + path("in.trk") + " " + path("s.txt"));
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out, "6 1 0 0 0\n1\nTyrestorm CourseSmith - " + path("in.trk") + "\n");
+    // An unreadable track shows the reader's message, as the program does, and goes on.
+    r = run("replay --track " + path("gone.trk") + " " + path("s.txt"));
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out.rfind("message: Can't open file!\n6 0 0 0 0\n0\n", 0), 0u) << r.out;
 }
 
 } // namespace

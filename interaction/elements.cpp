@@ -1,0 +1,285 @@
+#include "interaction/elements.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "editor/editor.h"
+#include "render/overlay.h"
+#include "render/view.h"
+#include "resources/control_ids.h"
+
+namespace cs {
+
+namespace {
+
+constexpr float pi = std::numbers::pi_v<float>;
+
+bool in_map(float x, float y) {
+    return x >= 0.0f && x < static_cast<float>(map_size) && y >= 0.0f &&
+           y < static_cast<float>(map_size);
+}
+
+// The direction from an element toward (dx, dy) away, in 0..2pi, turning from +x toward
+// +y.
+float facing_angle(float dx, float dy) {
+    float angle;
+    if (dx > 0.0f) {
+        angle = std::atan(dy / dx);
+    } else if (dx < 0.0f) {
+        angle = std::atan(dy / dx) + pi;
+    } else {
+        angle = dy > 0.0f ? pi / 2.0f : 3.0f * pi / 2.0f;
+    }
+    if (angle < 0.0f) {
+        angle += 2.0f * pi;
+    }
+    return angle;
+}
+
+// The shared move of the pending object and the pending pit. The redraw repairs whatever
+// the erase took from other shapes; the pending element goes on top.
+void move_pending(Editor& editor, float& x, float& y, float& angle, std::uint8_t kind, float cx,
+                  float cy, bool right_held) {
+    draw_object(editor, x, y, angle, kind, DrawMode::erase, -1);
+    if (right_held) {
+        const float dx = cx - x;
+        const float dy = cy - y;
+        // Close to the element the direction is too unsteady to follow.
+        if (dx * dx + dy * dy > 25.0f) {
+            angle = facing_angle(dx, dy);
+        }
+    } else {
+        x = cx;
+        y = cy;
+    }
+    redraw_overlays(editor);
+    draw_object(editor, x, y, angle, kind, DrawMode::draw, -1);
+    request_repaint(editor, true);
+}
+
+void erase_pending_checkpoint(Editor& editor) {
+    const Checkpoint& c = editor.track.checkpoints[editor.track.checkpoint_count];
+    draw_checkpoint(editor, c.x1, c.y1, c.x2, c.y2, DrawMode::erase, -1);
+}
+
+float clamp_to_map(float v) {
+    if (v < 0.0f) {
+        return 0.0f;
+    }
+    if (v > 511.0f) {
+        return 511.0f;
+    }
+    return v;
+}
+
+} // namespace
+
+float deletion_radius_factor(std::uint8_t kind) {
+    switch (kind) {
+    case concrete_wall:
+    case soft_wall:
+    case hay_bale:
+    case traffic_sign:
+    case light:
+    case stone:
+    case sunk_tyre:
+    case booth:
+    case pier:
+    case cactus:
+    case concrete_post:
+        return 2.0f;
+    case bush:
+    case boat:
+    case fence:
+        return 3.0f;
+    case leaf_tree:
+    case house:
+    case fir_tree:
+        return 4.0f;
+    case palm_tree:
+    case stand:
+    case pine_tree:
+    case gate:
+        return 5.0f;
+    case office_block:
+    case bridge:
+    case flat_bridge:
+        return 6.0f;
+    default:
+        return 0.0f;
+    }
+}
+
+void pending_object_move(Editor& editor, float x, float y, bool right_held) {
+    Object& o = editor.track.objects[editor.track.object_count];
+    move_pending(editor, o.x, o.y, o.angle, o.kind, x, y, right_held);
+}
+
+void pending_pit_move(Editor& editor, float x, float y, bool right_held) {
+    Track& t = editor.track;
+    if (t.pit_count >= max_pits) {
+        return; // no pending pit while the list is full
+    }
+    Pit& p = t.pits[t.pit_count];
+    move_pending(editor, p.x, p.y, p.angle, pit_kind, x, y, right_held);
+}
+
+void object_commit(Editor& editor, float x, float y) {
+    Track& t = editor.track;
+    const int count = t.object_count;
+    const Object pending = t.objects[count];
+    if (!in_map(x, y)) {
+        request_repaint(editor, true);
+        return;
+    }
+    // A Start replaces the oldest of the six start positions; the list keeps its length.
+    // A list without all six (possible in a loaded file) takes it as a new object instead,
+    // since rotating would run into the placement slot.
+    if (pending.kind == start && count >= start_positions) {
+        const Object& oldest = t.objects[0];
+        draw_object(editor, oldest.x, oldest.y, oldest.angle, oldest.kind, DrawMode::erase, 0);
+        for (int i = 0; i + 1 < start_positions; ++i) {
+            t.objects[i].x = t.objects[i + 1].x;
+            t.objects[i].y = t.objects[i + 1].y;
+            t.objects[i].angle = t.objects[i + 1].angle;
+        }
+        Object& newest = t.objects[start_positions - 1];
+        newest.x = x;
+        newest.y = y;
+        newest.angle = pending.angle;
+        // Every start position has a new number now.
+        redraw_overlays(editor);
+        request_repaint(editor, true);
+        return;
+    }
+    if (count < max_objects) {
+        t.object_count = static_cast<std::uint16_t>(count + 1);
+        t.objects[count + 1] = Object{x, y, pending.angle, editor.tools.object_kind};
+    }
+    request_repaint(editor, true);
+}
+
+void pit_commit(Editor& editor, float x, float y) {
+    Track& t = editor.track;
+    const int count = t.pit_count;
+    if (count < max_pits && in_map(x, y)) {
+        t.pits[count + 1] = Pit{x, y, t.pits[count].angle};
+        t.pit_count = static_cast<std::uint8_t>(count + 1);
+        editor.ui->set_control_enabled(id::delete_pit, true);
+    }
+    request_repaint(editor, true);
+}
+
+void checkpoint_start(Editor& editor, float x, float y) {
+    editor.track.checkpoints[editor.track.checkpoint_count] = Checkpoint{x, y, x, y};
+    show_checkpoints(editor, true, true);
+}
+
+void checkpoint_drag(Editor& editor, float x, float y) {
+    Track& t = editor.track;
+    erase_pending_checkpoint(editor);
+    Checkpoint& c = t.checkpoints[t.checkpoint_count];
+    c.x2 = x;
+    c.y2 = y;
+    // Drawn with the number it will get.
+    draw_checkpoint(editor, c.x1, c.y1, c.x2, c.y2, DrawMode::draw, t.checkpoint_count);
+    redraw_overlays(editor);
+    request_repaint(editor, true);
+}
+
+void checkpoint_commit(Editor& editor, float x, float y) {
+    Track& t = editor.track;
+    Checkpoint& c = t.checkpoints[t.checkpoint_count];
+    const float dx = x - c.x1;
+    const float dy = y - c.y1;
+    // The length is judged where the user let go, before the end is pulled into the map.
+    if (dx * dx + dy * dy < 100.0f || t.checkpoint_count >= max_checkpoints) {
+        erase_pending_checkpoint(editor);
+        // The erase may have cut through other shapes.
+        redraw_overlays(editor);
+        request_repaint(editor, true);
+        return;
+    }
+    c.x2 = clamp_to_map(x);
+    c.y2 = clamp_to_map(y);
+    t.checkpoint_count = static_cast<std::uint8_t>(t.checkpoint_count + 1);
+    editor.ui->set_control_enabled(id::delete_checkpoint, true);
+    request_repaint(editor, true);
+}
+
+void delete_object_at(Editor& editor, float x, float y) {
+    Track& t = editor.track;
+    const int count = t.object_count;
+    float best = 1000.0f;
+    int found = -1;
+    for (int i = start_positions; i < count; ++i) {
+        const float dx = t.objects[i].x - x;
+        const float dy = t.objects[i].y - y;
+        const float dist = std::sqrt(dx * dx + dy * dy);
+        if (dist < best) { // ties keep the lower index
+            best = dist;
+            found = i;
+        }
+    }
+    if (found < 0) {
+        return;
+    }
+    const Object target = t.objects[found];
+    const float radius = deletion_radius_factor(target.kind) * world_scale_for(t.world_size);
+    if (best > radius) {
+        return;
+    }
+    const Object pending = t.objects[count];
+    draw_object(editor, pending.x, pending.y, pending.angle, pending.kind, DrawMode::erase, -1);
+    draw_object(editor, target.x, target.y, target.angle, target.kind, DrawMode::erase, found);
+    for (int i = found; i + 1 < count; ++i) {
+        t.objects[i] = t.objects[i + 1];
+    }
+    t.object_count = static_cast<std::uint16_t>(count - 1);
+    // The placement slot keeps its orientation and the selected kind; its position is
+    // that of the former last object until the next move.
+    Object& slot = t.objects[count - 1];
+    slot.angle = pending.angle;
+    slot.kind = editor.tools.object_kind;
+    redraw_overlays(editor);
+    request_repaint(editor, false);
+}
+
+void set_delete_object_mode(Editor& editor, bool on) {
+    editor.elements.delete_object_mode = on;
+}
+
+void delete_last_pit(Editor& editor) {
+    Track& t = editor.track;
+    if (t.pit_count == 0) {
+        return;
+    }
+    const Pit pending = t.pits[t.pit_count];
+    draw_object(editor, pending.x, pending.y, pending.angle, pit_kind, DrawMode::erase, -1);
+    t.pit_count = static_cast<std::uint8_t>(t.pit_count - 1);
+    Pit& last = t.pits[t.pit_count];
+    draw_object(editor, last.x, last.y, last.angle, pit_kind, DrawMode::erase, -1);
+    last.angle = pending.angle;
+    redraw_overlays(editor);
+    request_repaint(editor, false);
+    if (t.pit_count == 0) {
+        editor.ui->set_control_enabled(id::delete_pit, false);
+    }
+}
+
+void delete_last_checkpoint(Editor& editor) {
+    Track& t = editor.track;
+    if (t.checkpoint_count == 0) {
+        return;
+    }
+    erase_pending_checkpoint(editor);
+    t.checkpoint_count = static_cast<std::uint8_t>(t.checkpoint_count - 1);
+    erase_pending_checkpoint(editor); // the former last checkpoint, now in the slot
+    redraw_overlays(editor);
+    request_repaint(editor, false);
+    if (t.checkpoint_count == 0) {
+        editor.ui->set_control_enabled(id::delete_checkpoint, false);
+    }
+}
+
+} // namespace cs

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numbers>
+#include <vector>
+
+#include "editor/scripted_ui.h"
+#include "editor/setup.h"
+#include "interaction/elements.h"
+#include "render/view.h"
+#include "resources/control_ids.h"
+
+namespace cs {
+namespace {
+
+constexpr float pi = std::numbers::pi_v<float>;
+
+struct Elements : ::testing::Test {
+    ScriptedUi ui;
+    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
+    Track& t = editor->track;
+
+    void SetUp() override {
+        ASSERT_TRUE(set_up_editor(*editor));
+        t.world_size = 128; // world scale 4
+        recompute_world_scale(t);
+        ui.clock = 1000;
+    }
+    void place(std::uint8_t kind, float x, float y) {
+        t.objects[t.object_count] = Object{x, y, 0, kind};
+        ++t.object_count;
+    }
+    std::vector<Pixel> image() const {
+        const Pixel* p = editor->renderer.image.get();
+        return {p, p + image_size * image_size};
+    }
+    std::vector<Pixel> redrawn() {
+        full_redraw(*editor);
+        return image();
+    }
+};
+
+TEST_F(Elements, StartReplacesTheOldestStartPosition) {
+    const Object third = t.objects[2];
+    pending_object_move(*editor, 300, 300, false);
+    object_commit(*editor, 300, 300);
+    pending_object_move(*editor, 310, 320, false);
+    object_commit(*editor, 310, 320);
+    EXPECT_EQ(t.object_count, 6);
+    EXPECT_FLOAT_EQ(t.objects[0].y, third.y);
+    EXPECT_FLOAT_EQ(t.objects[3].y, 110.0f);
+    EXPECT_FLOAT_EQ(t.objects[4].x, 300.0f);
+    EXPECT_FLOAT_EQ(t.objects[5].y, 320.0f);
+    EXPECT_EQ(t.objects[6].kind, start); // the pending slot is no start position
+    // The start positions carry their new numbers at once.
+    const auto shown = image();
+    EXPECT_EQ(shown, redrawn());
+
+    // A list that lacks start positions takes the Start as a new one.
+    t.object_count = 3;
+    t.objects[3].kind = start;
+    object_commit(*editor, 50, 60);
+    EXPECT_EQ(t.object_count, 4);
+    EXPECT_EQ(t.objects[4].kind, editor->tools.object_kind);
+}
+
+TEST_F(Elements, RightDragTurnsThePendingObjectThenItFollowsAndCommits) {
+    editor->tools.object_kind = house;
+    t.objects[6].kind = house;
+    pending_object_move(*editor, 200, 200, false);
+    const struct {
+        float x, y, angle;
+    } turns[] = {{210, 210, pi / 4},     {190, 210, 3 * pi / 4}, {190, 190, 5 * pi / 4},
+                 {210, 190, 7 * pi / 4}, {200, 210, pi / 2},     {200, 190, 3 * pi / 2},
+                 {203, 203, 3 * pi / 2}}; // within 5 units: unchanged
+    for (const auto& turn : turns) {
+        pending_object_move(*editor, turn.x, turn.y, true);
+        EXPECT_NEAR(t.objects[6].angle, turn.angle, 1e-5) << turn.x << "," << turn.y;
+        EXPECT_FLOAT_EQ(t.objects[6].x, 200.0f);
+    }
+    pending_object_move(*editor, 250, 260, false);
+    object_commit(*editor, 250, 260);
+    ASSERT_EQ(t.object_count, 7);
+    EXPECT_FLOAT_EQ(t.objects[6].x, 250.0f);
+    EXPECT_NEAR(t.objects[6].angle, 3 * pi / 2, 1e-5);
+    EXPECT_NEAR(t.objects[7].angle, 3 * pi / 2, 1e-5); // the next one keeps the turn
+    EXPECT_EQ(t.objects[7].kind, house);
+
+    object_commit(*editor, -1, 260); // outside the map
+    t.object_count = max_objects;
+    object_commit(*editor, 250, 260);
+    EXPECT_EQ(t.object_count, max_objects);
+}
+
+TEST_F(Elements, PitsStopAtSixAndDeleteFromTheEnd) {
+    for (int i = 0; i < max_pits; ++i) {
+        pending_pit_move(*editor, 100.0f + 20 * i, 100, false);
+        pit_commit(*editor, 100.0f + 20 * i, 100);
+    }
+    EXPECT_EQ(t.pit_count, max_pits);
+    EXPECT_TRUE(ui.is_enabled(id::delete_pit));
+    const auto before = image();
+    const int repaints = ui.repaints;
+    pending_pit_move(*editor, 300, 300, false); // no pending pit is shown
+    EXPECT_EQ(image(), before);
+    EXPECT_EQ(ui.repaints, repaints);
+    pit_commit(*editor, 300, 300);
+    EXPECT_EQ(t.pit_count, max_pits);
+
+    for (int i = 0; i < max_pits; ++i) {
+        delete_last_pit(*editor);
+    }
+    EXPECT_EQ(t.pit_count, 0);
+    EXPECT_FALSE(ui.is_enabled(id::delete_pit));
+    EXPECT_EQ(image(), redrawn());
+    delete_last_pit(*editor); // empty: nothing
+    EXPECT_EQ(t.pit_count, 0);
+}
+
+TEST_F(Elements, CheckpointsNeedTenUnitsAndRoom) {
+    checkpoint_start(*editor, 100, 100);
+    EXPECT_EQ(ui.check_of(id::show_checkpoints), 1);
+    checkpoint_drag(*editor, 109, 100);
+    checkpoint_commit(*editor, 109, 100);
+    EXPECT_EQ(t.checkpoint_count, 0);
+
+    checkpoint_start(*editor, 5, 100);
+    checkpoint_drag(*editor, -20, 100);
+    checkpoint_commit(*editor, -20, 100); // 25 long as released, 5 once pulled in
+    ASSERT_EQ(t.checkpoint_count, 1);
+    EXPECT_FLOAT_EQ(t.checkpoints[0].x2, 0.0f);
+    EXPECT_TRUE(ui.is_enabled(id::delete_checkpoint));
+
+    t.checkpoint_count = max_checkpoints;
+    const auto before = redrawn();
+    checkpoint_start(*editor, 200, 200);
+    checkpoint_drag(*editor, 260, 200);
+    EXPECT_NE(image(), before); // drawn while dragging
+    checkpoint_commit(*editor, 260, 200);
+    EXPECT_EQ(t.checkpoint_count, max_checkpoints);
+    EXPECT_EQ(image(), before);
+
+    t.checkpoint_count = 1;
+    delete_last_checkpoint(*editor);
+    EXPECT_EQ(t.checkpoint_count, 0);
+    EXPECT_FALSE(ui.is_enabled(id::delete_checkpoint));
+    delete_last_checkpoint(*editor); // empty: nothing
+    EXPECT_EQ(t.checkpoint_count, 0);
+}
+
+TEST_F(Elements, DeleteObjectTakesTheNearestWithinItsRadius) {
+    place(house, 200, 200);
+    t.objects[7] = Object{0, 0, 1.5f, house}; // the pending slot
+    editor->tools.object_kind = bush;
+    delete_object_at(*editor, 216.5f, 200); // a House reaches 4 x 4 = 16 units
+    EXPECT_EQ(t.object_count, 7);
+    delete_object_at(*editor, t.objects[0].x, t.objects[0].y); // start positions stay
+    EXPECT_EQ(t.object_count, 7);
+    delete_object_at(*editor, 216, 200);
+    EXPECT_EQ(t.object_count, 6);
+    EXPECT_FLOAT_EQ(t.objects[6].angle, 1.5f);
+    EXPECT_EQ(t.objects[6].kind, bush);
+    EXPECT_EQ(image(), redrawn());
+
+    place(stone, 195, 200);
+    place(house, 205, 200);
+    place(bush, 300, 300);
+    delete_object_at(*editor, 200, 200); // a tie: the lower index goes
+    ASSERT_EQ(t.object_count, 8);
+    EXPECT_EQ(t.objects[6].kind, house);
+    EXPECT_EQ(t.objects[7].kind, bush); // the rest keep their order
+}
+
+} // namespace
+} // namespace cs
