@@ -50,8 +50,12 @@ void tarmac_step(benchmark::State& state, bool heavy) {
         x = x > 440 ? 60 : x + 4;
     }
 }
-void BM_TarmacStepDefault(benchmark::State& state) { tarmac_step(state, false); }
-void BM_TarmacStepHeavy(benchmark::State& state) { tarmac_step(state, true); }
+void BM_TarmacStepDefault(benchmark::State& state) {
+    tarmac_step(state, false);
+}
+void BM_TarmacStepHeavy(benchmark::State& state) {
+    tarmac_step(state, true);
+}
 BENCHMARK(BM_TarmacStepDefault)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TarmacStepHeavy)->Unit(benchmark::kMicrosecond);
 
@@ -100,10 +104,18 @@ void drag(benchmark::State& state, bool heavy, int tool_id) {
     }
     cs::release_handler(*f.editor, cs::left_button, 100, 100);
 }
-void BM_TarmacDragMoveDefault(benchmark::State& s) { drag(s, false, cs::id::tool_tarmac); }
-void BM_TarmacDragMoveHeavy(benchmark::State& s) { drag(s, true, cs::id::tool_tarmac); }
-void BM_AiRopeMoveDefault(benchmark::State& s) { drag(s, false, cs::id::tool_ai_line); }
-void BM_AiRopeMoveHeavy(benchmark::State& s) { drag(s, true, cs::id::tool_ai_line); }
+void BM_TarmacDragMoveDefault(benchmark::State& s) {
+    drag(s, false, cs::id::tool_tarmac);
+}
+void BM_TarmacDragMoveHeavy(benchmark::State& s) {
+    drag(s, true, cs::id::tool_tarmac);
+}
+void BM_AiRopeMoveDefault(benchmark::State& s) {
+    drag(s, false, cs::id::tool_ai_line);
+}
+void BM_AiRopeMoveHeavy(benchmark::State& s) {
+    drag(s, true, cs::id::tool_ai_line);
+}
 BENCHMARK(BM_TarmacDragMoveDefault)->Unit(benchmark::kMicrosecond)->Iterations(1000);
 BENCHMARK(BM_TarmacDragMoveHeavy)->Unit(benchmark::kMicrosecond)->Iterations(1000);
 BENCHMARK(BM_AiRopeMoveDefault)->Unit(benchmark::kMicrosecond)->Iterations(1000);

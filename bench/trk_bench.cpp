@@ -3,6 +3,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+
+#include <unistd.h>
 
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
@@ -19,7 +22,9 @@ void make_worst_case(cs::Track& track) {
 }
 
 std::string worst_case_path() {
-    return (std::filesystem::temp_directory_path() / "coursesmith-bench-worst.trk").string();
+    return (std::filesystem::temp_directory_path() /
+            ("coursesmith-bench-worst-" + std::to_string(::getpid()) + ".trk"))
+        .string();
 }
 
 void BM_SaveWorstCase(benchmark::State& state) {

@@ -21,6 +21,7 @@ struct AiLine : ::testing::Test {
         ASSERT_TRUE(set_up_editor(*editor));
         t.world_size = 128; // world scale 4: points 20 units apart
         recompute_world_scale(t);
+        full_redraw(*editor); // the shapes at the new scale
         ui.clock = 1000;
     }
     // Each call comes late enough for its unforced repaint to be carried out.

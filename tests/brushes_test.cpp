@@ -184,7 +184,8 @@ TEST_F(Brushes, SatellitesSlideDownhillAndBordersAreSafe) {
     editor->track.land.fill(tarmac);
     for (int r = 0; r < 64; ++r) {
         for (int c = 0; c < 64; ++c) {
-            editor->track.heights[r * 64 + c] = static_cast<std::uint16_t>(c * 1000); // rising to the right
+            editor->track.heights[r * 64 + c] =
+                static_cast<std::uint16_t>(c * 1000); // rising to the right
         }
     }
     oil_splash(*editor, 256, 256, 10);

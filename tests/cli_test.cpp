@@ -1,6 +1,8 @@
 // The command-line contract, run through the real program.
 #include <gtest/gtest.h>
 
+#include "tests/temp_dir.h"
+
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -27,13 +29,7 @@ struct CliRun {
 
 class Cli : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("cs-cli-") +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
+    void SetUp() override { dir = cs::test_support::fresh_temp_dir("cs-cli"); }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     CliRun run(const std::string& arguments) {
@@ -292,8 +288,8 @@ print brush
 command 1003
 print repaints
 )");
-    const CliRun r = run("replay " + path("s.txt") + " --save " + path("out.trk") + " --png " +
-                      path("out.png"));
+    const CliRun r =
+        run("replay " + path("s.txt") + " --save " + path("out.trk") + " --png " + path("out.png"));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     std::istringstream lines(r.out);
     std::string title, pixel, enabled, counts, brush, message, repaints;

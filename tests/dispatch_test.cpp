@@ -78,9 +78,9 @@ TEST_F(Dispatch, DeleteObjectBoxEndsItsModeOnFocusLoss) {
 }
 
 TEST_F(Dispatch, CommandsStillToComeSaySo) {
-    for (int id : {id::new_track, id::load, id::save, id::launch_game, id::track_properties,
-                   id::import_ai_line, id::import_land, id::import_hmap, id::export_land,
-                   id::export_hmap}) {
+    for (int id :
+         {id::new_track, id::load, id::save, id::launch_game, id::track_properties,
+          id::import_ai_line, id::import_land, id::import_hmap, id::export_land, id::export_hmap}) {
         ui.messages.clear();
         dispatch_command(*editor, id, Notification::clicked);
         ASSERT_EQ(ui.messages.size(), 1u) << id;

@@ -24,6 +24,7 @@ struct Elements : ::testing::Test {
         ASSERT_TRUE(set_up_editor(*editor));
         t.world_size = 128; // world scale 4
         recompute_world_scale(t);
+        full_redraw(*editor); // the shapes at the new scale
         ui.clock = 1000;
     }
     void place(std::uint8_t kind, float x, float y) {
@@ -34,9 +35,16 @@ struct Elements : ::testing::Test {
         const Pixel* p = editor->renderer.image.get();
         return {p, p + image_size * image_size};
     }
-    std::vector<Pixel> redrawn() {
+    // How many pixels differ from a redraw from scratch: stale shapes show up here.
+    int stale_pixels() {
+        const std::vector<Pixel> shown = image();
         full_redraw(*editor);
-        return image();
+        const std::vector<Pixel> fresh = image();
+        int n = 0;
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            n += !(shown[i] == fresh[i]);
+        }
+        return n;
     }
 };
 
@@ -53,8 +61,7 @@ TEST_F(Elements, StartReplacesTheOldestStartPosition) {
     EXPECT_FLOAT_EQ(t.objects[5].y, 320.0f);
     EXPECT_EQ(t.objects[6].kind, start); // the pending slot is no start position
     // The start positions carry their new numbers at once.
-    const auto shown = image();
-    EXPECT_EQ(shown, redrawn());
+    EXPECT_EQ(stale_pixels(), 0);
 
     // A list that lacks start positions takes the Start as a new one.
     t.object_count = 3;
@@ -112,7 +119,7 @@ TEST_F(Elements, PitsStopAtSixAndDeleteFromTheEnd) {
     }
     EXPECT_EQ(t.pit_count, 0);
     EXPECT_FALSE(ui.is_enabled(id::delete_pit));
-    EXPECT_EQ(image(), redrawn());
+    EXPECT_EQ(stale_pixels(), 0);
     delete_last_pit(*editor); // empty: nothing
     EXPECT_EQ(t.pit_count, 0);
 }
@@ -132,13 +139,14 @@ TEST_F(Elements, CheckpointsNeedTenUnitsAndRoom) {
     EXPECT_TRUE(ui.is_enabled(id::delete_checkpoint));
 
     t.checkpoint_count = max_checkpoints;
-    const auto before = redrawn();
+    place(house, 230, 200); // under the one being dragged
     checkpoint_start(*editor, 200, 200);
     checkpoint_drag(*editor, 260, 200);
-    EXPECT_NE(image(), before); // drawn while dragging
+    EXPECT_GT(stale_pixels(), 0); // drawn while dragging
+    checkpoint_drag(*editor, 260, 200);
     checkpoint_commit(*editor, 260, 200);
     EXPECT_EQ(t.checkpoint_count, max_checkpoints);
-    EXPECT_EQ(image(), before);
+    EXPECT_EQ(stale_pixels(), 0);
 
     t.checkpoint_count = 1;
     delete_last_checkpoint(*editor);
@@ -160,7 +168,7 @@ TEST_F(Elements, DeleteObjectTakesTheNearestWithinItsRadius) {
     EXPECT_EQ(t.object_count, 6);
     EXPECT_FLOAT_EQ(t.objects[6].angle, 1.5f);
     EXPECT_EQ(t.objects[6].kind, bush);
-    EXPECT_EQ(image(), redrawn());
+    EXPECT_EQ(stale_pixels(), 0);
 
     place(stone, 195, 200);
     place(house, 205, 200);

@@ -183,7 +183,7 @@ TEST(MadeUpName, ANegativeDrawNeverIndexesOutsideASet) {
     EXPECT_EQ(d.used, d.values.size());
 }
 
-// Over many seeded names, each start gives exactly the pattern of Part 1.7 and every
+// Over many seeded names, each start gives exactly its pattern of letter groups and every
 // length from 3 to 10 letters occurs. The first draw, recorded, tells the start.
 TEST(MadeUpName, SeededNamesFollowThePatternOfTheirStart) {
     const std::string v = "[aeiouy]";

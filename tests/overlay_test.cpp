@@ -146,6 +146,9 @@ TEST_F(Overlay, SegmentsTakeOnePixelPerStepAlongTheirLongerAxis) {
         diagonal.emplace(j, j);
     }
     EXPECT_EQ(segment(9, 9, 5, 5), diagonal);
+    // Off the pixel grid, a diagonal still goes by rows, and a column just left of 0
+    // truncates to 0.
+    EXPECT_EQ(segment(0, 0.25f, 4, 4.25f), (Spots{{0, 0}, {0, 1}, {1, 2}, {2, 3}, {3, 4}}));
     // Coincident end points cover nothing, whatever the mode.
     EXPECT_EQ(segment(10, 10, 10, 10), Spots{});
     const Image before = image();
@@ -190,6 +193,11 @@ TEST_F(Overlay, CirclesAreClosedOutlinesClippedToTheImage) {
     set_image(Image(image_size * image_size, Pixel{}));
     plot_circle(*editor, 40, 50, 0, 0x123456, DrawMode::draw);
     EXPECT_EQ(spots_of(0x123456), (Spots{{40, 50}}));
+    set_image(Image(image_size * image_size, Pixel{}));
+    plot_circle(*editor, 40, 50, 1, 0x123456, DrawMode::draw);
+    EXPECT_EQ(
+        spots_of(0x123456),
+        (Spots{{39, 49}, {40, 49}, {41, 49}, {39, 50}, {41, 50}, {39, 51}, {40, 51}, {41, 51}}));
 
     // In a corner only the part inside is drawn: the pixels of the same ring drawn away
     // from the edges, shifted.
@@ -378,6 +386,14 @@ TEST_F(Overlay, CheckpointsShorterThanTenPixelsAreNotShown) {
     const TextSize size = measure_label("1");
     put_label(expected, (210 - size.width) / 2, (200 - size.height) / 2, "1");
     EXPECT_EQ(differences(image(), expected), "");
+
+    // The box is two world units wide at any world size: 8.53 pixels per unit at 60.
+    set_image(before);
+    editor->track.world_size = 60;
+    draw_checkpoint(*editor, 100, 100, 110, 100, DrawMode::draw, -1);
+    EXPECT_EQ(at(105, 109), pixel_of(0x00FFFF));
+    EXPECT_EQ(at(105, 91), pixel_of(0x00FFFF));
+    EXPECT_EQ(changed(before).size(), 2u * 11 + 2 * (19 - 2)); // the bars share their ends
 }
 
 TEST_F(Overlay, CheckpointSecondEndIsHeldInsideTheImage) {
@@ -397,6 +413,13 @@ TEST_F(Overlay, CheckpointSecondEndIsHeldInsideTheImage) {
     set_image(before);
     draw_checkpoint(*editor, 300, 480, 310, 0, DrawMode::draw, -1);
     EXPECT_EQ(differences(upwards, image()), "");
+
+    set_image(before);
+    draw_checkpoint(*editor, 30, 300, -50, 310, DrawMode::draw, -1);
+    const Image leftwards = image();
+    set_image(before);
+    draw_checkpoint(*editor, 30, 300, 0, 310, DrawMode::draw, -1);
+    EXPECT_EQ(differences(leftwards, image()), "");
 
     // The first end is not held: its cross bar lies outside, at column -20.
     set_image(before);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/temp_dir.h"
+
 #include <filesystem>
 #include <memory>
 
@@ -19,13 +21,7 @@ RandomDraw draws_of(std::vector<int> values) {
 
 class Setup : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("cs-setup-") +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
+    void SetUp() override { dir = cs::test_support::fresh_temp_dir("cs-setup"); }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     std::string save(Track& track, const char* name) {

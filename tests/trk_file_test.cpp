@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/temp_dir.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -336,13 +338,7 @@ TEST(TrkWrite, FullListsRoundTrip) {
 
 class TrkFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("cs-trk-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
+    void SetUp() override { dir = cs::test_support::fresh_temp_dir("cs-trk"); }
     void TearDown() override {
         std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
         std::filesystem::remove_all(dir);
