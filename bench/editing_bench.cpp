@@ -4,10 +4,7 @@
 
 #include <memory>
 
-#include "bench/heavy_track.h"
-#include "editor/dispatch.h"
-#include "editor/scripted_ui.h"
-#include "editor/setup.h"
+#include "bench/bench_editor.h"
 #include "interaction/mouse.h"
 #include "resources/control_ids.h"
 #include "terrain/brushes.h"
@@ -15,28 +12,12 @@
 
 namespace {
 
-struct Fixture {
-    cs::ScriptedUi ui;
-    std::unique_ptr<cs::Editor> editor = std::make_unique<cs::Editor>(ui);
-    explicit Fixture(bool heavy) {
-        cs::set_up_editor(*editor);
-        cs::initialise_panel(*editor);
-        if (heavy) {
-            cs::bench::fill_heavy_track(editor->track);
-            cs::full_redraw(*editor);
-        }
-        ui.calls.reserve(1 << 16);
-    }
+struct Fixture : cs::bench::BenchEditor {
+    explicit Fixture(bool heavy) : BenchEditor(heavy) {}
     void tool(int id) { cs::dispatch_command(*editor, id, cs::Notification::clicked); }
     void brush(int position) {
         ui.sliders[cs::id::brush_size] = position;
         cs::slider_notification(*editor, cs::id::brush_size, cs::SliderEvent::released_capture);
-    }
-    // Keeps the record of calls from growing without bound.
-    void forget_calls() {
-        if (ui.calls.size() > 60000) {
-            ui.calls.clear();
-        }
     }
 };
 

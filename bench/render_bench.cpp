@@ -3,23 +3,12 @@
 
 #include <memory>
 
-#include "bench/heavy_track.h"
-#include "editor/scripted_ui.h"
-#include "editor/setup.h"
+#include "bench/bench_editor.h"
 #include "render/overlay.h"
 
 namespace {
 
-struct Fixture {
-    cs::ScriptedUi ui;
-    std::unique_ptr<cs::Editor> editor = std::make_unique<cs::Editor>(ui);
-    explicit Fixture(bool heavy) {
-        cs::set_up_editor(*editor);
-        if (heavy) {
-            cs::bench::fill_heavy_track(editor->track);
-        }
-    }
-};
+using Fixture = cs::bench::BenchEditor;
 
 void BM_FullRedrawDefault(benchmark::State& state) {
     Fixture f(false);

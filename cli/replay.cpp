@@ -13,6 +13,7 @@
 #include "interaction/mouse.h"
 #include "model/trk_file.h"
 #include "resources/control_ids.h"
+#include "resources/templates.h"
 
 namespace cs {
 
@@ -65,10 +66,15 @@ class Replay {
         const std::string_view verb = w[0];
         int a = 0, b = 0;
         if (verb == "command" && w.size() == 2 && number(w[1], a)) {
+            // A click checks a radio button and toggles an automatic check box.
             if (a >= id::first_tool && a <= id::last_tool) {
                 for (int t = id::first_tool; t <= id::last_tool; ++t) {
                     ui_.checked[t] = t == a ? 1 : 0;
                 }
+            } else if (const DialogControl* c = find_control(panel_template, a);
+                       c != nullptr && (c->kind == ControlKind::check_box ||
+                                        c->kind == ControlKind::push_like_check_box)) {
+                ui_.checked[a] = ui_.check_of(a) == 1 ? 0 : 1;
             }
             dispatch_command(editor_, a, Notification::clicked);
         } else if (verb == "check" && w.size() == 3 && number(w[1], a) && number(w[2], b) &&

@@ -54,26 +54,25 @@ bool ScriptedUi::ask_yes_no(std::string_view text) {
     return yes;
 }
 
-std::optional<std::string> ScriptedUi::open_file_dialog(const FileDialogRequest& request) {
+std::optional<std::string> ScriptedUi::answer_file_dialog(std::string_view kind,
+                                                          const FileDialogRequest& request) {
     file_requests.push_back(request);
     std::optional<std::string> answer;
     if (!file_answers.empty()) {
         answer = file_answers.front();
         file_answers.pop_front();
     }
-    calls.push_back("open dialog " + request.initial_name + " -> " + answer.value_or("cancel"));
+    calls.push_back(std::string(kind) + " dialog " + request.initial_name + " -> " +
+                    answer.value_or("cancel"));
     return answer;
 }
 
+std::optional<std::string> ScriptedUi::open_file_dialog(const FileDialogRequest& request) {
+    return answer_file_dialog("open", request);
+}
+
 std::optional<std::string> ScriptedUi::save_file_dialog(const FileDialogRequest& request) {
-    file_requests.push_back(request);
-    std::optional<std::string> answer;
-    if (!file_answers.empty()) {
-        answer = file_answers.front();
-        file_answers.pop_front();
-    }
-    calls.push_back("save dialog " + request.initial_name + " -> " + answer.value_or("cancel"));
-    return answer;
+    return answer_file_dialog("save", request);
 }
 
 void ScriptedUi::set_control_enabled(int id, bool on) {

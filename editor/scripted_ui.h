@@ -15,6 +15,10 @@
 namespace cs {
 
 class ScriptedUi : public Ui {
+  private:
+    std::optional<std::string> answer_file_dialog(std::string_view kind,
+                                                  const FileDialogRequest& request);
+
   public:
     // The panel as created from its template: the buttons marked so start disabled.
     ScriptedUi();

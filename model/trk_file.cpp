@@ -152,6 +152,18 @@ bool decode_heights(Cursor& in, Track& track) {
     return true;
 }
 
+// Driving-line points; false when the file ends before count of them.
+bool read_points(Cursor& in, LinePoint* points, int count) {
+    if (!in.has(std::size_t{4} * static_cast<std::size_t>(count))) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        points[i].x = stored_to_x(in.u16());
+        points[i].y = stored_to_y(in.u16());
+    }
+    return true;
+}
+
 bool decode_elements(Cursor& in, std::uint16_t version, Track& track) {
     const bool wide_counts = version >= 258;
 
@@ -195,22 +207,14 @@ bool decode_elements(Cursor& in, std::uint16_t version, Track& track) {
     track.checkpoint_count = checkpoints;
 
     const std::uint16_t ai = wide_counts ? in.u16() : in.u8();
-    if (!in.has(std::size_t{4} * ai)) {
+    if (!read_points(in, track.ai_line.data(), ai)) {
         return false;
-    }
-    for (int i = 0; i < ai; ++i) {
-        track.ai_line[i].x = stored_to_x(in.u16());
-        track.ai_line[i].y = stored_to_y(in.u16());
     }
     track.ai_line_count = ai;
 
     const std::uint8_t pit_line = in.u8();
-    if (!in.has(std::size_t{4} * pit_line)) {
+    if (!read_points(in, track.ai_pit_line.data(), pit_line)) {
         return false;
-    }
-    for (int i = 0; i < pit_line; ++i) {
-        track.ai_pit_line[i].x = stored_to_x(in.u16());
-        track.ai_pit_line[i].y = stored_to_y(in.u16());
     }
     track.ai_pit_line_count = pit_line;
     return in.ok();
@@ -246,6 +250,13 @@ class Writer {
   private:
     std::vector<std::uint8_t>& out_;
 };
+
+void write_points(Writer& w, const LinePoint* points, int count) {
+    for (int i = 0; i < count; ++i) {
+        w.u16(x_to_stored(points[i].x));
+        w.u16(y_to_stored(points[i].y));
+    }
+}
 
 // Land runs in file order: from row 511 up to row 0, each row left to right, runs
 // continuing across row ends, at most 4095 cells per run.
@@ -388,15 +399,9 @@ std::vector<std::uint8_t> encode_track(Track& track) {
         w.u16(y_to_stored(c.y2));
     }
     w.u16(track.ai_line_count);
-    for (int i = 0; i < track.ai_line_count; ++i) {
-        w.u16(x_to_stored(track.ai_line[i].x));
-        w.u16(y_to_stored(track.ai_line[i].y));
-    }
+    write_points(w, track.ai_line.data(), track.ai_line_count);
     w.u8(track.ai_pit_line_count);
-    for (int i = 0; i < track.ai_pit_line_count; ++i) {
-        w.u16(x_to_stored(track.ai_pit_line[i].x));
-        w.u16(y_to_stored(track.ai_pit_line[i].y));
-    }
+    write_points(w, track.ai_pit_line.data(), track.ai_pit_line_count);
 
     w.u16(0xFFFF);
     const std::string_view author = text_of(track.author);

@@ -316,6 +316,14 @@ print repaints
     EXPECT_EQ(image.pixel(200, 200) & 0xFFFFFF, 0x909090u);
 }
 
+TEST_F(Cli, ReplayClicksToggleCheckBoxes) {
+    write_text(path("s.txt"), "print checked 1031\ncommand 1031\nprint checked 1031\n"
+                              "print pixel 31 10\ncheck 1031 1\nprint pixel 31 10\n");
+    const CliRun r = run("replay " + path("s.txt"));
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out, "1\n0\n#88AE70\n#FFFFFF\n"); // the first start box's front, hidden and shown
+}
+
 TEST_F(Cli, ReplayStopsAtALineItCannotParse) {
     write_text(path("bad.txt"), "print counts\n\npress middle 1 2\nprint counts\n");
     const CliRun r = run("replay " + path("bad.txt") + " --save " + path("never.trk"));
