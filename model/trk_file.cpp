@@ -430,8 +430,12 @@ bool replace_file(const std::filesystem::path& path, std::span<const std::uint8_
         return false;
     }
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    const fs::path temporary =
-        folder / ("." + path.filename().string() + "." + std::to_string(process_id()) + ".tmp");
+    std::string name = ".";
+    name += path.filename().string();
+    name += '.';
+    name += std::to_string(process_id());
+    name += ".tmp";
+    const fs::path temporary = folder / name;
 
     std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
     if (file == nullptr) {
