@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/editor_fixture.h"
+
 #include <memory>
 #include <vector>
 
@@ -12,13 +14,11 @@
 namespace cs {
 namespace {
 
-struct AiLine : ::testing::Test {
-    ScriptedUi ui;
-    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
+struct AiLine : test_support::EditorTest {
     Track& t = editor->track;
 
     void SetUp() override {
-        ASSERT_TRUE(set_up_editor(*editor));
+        EditorTest::SetUp();
         t.world_size = 128; // world scale 4: points 20 units apart
         recompute_world_scale(t);
         full_redraw(*editor); // the shapes at the new scale
@@ -34,15 +34,6 @@ struct AiLine : ::testing::Test {
             t.ai_line[i] = points[i];
         }
         t.ai_line_count = static_cast<std::uint16_t>(points.size());
-    }
-    std::vector<Pixel> image() const {
-        const Pixel* p = editor->renderer.image.get();
-        return {p, p + image_size * image_size};
-    }
-    // The image as a redraw from scratch would leave it: stale shapes show as differences.
-    std::vector<Pixel> redrawn() {
-        full_redraw(*editor);
-        return image();
     }
     int pixels_of(std::uint32_t rgb) const {
         int n = 0;
@@ -65,7 +56,7 @@ TEST_F(AiLine, PressAddsPointsAtTheSpacingAndKeepsTheRopeAsSlack) {
         EXPECT_FLOAT_EQ(t.ai_line[i].x, 100.0f + 20.0f * i);
         EXPECT_FLOAT_EQ(t.ai_line[i].y, 100.0f);
     }
-    EXPECT_EQ(image(), redrawn());
+    EXPECT_EQ(image(), redrawn_image());
 
     editor->tools.rope_length = 30;
     set_line({{100, 100}});
@@ -128,12 +119,12 @@ TEST_F(AiLine, DeletingRemovesTheLastPointAndNeverLeavesOne) {
     delete_last_ai_line_point(*editor);
     EXPECT_EQ(t.ai_line_count, 2);
     EXPECT_EQ(pixels_of(0xFF0000), 0); // no closing segment left behind
-    EXPECT_EQ(image(), redrawn());
+    EXPECT_EQ(image(), redrawn_image());
 
     delete_last_ai_line_point(*editor);
     EXPECT_EQ(t.ai_line_count, 0);
     EXPECT_FALSE(ui.is_enabled(id::delete_ai_line));
-    EXPECT_EQ(image(), redrawn());
+    EXPECT_EQ(image(), redrawn_image());
 
     // A click on the disabled button of an empty line changes nothing.
     const auto calls = ui.calls.size();
@@ -149,7 +140,7 @@ TEST_F(AiLine, DeletingRemovesTheLastPointAndNeverLeavesOne) {
     delete_last_ai_pit_line_point(*editor);
     EXPECT_EQ(t.ai_pit_line_count, 0);
     EXPECT_FALSE(ui.is_enabled(id::delete_ai_pit_line));
-    EXPECT_EQ(image(), redrawn());
+    EXPECT_EQ(image(), redrawn_image());
 }
 
 TEST_F(AiLine, RotationMovesTheStartAroundTheLoop) {
@@ -176,7 +167,7 @@ TEST_F(AiLine, RotationMovesTheStartAroundTheLoop) {
     EXPECT_FLOAT_EQ(t.ai_line[0].y, 10.0f);
     EXPECT_FLOAT_EQ(t.ai_line[4].x, 10.0f);
     EXPECT_FLOAT_EQ(t.ai_line[4].y, 10.0f);
-    EXPECT_EQ(image(), redrawn());
+    EXPECT_EQ(image(), redrawn_image());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/editor_fixture.h"
+
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -11,10 +13,7 @@
 namespace cs {
 namespace {
 
-struct Brushes : ::testing::Test {
-    ScriptedUi ui;
-    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
-    void SetUp() override { ASSERT_TRUE(set_up_editor(*editor)); }
+struct Brushes : test_support::EditorTest {
     std::uint8_t& cell(int x, int y) { return editor->track.land[y * 512 + x]; }
 };
 

@@ -130,8 +130,8 @@ TEST_F(Cli, InfoSummaryAndVersionOfAnUnmarkedFile) {
     std::vector<std::uint8_t> f = encode_track(*t);
     std::vector<std::uint8_t> old;
     old.reserve(f.size());
-    old.insert(old.end(), f.begin() + 4, f.begin() + 14); // offset .. rotation
-    old.insert(old.end(), f.begin() + 16, f.begin() + 18);        // 2-byte run count
+    old.insert(old.end(), f.begin() + 4, f.begin() + 14);  // offset .. rotation
+    old.insert(old.end(), f.begin() + 16, f.begin() + 18); // 2-byte run count
     const std::size_t runs_end = 20 + 2 * 65;
     old.insert(old.end(), f.begin() + 20, f.begin() + static_cast<long>(runs_end + 2 + 4096));
     old.push_back(6); // object count

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/editor_fixture.h"
+
 #include <memory>
 
 #include "editor/dispatch.h"
@@ -10,11 +12,9 @@
 namespace cs {
 namespace {
 
-struct Dispatch : ::testing::Test {
-    ScriptedUi ui;
-    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
+struct Dispatch : test_support::EditorTest {
     void SetUp() override {
-        ASSERT_TRUE(set_up_editor(*editor));
+        EditorTest::SetUp();
         initialise_panel(*editor);
     }
 };

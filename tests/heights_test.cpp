@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/editor_fixture.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -23,10 +25,7 @@ using Grid = std::array<std::uint16_t, height_samples>;
 
 constexpr Pixel poison{0xEE, 0xEE, 0xEE, 0};
 
-struct Heights : ::testing::Test {
-    ScriptedUi ui;
-    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
-    void SetUp() override { ASSERT_TRUE(set_up_editor(*editor)); }
+struct Heights : test_support::EditorTest {
     std::uint16_t& h(int c, int r) { return editor->track.heights[r * height_size + c]; }
     Grid& grid() { return editor->track.heights; }
     void hide_overlays() {
@@ -36,18 +35,6 @@ struct Heights : ::testing::Test {
     }
     void poison_image() {
         std::fill_n(editor->renderer.image.get(), image_size * image_size, poison);
-    }
-    std::vector<Pixel> image() const {
-        const Pixel* p = editor->renderer.image.get();
-        return {p, p + image_size * image_size};
-    }
-    // The image as a full redraw makes it from the current track.
-    std::vector<Pixel> redrawn_image() {
-        const std::vector<Pixel> before = image();
-        full_redraw(*editor);
-        std::vector<Pixel> redrawn = image();
-        std::copy(before.begin(), before.end(), editor->renderer.image.get());
-        return redrawn;
     }
 };
 

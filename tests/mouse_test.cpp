@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/editor_fixture.h"
+
 #include <memory>
 
 #include "editor/dispatch.h"
@@ -11,11 +13,9 @@
 namespace cs {
 namespace {
 
-struct Mouse : ::testing::Test {
-    ScriptedUi ui;
-    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
+struct Mouse : test_support::EditorTest {
     void SetUp() override {
-        ASSERT_TRUE(set_up_editor(*editor));
+        EditorTest::SetUp();
         initialise_panel(*editor);
         ui.clock = 1000;
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/editor_fixture.h"
+
 #include <memory>
 
 #include "editor/scripted_ui.h"
@@ -9,10 +11,7 @@
 namespace cs {
 namespace {
 
-struct Painting : ::testing::Test {
-    ScriptedUi ui;
-    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
-    void SetUp() override { ASSERT_TRUE(set_up_editor(*editor)); }
+struct Painting : test_support::EditorTest {
 
     // Puts kind c in cell (300, 300), poisons its pixel and applies the rule.
     std::uint8_t paint(std::uint8_t c, std::uint8_t n, std::uint8_t flag) {

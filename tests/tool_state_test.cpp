@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/editor_fixture.h"
+
 #include <algorithm>
 #include <limits>
 #include <memory>
@@ -15,26 +17,10 @@
 namespace cs {
 namespace {
 
-struct Tools : ::testing::Test {
-    ScriptedUi ui;
-    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
+struct Tools : test_support::EditorTest {
     void SetUp() override {
-        ASSERT_TRUE(set_up_editor(*editor));
-        // The panel starts with both undo buttons disabled.
-        ui.enabled[id::land_undo] = false;
-        ui.enabled[id::hmap_undo] = false;
+        EditorTest::SetUp();
         ui.calls.clear();
-    }
-    std::vector<Pixel> image() const {
-        const Pixel* p = editor->renderer.image.get();
-        return {p, p + image_size * image_size};
-    }
-    std::vector<Pixel> redrawn_image() {
-        const std::vector<Pixel> before = image();
-        full_redraw(*editor);
-        std::vector<Pixel> redrawn = image();
-        std::copy(before.begin(), before.end(), editor->renderer.image.get());
-        return redrawn;
     }
     std::ptrdiff_t position_of(const std::string& call) const {
         const auto it = std::find(ui.calls.begin(), ui.calls.end(), call);
