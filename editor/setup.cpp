@@ -23,6 +23,8 @@ bool load_track(Editor& editor, const std::string& path) {
     const Track& t = editor.track;
     Ui& ui = *editor.ui;
     // The undo copies no longer belong to this track.
+    editor.undo.land_armed = false;
+    editor.undo.heights_armed = false;
     ui.set_control_enabled(id::land_undo, false);
     ui.set_control_enabled(id::hmap_undo, false);
     ui.set_control_enabled(id::delete_object, t.object_count != start_positions);

@@ -60,21 +60,31 @@ void set_image_blend(Editor& editor, int position) {
 
 void snapshot_land(Editor& editor) {
     editor.undo.land = editor.track.land;
+    editor.undo.land_armed = true;
     editor.ui->set_control_enabled(id::land_undo, true);
 }
 
 void snapshot_heights(Editor& editor) {
     editor.undo.heights = editor.track.heights;
+    editor.undo.heights_armed = true;
     editor.ui->set_control_enabled(id::hmap_undo, true);
 }
 
 void undo_land(Editor& editor) {
+    if (!editor.undo.land_armed) {
+        return;
+    }
+    editor.undo.land_armed = false;
     editor.track.land = editor.undo.land;
     full_redraw(editor);
     editor.ui->set_control_enabled(id::land_undo, false);
 }
 
 void undo_heights(Editor& editor) {
+    if (!editor.undo.heights_armed) {
+        return;
+    }
+    editor.undo.heights_armed = false;
     editor.track.heights = editor.undo.heights;
     full_redraw(editor);
     editor.ui->set_control_enabled(id::hmap_undo, false);

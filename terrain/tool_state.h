@@ -20,6 +20,10 @@ struct ToolState {
 struct UndoState {
     std::array<std::uint8_t, land_cells> land{};
     std::array<std::uint16_t, height_samples> heights{};
+    // Whether each copy holds a snapshot that has not been restored or discarded: exactly
+    // while its undo button is enabled. An undo without one does nothing.
+    bool land_armed = false;
+    bool heights_armed = false;
 };
 
 struct Editor;

@@ -9,6 +9,7 @@
 #include "editor/setup.h"
 #include "model/trk_file.h"
 #include "resources/control_ids.h"
+#include "terrain/tool_state.h"
 
 namespace cs {
 namespace {
@@ -90,6 +91,27 @@ TEST_F(Setup, LoadRefreshesButtonsShadingAndImage) {
     ASSERT_TRUE(load_track(*editor, save(*t, "b.trk")));
     EXPECT_EQ(ui.is_enabled(id::delete_object), false);
     EXPECT_EQ(ui.is_enabled(id::delete_pit), false);
+}
+
+TEST_F(Setup, UndoNeedsASnapshotOfTheTrackShown) {
+    ASSERT_TRUE(set_up_editor(*editor));
+    // Before any snapshot the undo copies hold nothing to restore.
+    undo_land(*editor);
+    undo_heights(*editor);
+    EXPECT_EQ(editor->track.land[0], grass);
+    EXPECT_EQ(editor->track.heights[0], default_height);
+    // A load discards the copies of the previous track.
+    snapshot_land(*editor);
+    snapshot_heights(*editor);
+    auto t = std::make_unique<Track>();
+    reset_track(*t);
+    t->land.fill(mud);
+    t->heights.fill(256);
+    ASSERT_TRUE(load_track(*editor, save(*t, "c.trk")));
+    undo_land(*editor);
+    undo_heights(*editor);
+    EXPECT_EQ(editor->track.land[0], mud);
+    EXPECT_EQ(editor->track.heights[0], 256);
 }
 
 TEST_F(Setup, FailedLoadReportsAndChangesNothing) {
