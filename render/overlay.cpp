@@ -76,26 +76,26 @@ void recompute_label_box(Editor& editor, long long left, long long top, TextSize
 
 // --- Object shapes ---------------------------------------------------------------------
 
-enum class Part : std::uint8_t { edge, stem, ring };
+enum class StrokeKind : std::uint8_t { edge, stem, ring };
 enum Corner : std::uint8_t { f1, f2, b1, b2 };
 
 // One stroke of a shape. edge: the side from..to of the box with half-length a and
 // half-width b; stem: a stem of length a; ring: a ring of radius a. Sizes in world units.
 struct Stroke {
-    Part part;
+    StrokeKind kind;
     float a, b;
     Corner from, to;
     std::uint32_t rgb;
 };
 
 constexpr Stroke edge(float a, float b, Corner from, Corner to, std::uint32_t rgb) {
-    return Stroke{Part::edge, a, b, from, to, rgb};
+    return Stroke{StrokeKind::edge, a, b, from, to, rgb};
 }
 constexpr Stroke stem(float length, std::uint32_t rgb) {
-    return Stroke{Part::stem, length, 0, f1, f1, rgb};
+    return Stroke{StrokeKind::stem, length, 0, f1, f1, rgb};
 }
 constexpr Stroke ring(float radius, std::uint32_t rgb) {
-    return Stroke{Part::ring, radius, 0, f1, f1, rgb};
+    return Stroke{StrokeKind::ring, radius, 0, f1, f1, rgb};
 }
 
 constexpr std::uint32_t white = 0xFFFFFF, black = 0x000000, brown = 0x664400;
@@ -198,18 +198,18 @@ Point corner(const Frame& f, float a, float b, Corner which) {
 }
 
 void draw_stroke(Editor& editor, const Frame& f, float scale, const Stroke& stroke, DrawMode mode) {
-    switch (stroke.part) {
-    case Part::edge: {
+    switch (stroke.kind) {
+    case StrokeKind::edge: {
         const Point p = corner(f, stroke.a, stroke.b, stroke.from);
         const Point q = corner(f, stroke.a, stroke.b, stroke.to);
         plot_segment(editor, p.x, p.y, q.x, q.y, stroke.rgb, mode);
         break;
     }
-    case Part::stem:
+    case StrokeKind::stem:
         plot_segment(editor, f.x, f.y, f.x + stroke.a * f.c, f.y + stroke.a * f.s, stroke.rgb,
                      mode);
         break;
-    case Part::ring:
+    case StrokeKind::ring:
         plot_circle(editor, truncate_to_int(f.x), truncate_to_int(f.y),
                     truncate_to_int(stroke.a * scale), stroke.rgb, mode);
         break;

@@ -17,10 +17,10 @@ done
 echo "Installing missing packages:$missing"
 if [ "$(id -u)" = 0 ]; then
     apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
+    DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
 elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
     sudo apt-get update
-    sudo DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
+    sudo DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
 else
     echo "Cannot install packages (not root, and sudo is not available). Run:" >&2
     echo "  sudo apt-get install -y$missing" >&2
