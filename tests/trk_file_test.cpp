@@ -196,6 +196,50 @@ TEST(TrkRead, DamagedFilesAreRefusedAndChangeNothing) {
     EXPECT_EQ(message_for(TrackFileError::damaged), "The track file is damaged or incomplete.");
 }
 
+TEST(TrkRead, MangledFilesNeverHarmTheTrack) {
+    // Random byte changes and cuts of a real file: each is read whole or refused, and a
+    // refused one leaves the track exactly as it was.
+    auto source = new_track();
+    source->land[1000] = kerb;
+    source->objects[6] = {10, 20, 1, house};
+    source->object_count = 7;
+    source->pit_count = 2;
+    source->checkpoint_count = 3;
+    source->ai_line_count = 40;
+    source->ai_pit_line_count = 9;
+    std::strcpy(source->author.data(), "Mangle");
+    const std::vector<std::uint8_t> good = encode_track(*source);
+    auto reference = new_track();
+    reference->land[3] = 15;
+    auto t = new_track();
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int refused = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::uint8_t> bytes = good;
+        // Most changes land in the header and counts, where they matter most.
+        for (int k = 0; k < 1 + static_cast<int>(next() % 4); ++k) {
+            const std::size_t at = next() % 3 == 0 ? next() % bytes.size() : next() % 4400;
+            bytes[at] = static_cast<std::uint8_t>(next());
+        }
+        if (next() % 3 == 0) {
+            bytes.resize(next() % bytes.size());
+        }
+        *t = *reference;
+        if (parse_track(bytes, *t).error != TrackFileError::none) {
+            ++refused;
+            ASSERT_EQ(t->land, reference->land) << round;
+            ASSERT_EQ(t->heights, reference->heights) << round;
+            ASSERT_EQ(t->object_count, reference->object_count) << round;
+            ASSERT_EQ(t->world_size, reference->world_size) << round;
+        }
+    }
+    EXPECT_GT(refused, 10); // the mangling did reach the checks
+}
+
 TEST(TrkRead, OptionalTrailer) {
     // Ending right after the AI pit line, or with something other than the marker.
     for (bool marker_wrong : {false, true}) {
