@@ -68,20 +68,6 @@ float world_scale_for(std::uint8_t world_size) {
 
 namespace {
 
-template <typename F>
-std::int32_t truncate_impl(F value) {
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= static_cast<F>(std::numeric_limits<std::int32_t>::max())) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    if (value <= static_cast<F>(std::numeric_limits<std::int32_t>::min())) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 long double segment_length(const LinePoint& a, const LinePoint& b) {
     const long double dx = static_cast<long double>(b.x) - a.x;
     const long double dy = static_cast<long double>(b.y) - a.y;
@@ -89,16 +75,6 @@ long double segment_length(const LinePoint& a, const LinePoint& b) {
 }
 
 } // namespace
-
-std::int32_t truncate_to_int(float value) {
-    return truncate_impl(value);
-}
-std::int32_t truncate_to_int(double value) {
-    return truncate_impl(value);
-}
-std::int32_t truncate_to_int(long double value) {
-    return truncate_impl(value);
-}
 
 std::int32_t compute_track_length(const Track& track) {
     const int n = track.ai_line_count;

@@ -153,9 +153,31 @@ std::string_view text_of(const std::array<char, author_capacity + 1>& author);
 std::string_view text_of(const std::array<char, comments_capacity + 1>& comments);
 
 // Float to integer, truncating toward zero; NaN becomes 0 and values beyond the
-// range of int32 saturate, so no conversion is ever undefined.
-std::int32_t truncate_to_int(float value);
-std::int32_t truncate_to_int(double value);
-std::int32_t truncate_to_int(long double value);
+// range of int32 saturate, so no conversion is ever undefined. Inline: the renderer
+// calls it for every pixel it plots.
+template <typename F>
+inline std::int32_t truncate_float(F value) {
+    constexpr F highest = static_cast<F>(2147483647.0);
+    constexpr F lowest = static_cast<F>(-2147483648.0);
+    if (!(value == value)) {
+        return 0; // NaN
+    }
+    if (value >= highest) {
+        return 2147483647;
+    }
+    if (value <= lowest) {
+        return -2147483647 - 1;
+    }
+    return static_cast<std::int32_t>(value);
+}
+inline std::int32_t truncate_to_int(float value) {
+    return truncate_float(value);
+}
+inline std::int32_t truncate_to_int(double value) {
+    return truncate_float(value);
+}
+inline std::int32_t truncate_to_int(long double value) {
+    return truncate_float(value);
+}
 
 } // namespace cs
