@@ -141,41 +141,39 @@ void ai_line_drag(Editor& editor, DrivingLine line, float x, float y) {
     request_repaint(editor, false);
 }
 
-void delete_last_ai_line_point(Editor& editor) {
-    Track& t = editor.track;
-    if (t.ai_line_count == 0) {
+namespace {
+
+// Removes the last point of a line; a line never keeps a single point, so one of two is
+// cleared in one step. The erased segments are repaired by the overlay redraw.
+void delete_last_point(Editor& editor, DrivingLine line, std::uint32_t rgb) {
+    const LineAccess l = access(editor.track, line);
+    if (l.count == 0) {
         return;
     }
-    erase_closing_segment(editor);
-    int count = t.ai_line_count - 1;
+    if (line == DrivingLine::ai_line) {
+        erase_closing_segment(editor);
+    }
+    int count = l.count - 1;
     if (count != 0) {
-        erase_segment(editor, t.ai_line[count - 1], t.ai_line[count], ai_line_colour);
+        erase_segment(editor, l.points[count - 1], l.points[count], rgb);
     }
     if (count <= 1) {
         count = 0;
-        editor.ui->set_control_enabled(id::delete_ai_line, false);
+        editor.ui->set_control_enabled(l.delete_button, false);
     }
-    t.ai_line_count = static_cast<std::uint16_t>(count);
+    store_count(editor.track, line, count);
     redraw_overlays(editor);
     request_repaint(editor, false);
 }
 
+} // namespace
+
+void delete_last_ai_line_point(Editor& editor) {
+    delete_last_point(editor, DrivingLine::ai_line, ai_line_colour);
+}
+
 void delete_last_ai_pit_line_point(Editor& editor) {
-    Track& t = editor.track;
-    if (t.ai_pit_line_count == 0) {
-        return;
-    }
-    int count = t.ai_pit_line_count - 1;
-    if (count != 0) {
-        erase_segment(editor, t.ai_pit_line[count - 1], t.ai_pit_line[count], pit_line_colour);
-    }
-    if (count <= 1) {
-        count = 0;
-        editor.ui->set_control_enabled(id::delete_ai_pit_line, false);
-    }
-    t.ai_pit_line_count = static_cast<std::uint8_t>(count);
-    redraw_overlays(editor);
-    request_repaint(editor, false);
+    delete_last_point(editor, DrivingLine::ai_pit_line, pit_line_colour);
 }
 
 void rotate_ai_line(Editor& editor, int k) {
