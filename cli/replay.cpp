@@ -155,12 +155,11 @@ class Replay {
 
     bool answer(const std::vector<std::string_view>& w) {
         if (w.size() == 3 && (w[1] == "open" || w[1] == "save")) {
-            ui_.file_answers.emplace_back(std::string(w[2]));
+            ui_.answer_path(std::string(w[2]));
         } else if (w.size() == 2 && w[1] == "cancel") {
-            ui_.file_answers.emplace_back(std::nullopt);
-            ui_.properties_answers.emplace_back(std::nullopt);
+            ui_.answer_cancel();
         } else if (w.size() == 2 && (w[1] == "yes" || w[1] == "no")) {
-            ui_.answers.push_back(w[1] == "yes");
+            ui_.answer_yes_no(w[1] == "yes");
         } else {
             return false;
         }

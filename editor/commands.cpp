@@ -25,21 +25,6 @@ void save_track_command(Editor& editor) {
 void track_properties_command(Editor& editor) {
     not_available(editor);
 }
-void import_land_command(Editor& editor) {
-    not_available(editor);
-}
-void import_heights_command(Editor& editor) {
-    not_available(editor);
-}
-void export_land_command(Editor& editor) {
-    not_available(editor);
-}
-void export_heights_command(Editor& editor) {
-    not_available(editor);
-}
-void import_ai_line_command(Editor& editor) {
-    not_available(editor);
-}
 void launch_game_command(Editor& editor) {
     not_available(editor);
 }

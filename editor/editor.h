@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "editor/commands.h"
 #include "editor/ui.h"
 #include "interaction/elements.h"
 #include "interaction/mouse.h"
@@ -29,6 +30,7 @@ struct Editor {
     Gesture gesture;
     ElementState elements;
     TrackNames names;
+    DocumentState documents;
     RandomDraw draw = standard_draw; // the source of made-up names
     std::string program_folder;      // where the executable lies
     std::string cursor_path;         // program folder + "coursesmith.cur"

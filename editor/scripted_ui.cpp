@@ -40,16 +40,63 @@ void ScriptedUi::message_box(std::string_view text) {
     calls.push_back("message: " + std::string(text));
 }
 
+void ScriptedUi::answer_path(std::string path) {
+    queue.push_back({ScriptedAnswer::Kind::path, std::move(path), {}, 0});
+}
+
+void ScriptedUi::answer_cancel() {
+    queue.push_back({ScriptedAnswer::Kind::cancel, {}, {}, 0});
+}
+
+void ScriptedUi::answer_yes_no(bool yes) {
+    queue.push_back({yes ? ScriptedAnswer::Kind::yes : ScriptedAnswer::Kind::no, {}, {}, 0});
+}
+
+void ScriptedUi::answer_properties(std::function<void(PropertiesValues&)> edit) {
+    queue.push_back({ScriptedAnswer::Kind::properties, {}, std::move(edit), 0});
+}
+
+void ScriptedUi::answer_start(bool starts) {
+    queue.push_back(
+        {starts ? ScriptedAnswer::Kind::start_ok : ScriptedAnswer::Kind::start_fail, {}, {}, 0});
+}
+
+std::optional<ScriptedAnswer> ScriptedUi::next_answer() {
+    if (queue.empty()) {
+        return std::nullopt;
+    }
+    ScriptedAnswer answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+}
+
+std::optional<ScriptedAnswer>
+ScriptedUi::take_answer(std::string_view request,
+                        std::initializer_list<ScriptedAnswer::Kind> kinds) {
+    std::optional<ScriptedAnswer> answer = next_answer();
+    if (!answer) {
+        return std::nullopt;
+    }
+    for (ScriptedAnswer::Kind k : kinds) {
+        if (answer->kind == k) {
+            return answer;
+        }
+    }
+    if (!mismatch) {
+        mismatch = std::move(answer);
+        mismatched_request = request;
+    }
+    return std::nullopt;
+}
+
 bool ScriptedUi::ask_yes_no(std::string_view text) {
     messages.emplace_back(text);
     if (on_message) {
         on_message(text);
     }
-    bool yes = false;
-    if (!answers.empty()) {
-        yes = answers.front();
-        answers.pop_front();
-    }
+    using K = ScriptedAnswer::Kind;
+    const std::optional<ScriptedAnswer> answer = take_answer("question", {K::yes, K::no});
+    const bool yes = answer && answer->kind == K::yes;
     calls.push_back("question: " + std::string(text) + (yes ? " -> yes" : " -> no"));
     return yes;
 }
@@ -57,10 +104,12 @@ bool ScriptedUi::ask_yes_no(std::string_view text) {
 std::optional<std::string> ScriptedUi::answer_file_dialog(std::string_view kind,
                                                           const FileDialogRequest& request) {
     file_requests.push_back(request);
+    using K = ScriptedAnswer::Kind;
+    const std::optional<ScriptedAnswer> taken =
+        take_answer(std::string(kind) + " dialog", {K::path, K::cancel});
     std::optional<std::string> answer;
-    if (!file_answers.empty()) {
-        answer = file_answers.front();
-        file_answers.pop_front();
+    if (taken && taken->kind == K::path) {
+        answer = taken->path;
     }
     calls.push_back(std::string(kind) + " dialog " + request.initial_name + " -> " +
                     answer.value_or("cancel"));
@@ -152,23 +201,29 @@ std::uint32_t ScriptedUi::tick_count() {
 
 bool ScriptedUi::start_program(const std::string& path) {
     started_programs.push_back(path);
-    calls.push_back("start " + path + (programs_start ? " -> ok" : " -> failed"));
-    return programs_start;
+    using K = ScriptedAnswer::Kind;
+    const std::optional<ScriptedAnswer> answer =
+        take_answer("program start", {K::start_ok, K::start_fail});
+    const bool started = answer && answer->kind == K::start_ok;
+    calls.push_back("start " + path + (started ? " -> ok" : " -> failed"));
+    return started;
 }
 
 bool ScriptedUi::run_properties_dialog(PropertiesValues& values,
                                        const std::function<void(const PropertiesValues&)>& on_ok) {
-    std::optional<PropertiesValues> answer;
-    if (!properties_answers.empty()) {
-        answer = properties_answers.front();
-        properties_answers.pop_front();
-    }
-    calls.emplace_back(answer ? "properties dialog -> ok" : "properties dialog -> cancel");
-    if (!answer) {
+    properties_shown.push_back(values);
+    using K = ScriptedAnswer::Kind;
+    const std::optional<ScriptedAnswer> answer =
+        take_answer("properties dialog", {K::properties, K::cancel});
+    const bool ok = answer && answer->kind == K::properties;
+    calls.emplace_back(ok ? "properties dialog -> ok" : "properties dialog -> cancel");
+    if (!ok) {
         return false;
     }
     const int track_length = values.track_length;
-    values = *answer;
+    if (answer->edit) {
+        answer->edit(values);
+    }
     values.track_length = track_length;
     on_ok(values);
     return true;

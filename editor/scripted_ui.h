@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,8 +15,24 @@
 
 namespace cs {
 
+// One queued answer to whatever the editor asks next: a file dialog, the properties
+// dialog, the Yes/No question or a program start.
+struct ScriptedAnswer {
+    enum class Kind { path, cancel, yes, no, properties, start_ok, start_fail };
+    Kind kind = Kind::cancel;
+    std::string path; // Kind::path: the chosen file
+    // Kind::properties: OK, after this has changed what the dialog showed.
+    std::function<void(PropertiesValues&)> edit;
+    int line = 0; // where the answer came from (a script line), for messages
+};
+
 class ScriptedUi : public Ui {
   private:
+    std::optional<ScriptedAnswer> next_answer();
+    // The next answer if it is one of the kinds this request takes; an answer of any
+    // other kind is used up, remembered in `mismatch` and taken as cancel / No / failure.
+    std::optional<ScriptedAnswer> take_answer(std::string_view request,
+                                              std::initializer_list<ScriptedAnswer::Kind> kinds);
     std::optional<std::string> answer_file_dialog(std::string_view kind,
                                                   const FileDialogRequest& request);
 
@@ -26,11 +43,22 @@ class ScriptedUi : public Ui {
     // Every call, one line each, e.g. "message: Can't open file!", "enable 1034 0",
     // "check 1031 1", "title Tyrestorm CourseSmith - a.trk", "repaint".
     std::vector<std::string> calls;
-    std::vector<std::string> messages;                   // texts of message boxes and questions
-    std::deque<bool> answers;                            // Yes/No answers; No when empty
-    std::deque<std::optional<std::string>> file_answers; // chosen paths; cancel when empty
-    std::vector<FileDialogRequest> file_requests;        // every dialog request shown
-    std::deque<std::optional<PropertiesValues>> properties_answers; // OK with values, or Cancel
+    std::vector<std::string> messages; // texts of message boxes and questions
+    // Answers in the order they are used, one per dialog, question or start, whatever its
+    // kind. With none queued a dialog is cancelled, the question answered No and a start
+    // fails.
+    std::deque<ScriptedAnswer> queue;
+    // The first answer that met a request of another kind, and what that request was.
+    std::optional<ScriptedAnswer> mismatch;
+    std::string mismatched_request;
+    std::vector<FileDialogRequest> file_requests;   // every file dialog request shown
+    std::vector<PropertiesValues> properties_shown; // what each properties dialog showed
+
+    void answer_path(std::string path);
+    void answer_cancel();
+    void answer_yes_no(bool yes);
+    void answer_properties(std::function<void(PropertiesValues&)> edit);
+    void answer_start(bool starts);
 
     std::map<int, bool> enabled; // controls not listed are enabled
     std::map<int, int> checked;
@@ -44,7 +72,6 @@ class ScriptedUi : public Ui {
     bool captured = false;
     bool view_exists = true; // repaints do nothing while false
     std::vector<std::string> started_programs;
-    bool programs_start = true; // what start_program answers
     // Called with the text of every message box and question as it is shown.
     std::function<void(std::string_view)> on_message;
 

@@ -1,17 +1,12 @@
 #include "model/trk_file.h"
 
+#include <cmath>
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <system_error>
-
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace cs {
 
@@ -33,22 +28,6 @@ std::string_view message_for(TrackFileError error) {
 }
 
 namespace {
-
-#ifdef _WIN32
-int flush_to_disk(std::FILE* file) {
-    return _commit(_fileno(file));
-}
-int process_id() {
-    return _getpid();
-}
-#else
-int flush_to_disk(std::FILE* file) {
-    return ::fsync(::fileno(file));
-}
-int process_id() {
-    return static_cast<int>(::getpid());
-}
-#endif
 
 // Reads little-endian values from the file in memory; any read past the end marks the
 // cursor as failed and yields zeros, so the caller checks once per section.
@@ -111,8 +90,14 @@ std::uint16_t x_to_stored(float x) {
 std::uint16_t y_to_stored(float y) {
     return static_cast<std::uint16_t>(truncate_to_int((512.0f - y) * 2.0f));
 }
+// Rounded, not truncated: a stored angle read back (stored * 0.0001f) and written again
+// keeps its value, so saving an unchanged track never turns its objects and pits.
 std::uint16_t angle_to_stored(float angle) {
-    return static_cast<std::uint16_t>(truncate_to_int(angle * 10000.0f));
+    const float steps = angle * 10000.0f;
+    if (!std::isfinite(steps) || std::fabs(steps) > 2.0e9f) {
+        return static_cast<std::uint16_t>(truncate_to_int(steps));
+    }
+    return static_cast<std::uint16_t>(std::lround(steps));
 }
 
 bool decode_land(Cursor& in, std::uint32_t run_count, Track& track) {
@@ -289,7 +274,7 @@ TrackReadResult parse_track(std::span<const std::uint8_t> bytes, Track& track) {
         version = in.u16();
         in.u16();
         if (version > trk_version) {
-            return {TrackFileError::newer_version, version};
+            return {TrackFileError::newer_version, version, {}};
         }
     }
     const std::uint16_t layout = version < 256 ? 257 : version;
@@ -312,31 +297,19 @@ TrackReadResult parse_track(std::span<const std::uint8_t> bytes, Track& track) {
     const std::uint32_t run_count = layout >= 259 ? in.u32() : in.u16();
     if (!in.ok() || !decode_land(in, run_count, t) || !decode_heights(in, t) ||
         !decode_elements(in, layout, t)) {
-        return {TrackFileError::damaged, version};
+        return {TrackFileError::damaged, version, {}};
     }
     decode_trailer(in, t);
     recompute_world_scale(t);
     track = t;
-    return {TrackFileError::none, version};
-}
-
-bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    return {TrackFileError::none, version, {}};
 }
 
 TrackReadResult read_track(const std::filesystem::path& path, Track& track) {
     std::vector<std::uint8_t> bytes;
-    if (!read_whole_file(path, bytes)) {
-        return {TrackFileError::cant_open, 0};
+    std::error_code reason;
+    if (!read_whole_file(path, bytes, &reason)) {
+        return {TrackFileError::cant_open, 0, reason};
     }
     return parse_track(bytes, track);
 }
@@ -423,46 +396,10 @@ std::vector<std::uint8_t> encode_track(Track& track) {
     return out;
 }
 
-bool replace_file(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (path.empty() || fs::is_directory(path, ec)) {
-        return false;
-    }
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::string name = ".";
-    name += path.filename().string();
-    name += '.';
-    name += std::to_string(process_id());
-    name += ".tmp";
-    const fs::path temporary = folder / name;
-
-    std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    written = std::fflush(file) == 0 && written;
-    written = flush_to_disk(file) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    if (written) {
-        // Keep the permissions of the file being replaced.
-        const fs::file_status old = fs::status(path, ec);
-        if (!ec && fs::exists(old)) {
-            fs::permissions(temporary, old.permissions(), ec);
-        }
-        fs::rename(temporary, path, ec);
-        written = !ec;
-    }
-    if (!written) {
-        fs::remove(temporary, ec);
-    }
-    return written;
-}
-
-TrackFileError write_track(const std::filesystem::path& path, Track& track) {
+TrackFileError write_track(const std::filesystem::path& path, Track& track,
+                           std::error_code* reason) {
     const std::vector<std::uint8_t> bytes = encode_track(track);
-    return replace_file(path, bytes) ? TrackFileError::none : TrackFileError::cant_create;
+    return replace_file(path, bytes, reason) ? TrackFileError::none : TrackFileError::cant_create;
 }
 
 } // namespace cs

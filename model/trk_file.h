@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <span>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
+#include "model/file_io.h"
 #include "model/track.h"
 
 namespace cs {
@@ -28,6 +30,7 @@ std::string_view message_for(TrackFileError error);
 struct TrackReadResult {
     TrackFileError error = TrackFileError::none;
     std::uint16_t version = 0; // the version the file carries; 256 for a file without the magic
+    std::error_code reason;    // cant_open: the system's reason
 };
 
 // Parses a whole file. On success the track holds the file's contents (cells the land
@@ -40,12 +43,8 @@ TrackReadResult read_track(const std::filesystem::path& path, Track& track);
 // the track, as every save does.
 std::vector<std::uint8_t> encode_track(Track& track);
 // Writes the track to path atomically: a failed write leaves any file at path untouched.
-TrackFileError write_track(const std::filesystem::path& path, Track& track);
-
-// Reads a whole file into memory; false if it cannot be opened or read.
-bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes);
-// Replaces the file at path with bytes: a temporary file in the same folder, flushed,
-// then renamed over the target. False (and the target untouched) on any failure.
-bool replace_file(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// reason, when given, takes the system's reason for a failure.
+TrackFileError write_track(const std::filesystem::path& path, Track& track,
+                           std::error_code* reason = nullptr);
 
 } // namespace cs
