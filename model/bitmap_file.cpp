@@ -1,0 +1,1 @@
+#include "model/bitmap_file.h"
