@@ -1,20 +1,111 @@
+// The "Import" and "Export" rows of the panel: the land map and the height grid exchanged
+// with bitmap files.
 #include "editor/commands.h"
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "editor/editor.h"
+#include "model/bitmap_file.h"
+#include "model/file_io.h"
 
 namespace cs {
 
+namespace {
+
+// Each operation's dialog starts with the name last chosen for it and keeps the new one.
+FileDialogRequest bitmap_dialog(const std::string& last_name, bool open) {
+    FileDialogRequest request;
+    request.filters = {{"Bitmaps (*.bmp)", "*.BMP"}, {"All Files", "*.*"}};
+    request.default_extension = "bmp";
+    request.initial_name = last_name;
+    request.path_must_exist = true;
+    request.file_must_exist = open;
+    request.confirm_overwrite = !open;
+    return request;
+}
+
+std::optional<std::string> choose_file(Editor& editor, std::string& name_buffer, bool open) {
+    const FileDialogRequest request = bitmap_dialog(name_buffer, open);
+    std::optional<std::string> chosen =
+        open ? editor.ui->open_file_dialog(request) : editor.ui->save_file_dialog(request);
+    if (chosen) {
+        name_buffer = *chosen;
+    }
+    return chosen;
+}
+
+// Reads the chosen file for an import whose undo snapshot has been taken. True with the
+// file's bytes; false after the message when the file cannot be read.
+bool read_import(Editor& editor, const std::string& path, std::vector<std::uint8_t>& bytes) {
+    if (!read_whole_file(path, bytes, &editor.documents.last_file_error)) {
+        editor.ui->message_box("Can't open file!");
+        return false;
+    }
+    return true;
+}
+
+void write_export(Editor& editor, const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    if (!replace_file(path, bytes, &editor.documents.last_file_error)) {
+        editor.ui->message_box("Can't create file!");
+    }
+}
+
+} // namespace
+
+// The undo snapshot is taken once a file is chosen and before it is read, so a file that is
+// then refused still leaves the undo button armed with the unchanged map.
 void import_land_command(Editor& editor) {
-    editor.ui->message_box("Not available yet.");
+    editor.documents.last_file_error.clear();
+    const auto path = choose_file(editor, editor.documents.import_land_name, true);
+    if (!path) {
+        return;
+    }
+    snapshot_land(editor);
+    std::vector<std::uint8_t> bytes;
+    if (!read_import(editor, *path, bytes)) {
+        return;
+    }
+    if (!decode_land_bitmap(bytes, editor.track.land)) {
+        editor.ui->message_box("This is not a 512x512 16-color bitmap.");
+        return;
+    }
+    full_redraw(editor);
 }
+
 void import_heights_command(Editor& editor) {
-    editor.ui->message_box("Not available yet.");
+    editor.documents.last_file_error.clear();
+    const auto path = choose_file(editor, editor.documents.import_heights_name, true);
+    if (!path) {
+        return;
+    }
+    snapshot_heights(editor);
+    std::vector<std::uint8_t> bytes;
+    if (!read_import(editor, *path, bytes)) {
+        return;
+    }
+    if (!decode_height_bitmap(bytes, editor.track.heights)) {
+        editor.ui->message_box("This is not a 64x64 256-color bitmap.");
+        return;
+    }
+    full_redraw(editor);
 }
+
 void export_land_command(Editor& editor) {
-    editor.ui->message_box("Not available yet.");
+    editor.documents.last_file_error.clear();
+    const auto path = choose_file(editor, editor.documents.export_land_name, false);
+    if (path) {
+        write_export(editor, *path, encode_land_bitmap(editor.track, editor.renderer.land_colours));
+    }
 }
+
 void export_heights_command(Editor& editor) {
-    editor.ui->message_box("Not available yet.");
+    editor.documents.last_file_error.clear();
+    const auto path = choose_file(editor, editor.documents.export_heights_name, false);
+    if (path) {
+        write_export(editor, *path, encode_height_bitmap(editor.track));
+    }
 }
 
 } // namespace cs

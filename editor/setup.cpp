@@ -17,6 +17,7 @@ void set_title(Editor& editor, std::string_view name) {
 bool load_track(Editor& editor, const std::string& path) {
     const TrackReadResult result = read_track(path, editor.track);
     if (result.error != TrackFileError::none) {
+        editor.documents.last_file_error = result.reason;
         editor.ui->message_box(message_for(result.error));
         return false;
     }

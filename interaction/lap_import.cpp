@@ -1,11 +1,119 @@
-#include "editor/commands.h"
+#include "interaction/lap_import.h"
 
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "editor/commands.h"
 #include "editor/editor.h"
+#include "interaction/ai_line.h"
+#include "model/file_io.h"
+#include "render/view.h"
+#include "resources/control_ids.h"
 
 namespace cs {
 
+namespace {
+
+// Little-endian reads; the caller has checked that the bytes are there.
+std::uint16_t u16_at(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+std::int16_t s16_at(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::int16_t>(u16_at(b, at));
+}
+std::uint32_t u32_at(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(b[at + 2]) << 16) |
+           (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+bool has_magic(std::span<const std::uint8_t> b) {
+    return b.size() >= 4 && b[2] == 'T' && b[3] == 'S';
+}
+
+} // namespace
+
+std::optional<std::vector<LinePoint>> lap_line_points(std::span<const std::uint8_t> bytes,
+                                                      float spacing) {
+    // Version and magic, or none: a version-256 file starts with the game data offset.
+    const std::size_t header = has_magic(bytes) ? 4 : 0;
+    if (bytes.size() < header + 5) {
+        return std::nullopt; // too short even for the offset and the world size
+    }
+    const std::uint32_t game_data = u32_at(bytes, header);
+    const std::uint8_t world_size = bytes[header + 4];
+
+    // In 64 bits, so that a hostile offset near 2^32 lies past the end instead of
+    // wrapping round to the start of the file.
+    const std::uint64_t count_at = std::uint64_t{game_data} + lap_offset_in_game_data;
+    if (count_at + 2 > bytes.size()) {
+        return std::nullopt;
+    }
+    const std::uint16_t samples = u16_at(bytes, static_cast<std::size_t>(count_at));
+    // Two samples share a record; an odd count brings one more record, which is read but
+    // not converted.
+    const std::uint64_t records_at = count_at + 2;
+    const std::uint64_t records_read = (std::uint64_t{samples} + 1) / 2;
+    if (records_at + records_read * lap_record_size > bytes.size()) {
+        return std::nullopt;
+    }
+
+    // Lap positions are in 1/150 of a world unit, y upwards; the file's own world size
+    // sets the scale (0 taken as 256, as everywhere).
+    const float k = world_scale_for(world_size) * 0.006666667f;
+    std::vector<LinePoint> points;
+    const std::size_t converted = samples / 2;
+    for (std::size_t j = 0; j < converted && points.size() < max_ai_line; ++j) {
+        const std::size_t at = static_cast<std::size_t>(records_at) + j * lap_record_size;
+        const LinePoint p{static_cast<float>(s16_at(bytes, at)) * k,
+                          512.0f - static_cast<float>(s16_at(bytes, at + 4)) * k};
+        if (!points.empty()) {
+            const float dx = p.x - points.back().x;
+            const float dy = p.y - points.back().y;
+            if (std::sqrt(dx * dx + dy * dy) < spacing) {
+                continue; // too close to the last kept point
+            }
+        }
+        points.push_back(p);
+    }
+    return points;
+}
+
 void import_ai_line_command(Editor& editor) {
-    editor.ui->message_box("Not available yet.");
+    DocumentState& docs = editor.documents;
+    docs.last_file_error.clear();
+
+    FileDialogRequest request;
+    request.filters = {{"Tyrestorm Track Files (*.trk)", "*.TRK"}, {"All Files", "*.*"}};
+    request.default_extension = "trk";
+    request.initial_name = docs.import_lap_name;
+    request.path_must_exist = true;
+    request.file_must_exist = true;
+    const std::optional<std::string> path = editor.ui->open_file_dialog(request);
+    if (!path) {
+        return;
+    }
+    docs.import_lap_name = *path;
+
+    std::vector<std::uint8_t> bytes;
+    if (!read_whole_file(*path, bytes, &docs.last_file_error)) {
+        editor.ui->message_box("Can't open file!");
+        return;
+    }
+    const std::optional<std::vector<LinePoint>> points =
+        lap_line_points(bytes, point_spacing(editor));
+    if (!points) {
+        editor.ui->message_box("Can't find ghost lap.");
+        return;
+    }
+
+    Track& track = editor.track;
+    std::copy(points->begin(), points->end(), track.ai_line.begin());
+    track.ai_line_count = static_cast<std::uint16_t>(points->size());
+    editor.ui->set_control_enabled(id::delete_ai_line, track.ai_line_count != 0);
+    // The old line is gone from the track but still on the image: recompute every pixel.
+    full_redraw(editor);
 }
 
 } // namespace cs

@@ -2,6 +2,7 @@
 // touches the file system for tracks, bitmaps and pictures.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -10,16 +11,40 @@
 
 namespace cs {
 
-// Reads a whole file into memory; false if it cannot be opened or read. reason, when
-// given, takes the system's reason for a failure.
+// Reads a whole file into memory; false if it cannot be opened or read (a folder cannot).
+// reason, when given, takes the system's reason for a failure.
 bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                      std::error_code* reason = nullptr);
 
-// Replaces the file at path with bytes. A regular file (or the file a symbolic link points
-// to) is replaced through a temporary file in the same folder, flushed, then renamed over
-// it, so a failure leaves it untouched. False on any failure, with the system's reason in
-// reason when given.
+// Replaces the file at path with bytes, as a careful editor does:
+// - a symbolic link is followed (through chains) and the file it points to is replaced;
+//   the link stays a link;
+// - a regular file is replaced through a temporary file in its folder, flushed to the disk
+//   and renamed over it, so a failure leaves it untouched; it keeps its permissions, and a
+//   new file gets the usual ones (0666 less the umask);
+// - an existing regular file the user may not write is refused and left alone;
+// - anything else that exists (a device, a FIFO) and the names of open descriptors
+//   (/dev/stdout, /dev/fd/N, /proc/self/fd/N) are written directly, whatever they lead to,
+//   so that a pipe or a shell redirect receives the bytes;
+// - a folder is refused.
+// False on any failure, with the system's reason in reason when given.
 bool replace_file(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                   std::error_code* reason = nullptr);
+
+// The system calls replace_file goes through, replaceable so that tests can make one step
+// fail (set errno and return -1) or write in small pieces. Not for concurrent use; put the
+// defaults back with reset_file_calls().
+struct FileCalls {
+    // Creates a new file exclusively with the given mode (less the umask); a descriptor.
+    int (*create)(const std::filesystem::path& path, unsigned mode);
+    // Writes up to size bytes; how many were written.
+    std::ptrdiff_t (*write)(int fd, const void* data, std::size_t size);
+    // Forces what was written to the disk.
+    int (*flush)(int fd);
+    // Renames from to to, replacing to.
+    int (*rename)(const std::filesystem::path& from, const std::filesystem::path& to);
+};
+extern FileCalls file_calls;
+void reset_file_calls();
 
 } // namespace cs

@@ -2,7 +2,10 @@
 
 #include "tests/editor_fixture.h"
 
+#include <algorithm>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "editor/dispatch.h"
 #include "editor/scripted_ui.h"
@@ -77,14 +80,36 @@ TEST_F(Dispatch, DeleteObjectBoxEndsItsModeOnFocusLoss) {
     EXPECT_EQ(ui.check_of(id::delete_object), 0);
 }
 
-TEST_F(Dispatch, CommandsStillToComeSaySo) {
-    for (int id :
-         {id::new_track, id::load, id::save, id::launch_game, id::track_properties,
-          id::import_ai_line, id::import_land, id::import_hmap, id::export_land, id::export_hmap}) {
-        ui.messages.clear();
-        dispatch_command(*editor, id, Notification::clicked);
-        ASSERT_EQ(ui.messages.size(), 1u) << id;
-        EXPECT_EQ(ui.messages[0], "Not available yet.");
+// Each document button reaches its own flow: the first thing each asks of the port.
+TEST_F(Dispatch, DocumentButtonsReachTheirFlows) {
+    const std::pair<int, std::string> table[] = {
+        {id::new_track, "properties dialog -> cancel"},
+        {id::load, "open dialog  -> cancel"},
+        {id::save, "question: Track has following flaws"},
+        {id::launch_game, "start "},
+        {id::track_properties, "properties dialog -> cancel"},
+        {id::import_ai_line, "open dialog  -> cancel"},
+        {id::import_land, "open dialog  -> cancel"},
+        {id::import_hmap, "open dialog  -> cancel"},
+        {id::export_land, "save dialog  -> cancel"},
+        {id::export_hmap, "save dialog  -> cancel"},
+    };
+    for (const auto& [id, first_call] : table) {
+        ui.calls.clear();
+        ui.file_requests.clear();
+        dispatch_command(*editor, id, Notification::other);
+        const auto it = std::find_if(ui.calls.begin(), ui.calls.end(), [&](const std::string& c) {
+            return c.rfind("question", 0) == 0 || c.rfind("start", 0) == 0 ||
+                   c.find("dialog") != std::string::npos;
+        });
+        ASSERT_NE(it, ui.calls.end()) << id;
+        EXPECT_EQ(it->substr(0, first_call.size()), first_call) << id;
+        if (!ui.file_requests.empty()) {
+            const bool bitmap = id == id::import_land || id == id::import_hmap ||
+                                id == id::export_land || id == id::export_hmap;
+            const char* extension = id == id::launch_game ? "" : bitmap ? "bmp" : "trk";
+            EXPECT_EQ(ui.file_requests[0].default_extension, extension) << id;
+        }
     }
 }
 
