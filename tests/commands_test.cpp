@@ -73,8 +73,7 @@ TEST_F(Commands, NewResetsTheTrackAndLeavesTheToolsAlone) {
     EXPECT_EQ(t.author[0], 0);
     EXPECT_EQ(t.comments[0], 0);
     EXPECT_TRUE(std::all_of(t.land.begin(), t.land.end(), [](auto k) { return k == grass; }));
-    EXPECT_TRUE(std::all_of(t.heights.begin(), t.heights.end(),
-                            [](auto h) { return h == 32896; }));
+    EXPECT_TRUE(std::all_of(t.heights.begin(), t.heights.end(), [](auto h) { return h == 32896; }));
     for (int id : {id::land_undo, id::hmap_undo, id::delete_pit, id::delete_checkpoint,
                    id::delete_ai_line, id::delete_ai_pit_line}) {
         EXPECT_FALSE(ui.is_enabled(id)) << id;
@@ -225,15 +224,13 @@ TEST_F(Commands, WorldSizeMessageOnlyWhenADrivingLineMeetsAChange) {
         "You should rework AI driving lines after changing world size.\n"
         "The track will work even if you don't but it's highly recommended,\n"
         "especially if you have changed the world size significantly.";
-    auto set_world = [](int size) {
-        return [size](PropertiesValues& v) { v.world_size = size; };
-    };
+    auto set_world = [](int size) { return [size](PropertiesValues& v) { v.world_size = size; }; };
     ui.answer_properties(set_world(128)); // no driving line: no message
     track_properties_command(*editor);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(editor->track.world_scale, 4.0f);
 
-    editor->track.ai_pit_line_count = 1; // only a pit line is enough
+    editor->track.ai_pit_line_count = 1;  // only a pit line is enough
     ui.answer_properties(set_world(128)); // unchanged: no message
     track_properties_command(*editor);
     EXPECT_TRUE(ui.messages.empty());

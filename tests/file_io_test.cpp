@@ -1,1 +1,268 @@
-// (being written)
+// Where written bytes go: links, devices, FIFOs, the process's own descriptors, modes, and
+// what a failure at each step of a replacement leaves behind.
+#include <gtest/gtest.h>
+
+#include "tests/temp_dir.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "model/file_io.h"
+
+namespace cs {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::span<const std::uint8_t> as_bytes(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+class FileIo : public ::testing::Test {
+  protected:
+    void SetUp() override { dir = test_support::fresh_temp_dir("cs-fileio"); }
+    void TearDown() override {
+        reset_file_calls();
+        fs::permissions(dir, fs::perms::owner_all);
+        fs::remove_all(dir);
+    }
+
+    void put(const fs::path& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::string contents(const fs::path& path) {
+        std::vector<std::uint8_t> bytes;
+        EXPECT_TRUE(read_whole_file(path, bytes)) << path;
+        return {bytes.begin(), bytes.end()};
+    }
+    std::set<std::string> names() {
+        std::set<std::string> all;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            all.insert(entry.path().filename().string());
+        }
+        return all;
+    }
+    static unsigned mode_of(const fs::path& path) {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0);
+        return st.st_mode & 07777;
+    }
+
+    fs::path dir;
+    std::error_code reason;
+};
+
+TEST_F(FileIo, RegularFilesKeepTheirModeAndNewOnesFollowTheUmask) {
+    const fs::path old = dir / "old.trk";
+    put(old, "old");
+    ::chmod(old.c_str(), 0640);
+    ASSERT_TRUE(replace_file(old, as_bytes("new"), &reason)) << reason.message();
+    EXPECT_EQ(contents(old), "new");
+    EXPECT_EQ(mode_of(old), 0640u);
+
+    const mode_t saved = ::umask(027);
+    const bool created = replace_file(dir / "new.trk", as_bytes("x"));
+    ::umask(saved);
+    ASSERT_TRUE(created);
+    EXPECT_EQ(mode_of(dir / "new.trk"), 0640u);
+    EXPECT_EQ(names(), (std::set<std::string>{"old.trk", "new.trk"}));
+}
+
+TEST_F(FileIo, SymbolicLinksAreFollowedAndStayLinks) {
+    put(dir / "real.trk", "old");
+    fs::create_symlink("real.trk", dir / "relative");
+    fs::create_symlink(dir / "relative", dir / "chain");
+    ASSERT_TRUE(replace_file(dir / "chain", as_bytes("new"), &reason)) << reason.message();
+    EXPECT_EQ(contents(dir / "real.trk"), "new");
+    EXPECT_TRUE(fs::is_symlink(dir / "chain"));
+    EXPECT_TRUE(fs::is_symlink(dir / "relative"));
+
+    // A dangling link creates the file it names.
+    fs::create_symlink("made.trk", dir / "dangling");
+    ASSERT_TRUE(replace_file(dir / "dangling", as_bytes("made")));
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling"));
+    EXPECT_EQ(contents(dir / "made.trk"), "made");
+
+    fs::create_symlink("loop2", dir / "loop1");
+    fs::create_symlink("loop1", dir / "loop2");
+    EXPECT_FALSE(replace_file(dir / "loop1", as_bytes("x"), &reason));
+    EXPECT_EQ(reason, std::errc::too_many_symbolic_link_levels);
+    EXPECT_EQ(names(), (std::set<std::string>{"real.trk", "relative", "chain", "dangling",
+                                              "made.trk", "loop1", "loop2"}));
+}
+
+TEST_F(FileIo, DevicesAndFifosAreWrittenInPlace) {
+    // As the superuser a rename would replace the device itself.
+    ASSERT_TRUE(replace_file("/dev/null", as_bytes("gone"), &reason)) << reason.message();
+    struct stat st {};
+    ASSERT_EQ(::stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+    const fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A reader that does not block, so the writer's open succeeds at once.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(replace_file(fifo, as_bytes("through the pipe"), &reason)) << reason.message();
+    char got[64] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got), 16);
+    ::close(reader);
+    EXPECT_STREQ(got, "through the pipe");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(names(), std::set<std::string>{"pipe"});
+}
+
+TEST_F(FileIo, OwnDescriptorsAreWrittenWhereTheyStand) {
+    // A regular file behind a descriptor (as behind a shell's >>) is appended to, not
+    // replaced: the descriptor keeps the same file.
+    const fs::path out = dir / "out.txt";
+    put(out, "head:");
+    const int fd = ::open(out.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    struct stat before {};
+    ::fstat(fd, &before);
+    const std::string n = std::to_string(fd);
+    fs::create_symlink("/dev/fd/" + n, dir / "link");
+    EXPECT_TRUE(replace_file("/dev/fd/" + n, as_bytes("a")));
+    EXPECT_TRUE(replace_file("/proc/self/fd/" + n, as_bytes("b")));
+    EXPECT_TRUE(replace_file(dir / "link", as_bytes("c")));
+
+    std::fflush(stdout);
+    const int saved = ::dup(1);
+    ::dup2(fd, 1);
+    const bool to_stdout = replace_file("/dev/stdout", as_bytes("d"));
+    ::dup2(saved, 1);
+    ::close(saved);
+    EXPECT_TRUE(to_stdout);
+
+    struct stat after {};
+    ::stat(out.c_str(), &after);
+    ::close(fd);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(contents(out), "head:abcd");
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+
+    EXPECT_FALSE(replace_file("/proc/self/fd/987654", as_bytes("x"), &reason));
+    EXPECT_EQ(reason, std::errc::bad_file_descriptor);
+}
+
+TEST_F(FileIo, ReadOnlyFileIsRefusedUnchanged) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "the superuser may write any file, so nothing is refused";
+    }
+    const fs::path path = dir / "locked.trk";
+    put(path, "locked");
+    ::chmod(path.c_str(), 0444);
+    EXPECT_FALSE(replace_file(path, as_bytes("new"), &reason));
+    EXPECT_EQ(reason, std::errc::permission_denied);
+    EXPECT_EQ(reason.message(), "Permission denied");
+    EXPECT_EQ(contents(path), "locked");
+    EXPECT_EQ(names(), std::set<std::string>{"locked.trk"});
+}
+
+TEST_F(FileIo, FoldersAndMissingPathsGiveTheSystemsReason) {
+    EXPECT_FALSE(replace_file(dir, as_bytes("x"), &reason));
+    EXPECT_EQ(reason.message(), "Is a directory");
+    EXPECT_FALSE(replace_file(dir / "no" / "such.trk", as_bytes("x"), &reason));
+    EXPECT_EQ(reason.message(), "No such file or directory");
+    EXPECT_FALSE(replace_file("", as_bytes("x"), &reason));
+
+    std::vector<std::uint8_t> bytes{1, 2};
+    EXPECT_FALSE(read_whole_file(dir / "missing", bytes, &reason));
+    EXPECT_EQ(reason, std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(read_whole_file(dir, bytes, &reason));
+    EXPECT_EQ(reason, std::errc::is_a_directory);
+    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{1, 2}));
+    EXPECT_TRUE(names().empty());
+}
+
+const std::string payload(1000, 'n');
+
+TEST_F(FileIo, FailureAtEachStepLeavesTheOldFileAndNoTemporary) {
+    struct Step {
+        const char* name;
+        void (*arm)();
+        std::errc expected;
+    };
+    const Step steps[] = {
+        {"create",
+         [] {
+             file_calls.create = [](const fs::path&, unsigned) {
+                 errno = EDQUOT;
+                 return -1;
+             };
+         },
+         std::errc(EDQUOT)},
+        {"write after one byte",
+         [] {
+             file_calls.write = [](int fd, const void* data, std::size_t size) -> std::ptrdiff_t {
+                 if (size == payload.size()) {
+                     return ::write(fd, data, 1);
+                 }
+                 errno = ENOSPC;
+                 return -1;
+             };
+         },
+         std::errc::no_space_on_device},
+        {"flush",
+         [] {
+             file_calls.flush = [](int) {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         std::errc::io_error},
+        {"rename",
+         [] {
+             file_calls.rename = [](const fs::path&, const fs::path&) {
+                 errno = EXDEV;
+                 return -1;
+             };
+         },
+         std::errc::cross_device_link},
+    };
+    const fs::path old = dir / "keep.trk";
+    put(old, std::string("pre\0cious\n", 10));
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        reset_file_calls();
+        step.arm();
+        reason.clear();
+        EXPECT_FALSE(replace_file(old, as_bytes(payload), &reason));
+        EXPECT_EQ(reason, step.expected);
+        EXPECT_FALSE(replace_file(dir / "fresh.trk", as_bytes(payload)));
+        EXPECT_EQ(contents(old), std::string("pre\0cious\n", 10));
+        EXPECT_EQ(names(), std::set<std::string>{"keep.trk"});
+    }
+}
+
+TEST_F(FileIo, InterruptedAndShortWritesAreCompleted) {
+    file_calls.write = [](int fd, const void* data, std::size_t size) -> std::ptrdiff_t {
+        static bool interrupt = false;
+        interrupt = !interrupt;
+        if (interrupt) {
+            errno = EINTR;
+            return -1;
+        }
+        return ::write(fd, data, std::min<std::size_t>(size, 7));
+    };
+    std::string text;
+    for (int i = 0; i < 100; ++i) {
+        text += std::to_string(i) + ",";
+    }
+    ASSERT_TRUE(replace_file(dir / "pieces.trk", as_bytes(text), &reason)) << reason.message();
+    EXPECT_EQ(contents(dir / "pieces.trk"), text);
+}
+
+} // namespace
+} // namespace cs

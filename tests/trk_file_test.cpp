@@ -340,10 +340,7 @@ TEST(TrkWrite, ConversionsTruncateAndHeightsLoseTheirLowByte) {
     EXPECT_EQ(back->heights[1], 32768);
     EXPECT_EQ(text_of(back->author), "123456789012345678901234567890");
     EXPECT_EQ(text_of(back->comments), "Line\r\nTwo");
-    // Saving the loaded track again gives the same bytes. (Angles may lose a unit of
-    // 0.0001 to the truncation on each save, as the file format always has.)
-    EXPECT_LE(back->pits[0].angle * 10000.0f, 62831.0f);
-    t->pits[0].angle = back->pits[0].angle = 0;
+    // Saving the loaded track again gives the same bytes, angles included.
     EXPECT_EQ(encode_track(*back), encode_track(*t));
 }
 
@@ -446,6 +443,48 @@ TEST_F(TrkFiles, LongPathsAreKeptWhole) {
     ASSERT_EQ(write_track(path, *t), TrackFileError::none);
     auto back = new_track();
     EXPECT_EQ(read_track(path, *back).error, TrackFileError::none);
+}
+
+// Every stored angle, read as stored * 0.0001 and written again, keeps its value, so a
+// save of an unchanged track never turns its objects and pits.
+TEST_F(TrkFiles, EveryStoredAngleSurvivesASave) {
+    constexpr int full_turn = 62832; // stored values 0 .. 62831
+    auto t = new_track();
+    t->object_count = full_turn;
+    for (int v = 0; v < full_turn; ++v) {
+        t->objects[v] = {1.0f, 1.0f, static_cast<float>(v) * 0.0001f, fence};
+    }
+    const int pit_values[] = {0, 1, 15707, 31415, 62830, 62831};
+    t->pit_count = 6;
+    for (int i = 0; i < 6; ++i) {
+        t->pits[i] = {1.0f, 1.0f, static_cast<float>(pit_values[i]) * 0.0001f};
+    }
+    const std::vector<std::uint8_t> f = encode_track(*t);
+    auto u16_at = [&f](std::size_t at) { return f[at] | (f[at + 1] << 8); };
+    const std::size_t runs = f[16] | (f[17] << 8) | (f[18] << 16);
+    const std::size_t objects = 20 + 2 * runs + 2 + 4096 + 2;
+    int drifted = 0;
+    for (int v = 0; v < full_turn; ++v) {
+        drifted += u16_at(objects + 8 * std::size_t(v) + 6) != v;
+    }
+    EXPECT_EQ(drifted, 0);
+    const std::size_t pits = objects + 8 * std::size_t{full_turn} + 1;
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(u16_at(pits + 6 * std::size_t(i) + 4), pit_values[i]);
+    }
+
+    // The same through files on disk: save, load, save gives the same bytes.
+    const auto first = dir / "first.trk";
+    const auto second = dir / "second.trk";
+    ASSERT_EQ(write_track(first, *t), TrackFileError::none);
+    auto back = new_track();
+    ASSERT_EQ(read_track(first, *back).error, TrackFileError::none);
+    ASSERT_EQ(write_track(second, *back), TrackFileError::none);
+    std::vector<std::uint8_t> a, b;
+    ASSERT_TRUE(read_whole_file(first, a));
+    ASSERT_TRUE(read_whole_file(second, b));
+    EXPECT_EQ(a, f);
+    EXPECT_TRUE(a == b);
 }
 
 } // namespace
