@@ -1,18 +1,25 @@
 // coursesmith-cli: the editor's core on the command line, for scripts and other tools.
+#include <array>
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cli/json.h"
 #include "cli/png_output.h"
 #include "cli/replay.h"
+#include "editor/commands.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
 #include "model/codepage.h"
+#include "model/file_io.h"
 #include "model/track.h"
 #include "model/trk_file.h"
 #include "model/validation.h"
@@ -36,21 +43,109 @@ constexpr std::string_view usage_text =
     "  convert IN OUT              read any version, write the current version\n"
     "  render TRACK OUT.png [--blend N] [--hide objects|checkpoints|ai]... [--zoom 1|2|4]\n"
     "                              draw the track as the editor shows it\n"
+    "  export-land TRACK OUT.bmp   write the land map as a 16-colour bitmap\n"
+    "  export-heights TRACK OUT.bmp\n"
+    "                              write the height grid as a 256-colour bitmap\n"
+    "  import-land TRACK IN.bmp OUT.trk\n"
+    "                              replace the land map from a bitmap\n"
+    "  import-heights TRACK IN.bmp OUT.trk\n"
+    "                              replace the height grid from a bitmap\n"
+    "  import-lap TRACK LAPFILE OUT.trk\n"
+    "                              take the AI line from a lap the game recorded\n"
     "  replay [--track IN.trk] SCRIPT [--save OUT.trk] [--png OUT.png]\n"
     "                              run a script of commands and mouse gestures\n"
     "                              (SCRIPT - reads standard input)\n"
-    "  --help                      show this help\n";
+    "  --help                      show this help\n"
+    "\n"
+    "An output named - is standard output. -- ends the options.\n"
+    "COMMAND --help shows the help of one command.\n";
+
+using Arguments = std::vector<std::string_view>;
+
+struct Command {
+    std::string_view name;
+    std::string_view help; // starts with the command's usage line
+    int (*run)(const Arguments&);
+};
+
+const Command* current = nullptr; // the command being run, for its usage errors
+
+void print_text(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
 
 int usage_error(std::string_view problem) {
-    std::fprintf(stderr, "coursesmith-cli: %.*s\n\n%.*s", static_cast<int>(problem.size()),
-                 problem.data(), static_cast<int>(usage_text.size()), usage_text.data());
+    std::fprintf(stderr, "coursesmith-cli: %.*s\n\n", static_cast<int>(problem.size()),
+                 problem.data());
+    print_text(stderr, current != nullptr ? current->help : usage_text);
     return exit_failure;
 }
 
-void print_error(std::string_view path, TrackFileError error) {
-    const std::string_view text = message_for(error);
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(path.size()), path.data(),
-                 static_cast<int>(text.size()), text.data());
+void print_failure(std::string_view path, std::string_view message,
+                   const std::error_code& reason = {}) {
+    const std::string line = failure_line(path, message, reason) + "\n";
+    print_text(stderr, line);
+}
+
+// The options and operands of one command. "--" ends the options; "-" is an operand.
+struct Split {
+    std::vector<std::pair<std::string_view, std::string_view>> options; // name, value
+    std::vector<std::string_view> operands;
+};
+
+struct OptionSpec {
+    std::string_view name;
+    bool takes_value = false;
+};
+
+// False (after the usage error) for an unknown option or one missing its value.
+bool split_arguments(const Arguments& args, std::span<const OptionSpec> specs, Split& split,
+                     int& exit_code) {
+    bool options_ended = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        if (options_ended || a.size() < 2 || a[0] != '-') {
+            split.operands.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            options_ended = true;
+            continue;
+        }
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& s : specs) {
+            if (s.name == a) {
+                spec = &s;
+            }
+        }
+        if (spec == nullptr) {
+            exit_code = usage_error("unknown option for " + std::string(current->name) + ": " +
+                                    std::string(a));
+            return false;
+        }
+        if (!spec->takes_value) {
+            split.options.emplace_back(a, std::string_view{});
+        } else if (i + 1 < args.size()) {
+            split.options.emplace_back(a, args[++i]);
+        } else {
+            exit_code = usage_error(std::string(a) + " takes a value");
+            return false;
+        }
+    }
+    return true;
+}
+
+// Operands only; false (after the usage error) when there are options or the count is off.
+bool operands_only(const Arguments& args, std::size_t count, std::string_view problem, Split& split,
+                   int& exit_code) {
+    if (!split_arguments(args, {}, split, exit_code)) {
+        return false;
+    }
+    if (split.operands.size() != count) {
+        exit_code = usage_error(problem);
+        return false;
+    }
+    return true;
 }
 
 std::unique_ptr<Track> fresh_track() {
@@ -64,27 +159,72 @@ std::unique_ptr<Track> load(std::string_view path, TrackReadResult& result) {
     auto track = fresh_track();
     result = read_track(std::string(path), *track);
     if (result.error != TrackFileError::none) {
-        print_error(path, result.error);
+        print_failure(path, message_for(result.error), result.reason);
         return nullptr;
     }
     return track;
 }
 
 int write(std::string_view path, Track& track) {
-    const TrackFileError error = write_track(std::string(path), track);
-    if (error != TrackFileError::none) {
-        print_error(path, error);
+    std::error_code reason;
+    if (!write_track_output(path, track, reason)) {
+        print_failure(path, message_for(TrackFileError::cant_create), reason);
         return exit_failure;
     }
     return exit_ok;
 }
 
-int command_new(const std::vector<std::string_view>& args) {
-    if (args.size() != 1) {
-        return usage_error("new takes one output file");
+// An editor set up as the program sets itself up, with a command-line track.
+struct Session {
+    ScriptedUi ui;
+    Editor editor{ui};
+};
+
+// The session with track_path loaded; nothing (after the reader's message and the system's
+// reason) when the track is refused.
+std::unique_ptr<Session> start_session(std::string_view track_path) {
+    auto session = std::make_unique<Session>();
+    session->editor.command_line_track = std::string(track_path);
+    if (!set_up_editor(session->editor)) {
+        std::fprintf(stderr, "coursesmith-cli: Initialization failed!\n");
+        return nullptr;
+    }
+    if (!session->ui.messages.empty()) { // the reader refused the track
+        print_failure(track_path, session->ui.messages.front(),
+                      session->editor.documents.last_file_error);
+        return nullptr;
+    }
+    return session;
+}
+
+// Runs one of the panel's file commands with its file dialog answered by path. False
+// (after the command's message, shown for shown_path) when the command failed.
+bool run_file_command(Session& session, void (*command)(Editor&), const std::string& path,
+                      std::string_view shown_path) {
+    ScriptedUi& ui = session.ui;
+    ui.messages.clear();
+    ui.answer_path(path);
+    command(session.editor);
+    if (!ui.messages.empty()) {
+        print_failure(shown_path, ui.messages.front(), session.editor.documents.last_file_error);
+        return false;
+    }
+    if (!ui.queue.empty()) {
+        std::fprintf(stderr, "coursesmith-cli: %s did not ask for a file\n",
+                     std::string(current->name).c_str());
+        return false;
+    }
+    return true;
+}
+
+int command_new(const Arguments& args) {
+    Split split;
+    int code = exit_failure;
+    if (!operands_only(args, 1, "new takes one output file", split, code)) {
+        return code;
     }
     auto track = fresh_track();
-    return write(args[0], *track);
+    return write(split.operands[0], *track);
 }
 
 void print_summary(const Track& t, std::uint16_t version) {
@@ -107,27 +247,22 @@ void print_summary(const Track& t, std::uint16_t version) {
     std::printf("comments       %s\n", comments.c_str());
 }
 
-int command_info(const std::vector<std::string_view>& args) {
-    bool json = false;
-    std::vector<std::string_view> paths;
-    for (std::string_view a : args) {
-        if (a == "--json") {
-            json = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return usage_error("unknown option for info: " + std::string(a));
-        } else {
-            paths.push_back(a);
-        }
+int command_info(const Arguments& args) {
+    Split split;
+    int code = exit_failure;
+    constexpr std::array<OptionSpec, 1> specs{{{"--json"}}};
+    if (!split_arguments(args, specs, split, code)) {
+        return code;
     }
-    if (paths.size() != 1) {
+    if (split.operands.size() != 1) {
         return usage_error("info takes one track file");
     }
     TrackReadResult result;
-    auto track = load(paths[0], result);
+    auto track = load(split.operands[0], result);
     if (!track) {
         return exit_failure;
     }
-    if (json) {
+    if (!split.options.empty()) {
         const std::string text = track_json(*track, result.version);
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fputc('\n', stdout);
@@ -137,13 +272,18 @@ int command_info(const std::vector<std::string_view>& args) {
     return exit_ok;
 }
 
-int command_validate(const std::vector<std::string_view>& args) {
-    if (args.empty()) {
+int command_validate(const Arguments& args) {
+    Split split;
+    int code = exit_failure;
+    if (!split_arguments(args, {}, split, code)) {
+        return code;
+    }
+    if (split.operands.empty()) {
         return usage_error("validate takes one or more track files");
     }
     bool flawed = false;
     bool unreadable = false;
-    for (std::string_view path : args) {
+    for (std::string_view path : split.operands) {
         TrackReadResult result;
         auto track = load(path, result);
         if (!track) {
@@ -159,24 +299,25 @@ int command_validate(const std::vector<std::string_view>& args) {
         std::printf("%.*s:\n", static_cast<int>(path.size()), path.data());
         for (int i = 0; i < flaw_count; ++i) {
             if (flaws.found[i]) {
-                const std::string_view line = flaw_line(static_cast<Flaw>(i));
-                std::fwrite(line.data(), 1, line.size(), stdout);
+                print_text(stdout, flaw_line(static_cast<Flaw>(i)));
             }
         }
     }
     return unreadable ? exit_failure : flawed ? exit_flawed : exit_ok;
 }
 
-int command_convert(const std::vector<std::string_view>& args) {
-    if (args.size() != 2) {
-        return usage_error("convert takes an input and an output file");
+int command_convert(const Arguments& args) {
+    Split split;
+    int code = exit_failure;
+    if (!operands_only(args, 2, "convert takes an input and an output file", split, code)) {
+        return code;
     }
     TrackReadResult result;
-    auto track = load(args[0], result);
+    auto track = load(split.operands[0], result);
     if (!track) {
         return exit_failure;
     }
-    return write(args[1], *track);
+    return write(split.operands[1], *track);
 }
 
 bool parse_int(std::string_view text, int low, int high, int& value) {
@@ -197,109 +338,255 @@ bool parse_int(std::string_view text, int low, int high, int& value) {
     return true;
 }
 
-int command_render(const std::vector<std::string_view>& args) {
-    std::vector<std::string_view> paths;
+int command_render(const Arguments& args) {
+    Split split;
+    int code = exit_failure;
+    constexpr std::array<OptionSpec, 3> specs{
+        {{"--blend", true}, {"--zoom", true}, {"--hide", true}}};
+    if (!split_arguments(args, specs, split, code)) {
+        return code;
+    }
     int blend = -1;
     int zoom = 1;
     bool hide_objects = false, hide_checkpoints = false, hide_ai = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view a = args[i];
-        const bool has_value = i + 1 < args.size();
-        if (a == "--blend") {
-            if (!has_value || !parse_int(args[++i], 0, 10, blend)) {
+    for (const auto& [name, value] : split.options) {
+        if (name == "--blend") {
+            if (!parse_int(value, 0, 10, blend)) {
                 return usage_error("--blend takes a number from 0 to 10");
             }
-        } else if (a == "--zoom") {
-            if (!has_value || !parse_int(args[++i], 1, 4, zoom) || zoom == 3) {
+        } else if (name == "--zoom") {
+            if (!parse_int(value, 1, 4, zoom) || zoom == 3) {
                 return usage_error("--zoom takes 1, 2 or 4");
             }
-        } else if (a == "--hide") {
-            const std::string_view what = has_value ? args[++i] : std::string_view{};
-            if (what == "objects") {
-                hide_objects = true;
-            } else if (what == "checkpoints") {
-                hide_checkpoints = true;
-            } else if (what == "ai") {
-                hide_ai = true;
-            } else {
-                return usage_error("--hide takes objects, checkpoints or ai");
-            }
-        } else if (a.size() > 1 && a[0] == '-') {
-            return usage_error("unknown option for render: " + std::string(a));
+        } else if (value == "objects") {
+            hide_objects = true;
+        } else if (value == "checkpoints") {
+            hide_checkpoints = true;
+        } else if (value == "ai") {
+            hide_ai = true;
         } else {
-            paths.push_back(a);
+            return usage_error("--hide takes objects, checkpoints or ai");
         }
     }
-    if (paths.size() != 2) {
+    if (split.operands.size() != 2) {
         return usage_error("render takes a track file and an output file");
     }
+    const std::string_view out = split.operands[1];
 
-    ScriptedUi ui;
-    auto editor = std::make_unique<Editor>(ui);
-    editor->command_line_track = std::string(paths[0]);
-    if (!set_up_editor(*editor)) {
-        std::fprintf(stderr, "coursesmith-cli: Initialization failed!\n");
+    auto session = start_session(split.operands[0]);
+    if (!session) {
         return exit_failure;
     }
-    if (!ui.messages.empty()) { // the reader refused the track
-        std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(paths[0].size()), paths[0].data(),
-                     ui.messages.front().c_str());
-        return exit_failure;
-    }
+    Editor& editor = session->editor;
     // As the panel's controls would: the blend slider, then the Show check boxes.
     if (blend >= 0) {
-        set_image_blend(*editor, blend);
+        set_image_blend(editor, blend);
     }
     if (hide_objects) {
-        show_objects(*editor, false, false);
+        show_objects(editor, false, false);
     }
     if (hide_checkpoints) {
-        show_checkpoints(*editor, false, false);
+        show_checkpoints(editor, false, false);
     }
     if (hide_ai) {
-        show_ai_line(*editor, false, false);
+        show_ai_line(editor, false, false);
     }
-    if (!write_view_png(editor->renderer, zoom, std::string(paths[1]))) {
-        std::fprintf(stderr, "%.*s: Can't create file.\n", static_cast<int>(paths[1].size()),
-                     paths[1].data());
+    std::error_code reason;
+    if (!write_view_png(editor.renderer, zoom, std::string(out), &reason)) {
+        print_failure(out, "Can't create file.", reason);
         return exit_failure;
     }
     return exit_ok;
 }
 
-int command_replay(const std::vector<std::string_view>& args) {
+int run_export(const Arguments& args, void (*command)(Editor&)) {
+    Split split;
+    int code = exit_failure;
+    if (!operands_only(args, 2, std::string(current->name) + " takes a track and an output file",
+                       split, code)) {
+        return code;
+    }
+    const std::string_view out = split.operands[1];
+    auto session = start_session(split.operands[0]);
+    if (!session) {
+        return exit_failure;
+    }
+    // The file layer writes standard output's descriptor directly, whatever it is.
+    const std::string target = is_standard_output(out) ? "/dev/stdout" : std::string(out);
+    return run_file_command(*session, command, target, out) ? exit_ok : exit_failure;
+}
+
+int run_import(const Arguments& args, void (*command)(Editor&), std::string_view what) {
+    Split split;
+    int code = exit_failure;
+    if (!operands_only(args, 3,
+                       std::string(current->name) + " takes a track, " + std::string(what) +
+                           " and an output file",
+                       split, code)) {
+        return code;
+    }
+    const std::string_view in = split.operands[1];
+    auto session = start_session(split.operands[0]);
+    if (!session) {
+        return exit_failure;
+    }
+    // A failed import writes nothing.
+    if (!run_file_command(*session, command, std::string(in), in)) {
+        return exit_failure;
+    }
+    return write(split.operands[2], session->editor.track);
+}
+
+int command_export_land(const Arguments& args) {
+    return run_export(args, export_land_command);
+}
+int command_export_heights(const Arguments& args) {
+    return run_export(args, export_heights_command);
+}
+int command_import_land(const Arguments& args) {
+    return run_import(args, import_land_command, "a bitmap");
+}
+int command_import_heights(const Arguments& args) {
+    return run_import(args, import_heights_command, "a bitmap");
+}
+int command_import_lap(const Arguments& args) {
+    return run_import(args, import_ai_line_command, "a track with a recorded lap");
+}
+
+int command_replay(const Arguments& args) {
+    Split split;
+    int code = exit_failure;
+    constexpr std::array<OptionSpec, 3> specs{
+        {{"--track", true}, {"--save", true}, {"--png", true}}};
+    if (!split_arguments(args, specs, split, code)) {
+        return code;
+    }
     ReplayOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view a = args[i];
-        std::string* target = a == "--track"  ? &options.track
-                              : a == "--save" ? &options.save
-                              : a == "--png"  ? &options.png
-                                              : nullptr;
-        if (target != nullptr) {
-            if (i + 1 >= args.size()) {
-                return usage_error(std::string(a) + " takes a file name");
-            }
-            *target = std::string(args[++i]);
-        } else if (a.size() > 1 && a[0] == '-') {
-            return usage_error("unknown option for replay: " + std::string(a));
-        } else if (options.script.empty()) {
-            options.script = std::string(a);
-        } else {
-            return usage_error("replay takes one script");
-        }
+    for (const auto& [name, value] : split.options) {
+        std::string& target = name == "--track"  ? options.track
+                              : name == "--save" ? options.save
+                                                 : options.png;
+        target = std::string(value);
     }
-    if (options.script.empty()) {
-        return usage_error("replay takes a script");
+    if (split.operands.size() != 1) {
+        return usage_error(split.operands.empty() ? "replay takes a script"
+                                                  : "replay takes one script");
     }
+    options.script = std::string(split.operands[0]);
     if (options.script == "-") {
         return run_replay(options, std::cin, stdout);
     }
+    std::error_code reason;
+    if (std::filesystem::is_directory(options.script, reason)) {
+        print_failure(options.script, "Can't open file!",
+                      std::make_error_code(std::errc::is_a_directory));
+        return exit_failure;
+    }
+    errno = 0;
     std::ifstream script(options.script);
     if (!script) {
-        std::fprintf(stderr, "%s: Can't open file!\n", options.script.c_str());
+        const int error = errno;
+        print_failure(options.script, "Can't open file!",
+                      error != 0 ? std::error_code(error, std::generic_category())
+                                 : std::error_code{});
         return exit_failure;
     }
     return run_replay(options, script, stdout);
+}
+
+constexpr std::array<Command, 11> commands{{
+    {"new",
+     "Usage: coursesmith-cli new OUT.trk\n"
+     "\n"
+     "Writes the track that a fresh editor holds (the default track) to OUT.trk, or to\n"
+     "standard output when OUT.trk is -.\n",
+     command_new},
+    {"info",
+     "Usage: coursesmith-cli info [--json] TRACK\n"
+     "\n"
+     "Summarises a track: version, properties, element counts, track length, author and\n"
+     "comments.\n"
+     "  --json  one JSON object with every field, land map and height grid included\n",
+     command_info},
+    {"validate",
+     "Usage: coursesmith-cli validate TRACK...\n"
+     "\n"
+     "Lists each track's flaws, as the editor checks them before saving.\n"
+     "Exit status: 0 all flawless, 1 a track has a flaw, 2 a track cannot be read.\n",
+     command_validate},
+    {"convert",
+     "Usage: coursesmith-cli convert IN OUT\n"
+     "\n"
+     "Reads a track of any version (256 to 261) and writes it in the current version to OUT\n"
+     "(- : standard output).\n",
+     command_convert},
+    {"render",
+     "Usage: coursesmith-cli render TRACK OUT.png [OPTIONS]\n"
+     "\n"
+     "Draws the track as the editor shows it and writes a PNG picture (OUT.png - : standard\n"
+     "output).\n"
+     "  --blend N                        the hmap/land slider, 0 to 10 (default 5)\n"
+     "  --hide objects|checkpoints|ai    clear a Show check box; may be repeated\n"
+     "  --zoom 1|2|4                     every cell drawn as a block of that size\n",
+     command_render},
+    {"export-land",
+     "Usage: coursesmith-cli export-land TRACK OUT.bmp\n"
+     "\n"
+     "Writes the land map of TRACK as a 512 x 512 16-colour bitmap, as the panel's Export\n"
+     "Land button does (OUT.bmp - : standard output).\n",
+     command_export_land},
+    {"export-heights",
+     "Usage: coursesmith-cli export-heights TRACK OUT.bmp\n"
+     "\n"
+     "Writes the height grid of TRACK as a 64 x 64 256-colour bitmap, as the panel's Export\n"
+     "HMap button does (OUT.bmp - : standard output).\n",
+     command_export_heights},
+    {"import-land",
+     "Usage: coursesmith-cli import-land TRACK IN.bmp OUT.trk\n"
+     "\n"
+     "Loads TRACK, replaces its land map with the 512 x 512 16-colour bitmap IN.bmp, as the\n"
+     "panel's Import Land button does, and writes the result to OUT.trk. Nothing is written\n"
+     "when the bitmap is refused.\n",
+     command_import_land},
+    {"import-heights",
+     "Usage: coursesmith-cli import-heights TRACK IN.bmp OUT.trk\n"
+     "\n"
+     "Loads TRACK, replaces its height grid with the 64 x 64 256-colour bitmap IN.bmp, as the\n"
+     "panel's Import HMap button does, and writes the result to OUT.trk. Nothing is written\n"
+     "when the bitmap is refused.\n",
+     command_import_heights},
+    {"import-lap",
+     "Usage: coursesmith-cli import-lap TRACK LAPFILE OUT.trk\n"
+     "\n"
+     "Loads TRACK, replaces its AI line with the lap that the game recorded into the track\n"
+     "file LAPFILE, as the panel's Import AI line button does, and writes the result to\n"
+     "OUT.trk. Nothing is written when LAPFILE holds no lap.\n",
+     command_import_lap},
+    {"replay",
+     "Usage: coursesmith-cli replay [--track IN.trk] SCRIPT [--save OUT.trk] [--png OUT.png]\n"
+     "\n"
+     "Runs a script of panel commands, mouse gestures and dialog answers against an editor\n"
+     "set up as at start-up (with IN.trk as its command-line track), one line at a time;\n"
+     "SCRIPT - reads standard input. What the script prints and every message box go to\n"
+     "standard output. The language is described in docs/replay.md.\n"
+     "  --save OUT.trk   write the track afterwards (- : standard output)\n"
+     "  --png OUT.png    write the view afterwards (- : standard output)\n"
+     "Exit status: 0 done, 2 a line that cannot be run or a file that cannot be read or\n"
+     "written.\n",
+     command_replay},
+}};
+
+// --help or -h among the options: the command's help, whatever else is given.
+bool asks_for_help(const Arguments& args) {
+    for (std::string_view a : args) {
+        if (a == "--") {
+            return false;
+        }
+        if (a == "--help" || a == "-h") {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -308,29 +595,28 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         return usage_error("no command given");
     }
-    const std::string_view command = argv[1];
-    const std::vector<std::string_view> args(argv + 2, argv + argc);
-    if (command == "--help" || command == "-h" || command == "help") {
-        std::fwrite(usage_text.data(), 1, usage_text.size(), stdout);
+    const std::string_view name = argv[1];
+    const Arguments args(argv + 2, argv + argc);
+    if (name == "--help" || name == "-h" || name == "help") {
+        // "help COMMAND" shows that command's help.
+        for (const Command& command : commands) {
+            if (name == "help" && args.size() == 1 && command.name == args[0]) {
+                print_text(stdout, command.help);
+                return exit_ok;
+            }
+        }
+        print_text(stdout, usage_text);
         return exit_ok;
     }
-    if (command == "new") {
-        return command_new(args);
+    for (const Command& command : commands) {
+        if (command.name == name) {
+            current = &command;
+            if (asks_for_help(args)) {
+                print_text(stdout, command.help);
+                return exit_ok;
+            }
+            return command.run(args);
+        }
     }
-    if (command == "info") {
-        return command_info(args);
-    }
-    if (command == "validate") {
-        return command_validate(args);
-    }
-    if (command == "convert") {
-        return command_convert(args);
-    }
-    if (command == "render") {
-        return command_render(args);
-    }
-    if (command == "replay") {
-        return command_replay(args);
-    }
-    return usage_error("unknown command: " + std::string(command));
+    return usage_error("unknown command: " + std::string(name));
 }

@@ -1,14 +1,29 @@
 #include "cli/png_output.h"
 
+#include <cerrno>
+#include <cstdio>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 
+#include "model/file_io.h"
 #include "model/trk_file.h"
 
 namespace cs {
 
-bool write_view_png(const Renderer& renderer, int zoom, const std::string& path) {
+bool write_standard_output(std::span<const std::uint8_t> bytes, std::error_code& reason) {
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+                         std::fflush(stdout) == 0;
+    if (!written) {
+        reason = errno != 0 ? std::error_code(errno, std::generic_category())
+                            : std::make_error_code(std::errc::io_error);
+    }
+    return written;
+}
+
+bool encode_view_png(const Renderer& renderer, int zoom, std::vector<std::uint8_t>& png) {
     const int side = image_size * zoom;
     QImage image(side, side, QImage::Format_RGB888);
     if (image.isNull()) {
@@ -23,15 +38,51 @@ bool write_view_png(const Renderer& renderer, int zoom, const std::string& path)
             out[3 * x + 2] = p.blue;
         }
     }
-    // Encode in memory, then replace the file whole, so a failure leaves no half file.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG")) {
         return false;
     }
-    return replace_file(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                        static_cast<std::size_t>(bytes.size())));
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    png.assign(data, data + bytes.size());
+    return true;
+}
+
+bool write_view_png(const Renderer& renderer, int zoom, const std::string& path,
+                    std::error_code* reason) {
+    // Encoded in memory first, then written whole: a failure leaves no half file.
+    std::vector<std::uint8_t> png;
+    if (!encode_view_png(renderer, zoom, png)) {
+        return false;
+    }
+    if (is_standard_output(path)) {
+        std::error_code ec;
+        const bool written = write_standard_output(png, ec);
+        if (reason != nullptr) {
+            *reason = ec;
+        }
+        return written;
+    }
+    return replace_file(path, png, reason);
+}
+
+bool write_track_output(std::string_view path, Track& track, std::error_code& reason) {
+    if (is_standard_output(path)) {
+        return write_standard_output(encode_track(track), reason);
+    }
+    return write_track(std::string(path), track, &reason) == TrackFileError::none;
+}
+
+std::string failure_line(std::string_view path, std::string_view message,
+                         const std::error_code& reason) {
+    std::string line(path);
+    line += ": ";
+    line += message;
+    if (reason) {
+        line += " (" + reason.message() + ")";
+    }
+    return line;
 }
 
 } // namespace cs

@@ -1,8 +1,10 @@
 #include "cli/replay.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <memory>
-#include <sstream>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
 #include "interaction/mouse.h"
+#include "model/codepage.h"
 #include "model/trk_file.h"
 #include "resources/control_ids.h"
 #include "resources/templates.h"
@@ -19,15 +22,21 @@ namespace cs {
 
 namespace {
 
-std::vector<std::string_view> words_of(std::string_view line) {
-    std::vector<std::string_view> words;
+using Words = std::vector<std::string_view>;
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+Words words_of(std::string_view line) {
+    Words words;
     std::size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) {
+        while (i < line.size() && is_blank(line[i])) {
             ++i;
         }
         const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+        while (i < line.size() && !is_blank(line[i])) {
             ++i;
         }
         if (i > start) {
@@ -37,13 +46,24 @@ std::vector<std::string_view> words_of(std::string_view line) {
     return words;
 }
 
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && is_blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && is_blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 bool number(std::string_view text, int& value) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end;
+    return !text.empty() && ec == std::errc() && ptr == end;
 }
 
-std::string escaped(std::string_view text) {
+// A message box text on one output line.
+std::string one_line(std::string_view text) {
     std::string out;
     for (char c : text) {
         if (c == '\n') {
@@ -57,71 +77,355 @@ std::string escaped(std::string_view text) {
     return out;
 }
 
+// A line quoted in an error message: at most 80 bytes of it, with the bytes outside
+// printable ASCII written as \xNN and the quote and backslash escaped.
+std::string quoted(std::string_view line) {
+    constexpr std::size_t limit = 80;
+    std::string out = "\"";
+    for (std::size_t i = 0; i < std::min(line.size(), limit); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c == '\\' || c == '"') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    out += '"';
+    if (line.size() > limit) {
+        out += "...";
+    }
+    return out;
+}
+
+std::string q(std::string_view word) {
+    return quoted(word);
+}
+
+std::string expected(std::string_view form) {
+    return "expected " + q(form);
+}
+
+// Author and comments in a KEY=VALUE pair: blanks separate the pairs, so a blank is \s,
+// a tab \t, a line feed \n, a carriage return \r and a backslash \\.
+std::string escape_text(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case ' ':
+            out += "\\s";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> unescape_text(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size()) {
+            return std::nullopt;
+        }
+        switch (text[i]) {
+        case '\\':
+            out += '\\';
+            break;
+        case 's':
+            out += ' ';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        default:
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+// The properties dialog's sliders by the names the scripts use.
+struct SliderKey {
+    std::string_view name;
+    TrackProperty property;
+    int PropertiesValues::*field;
+};
+constexpr std::array<SliderKey, 5> slider_keys{{
+    {"water_level", TrackProperty::water_level, &PropertiesValues::water_level},
+    {"view_angle", TrackProperty::view_angle, &PropertiesValues::view_angle},
+    {"rotation", TrackProperty::rotation, &PropertiesValues::rotation},
+    {"zoom", TrackProperty::zoom, &PropertiesValues::zoom},
+    {"world_size", TrackProperty::world_size, &PropertiesValues::world_size},
+}};
+
+const PropertySlider& slider_of(TrackProperty property) {
+    return *std::find_if(property_sliders.begin(), property_sliders.end(),
+                         [property](const PropertySlider& s) { return s.property == property; });
+}
+
+// What an "answer properties" line sets; everything else keeps what the dialog showed.
+struct PropertiesAnswer {
+    std::array<std::optional<int>, slider_keys.size()> sliders;
+    std::optional<bool> sf_line;
+    std::optional<std::string> author;
+    std::optional<std::string> comments;
+
+    void apply(PropertiesValues& values) const {
+        for (std::size_t i = 0; i < slider_keys.size(); ++i) {
+            if (sliders[i]) {
+                values.*slider_keys[i].field = *sliders[i];
+            }
+        }
+        if (sf_line) {
+            values.sf_line = *sf_line;
+        }
+        if (author) {
+            values.author = *author;
+        }
+        if (comments) {
+            values.comments = *comments;
+        }
+    }
+};
+
+// Parses the KEY=VALUE pairs; an empty result when they are sound, else what is wrong.
+std::string parse_properties(const Words& pairs, PropertiesAnswer& answer) {
+    std::vector<std::string_view> seen;
+    for (std::string_view pair : pairs) {
+        const std::size_t equals = pair.find('=');
+        if (equals == std::string_view::npos) {
+            return expected("KEY=VALUE") + " instead of " + q(pair);
+        }
+        const std::string_view key = pair.substr(0, equals);
+        const std::string_view value = pair.substr(equals + 1);
+        if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
+            return q(key) + " given twice";
+        }
+        seen.push_back(key);
+        const auto slider = std::find_if(slider_keys.begin(), slider_keys.end(),
+                                         [key](const SliderKey& k) { return k.name == key; });
+        if (slider != slider_keys.end()) {
+            const PropertySlider& s = slider_of(slider->property);
+            int v = 0;
+            if (!number(value, v) || v < s.minimum || v > s.maximum) {
+                return std::string(key) + " takes a number from " + std::to_string(s.minimum) +
+                       " to " + std::to_string(s.maximum);
+            }
+            answer.sliders[static_cast<std::size_t>(slider - slider_keys.begin())] = v;
+        } else if (key == "sf_line") {
+            if (value != "0" && value != "1") {
+                return "sf_line takes 0 or 1";
+            }
+            answer.sf_line = value == "1";
+        } else if (key == "author" || key == "comments") {
+            std::optional<std::string> text = unescape_text(value);
+            if (!text) {
+                return std::string(key) + " takes text where \\s, \\t, \\n, \\r and \\\\ are " +
+                       "the only escapes";
+            }
+            // The dialog's edits hold at most what the track stores.
+            if (key == "author") {
+                if (utf8_to_cp1252(*text, author_capacity + 1).size() > author_capacity) {
+                    return "author holds at most 30 characters";
+                }
+                answer.author = std::move(text);
+            } else {
+                if (comments_to_stored(*text, comments_capacity + 1).size() > comments_capacity) {
+                    return "comments hold at most 500 characters (a line break counts two)";
+                }
+                answer.comments = std::move(text);
+            }
+        } else {
+            return "unknown word " + q(key) +
+                   " (keys: water_level, view_angle, rotation, zoom, "
+                   "world_size, sf_line, author, comments)";
+        }
+    }
+    return {};
+}
+
+std::string answer_text(const ScriptedAnswer& answer) {
+    using K = ScriptedAnswer::Kind;
+    switch (answer.kind) {
+    case K::path:
+        return "a path";
+    case K::cancel:
+        return "cancel";
+    case K::yes:
+        return "yes";
+    case K::no:
+        return "no";
+    case K::properties:
+        return "properties";
+    case K::start_ok:
+        return "start ok";
+    case K::start_fail:
+        return "start fail";
+    }
+    return {};
+}
+
 class Replay {
   public:
     Replay(ScriptedUi& ui, Editor& editor, std::FILE* out) : ui_(ui), editor_(editor), out_(out) {}
 
-    // Runs one script line; false when it cannot be parsed.
-    bool run(const std::vector<std::string_view>& w) {
+    // Runs one script line; an empty result when it ran, else what is wrong with it.
+    std::string run_line(std::string_view text, int line_number) {
+        Words w = words_of(text);
+        if (w.size() >= 2 && w[0] == "answer" && (w[1] == "open" || w[1] == "save")) {
+            // The path is the rest of the line: blanks and '#' belong to it.
+            const std::size_t after =
+                static_cast<std::size_t>(w[1].data() - text.data()) + w[1].size();
+            const std::string_view path = trimmed(text.substr(after));
+            if (path.empty()) {
+                return expected("answer " + std::string(w[1]) + " PATH");
+            }
+            ui_.answer_path(std::string(path));
+            ui_.queue.back().line = line_number;
+            return {};
+        }
+        // A word that starts with '#' starts a comment.
+        const auto comment =
+            std::find_if(w.begin(), w.end(), [](std::string_view word) { return word[0] == '#'; });
+        w.erase(comment, w.end());
+        if (w.empty()) {
+            return {};
+        }
+        line_ = line_number;
+        return run(w);
+    }
+
+  private:
+    std::string run(const Words& w) {
         const std::string_view verb = w[0];
         int a = 0, b = 0;
-        if (verb == "command" && w.size() == 2 && number(w[1], a)) {
+        if (verb == "command") {
+            if (w.size() != 2 || !number(w[1], a)) {
+                return expected("command ID");
+            }
+            const DialogControl* c = find_control(panel_template, a);
+            if (c == nullptr) {
+                return "no control of the panel has ID " + std::to_string(a);
+            }
             // A click checks a radio button and toggles an automatic check box.
             if (a >= id::first_tool && a <= id::last_tool) {
                 for (int t = id::first_tool; t <= id::last_tool; ++t) {
                     ui_.checked[t] = t == a ? 1 : 0;
                 }
-            } else if (const DialogControl* c = find_control(panel_template, a);
-                       c != nullptr && (c->kind == ControlKind::check_box ||
-                                        c->kind == ControlKind::push_like_check_box)) {
+            } else if (c->kind == ControlKind::check_box ||
+                       c->kind == ControlKind::push_like_check_box) {
                 ui_.checked[a] = ui_.check_of(a) == 1 ? 0 : 1;
             }
             dispatch_command(editor_, a, Notification::clicked);
-        } else if (verb == "check" && w.size() == 3 && number(w[1], a) && number(w[2], b) &&
-                   (b == 0 || b == 1)) {
+        } else if (verb == "check") {
+            if (w.size() != 3 || !number(w[1], a) || !number(w[2], b)) {
+                return expected("check ID 0|1");
+            }
+            const DialogControl* c = find_control(panel_template, a);
+            if (c == nullptr ||
+                (c->kind != ControlKind::check_box && c->kind != ControlKind::push_like_check_box &&
+                 c->kind != ControlKind::radio_button)) {
+                return "no check box or radio button of the panel has ID " + std::to_string(a);
+            }
+            if (b != 0 && b != 1) {
+                return "check takes 0 or 1";
+            }
             ui_.checked[a] = b;
             dispatch_command(editor_, a, Notification::clicked);
-        } else if (verb == "unfocus" && w.size() == 2 && number(w[1], a)) {
+        } else if (verb == "unfocus") {
+            if (w.size() != 2 || !number(w[1], a)) {
+                return expected("unfocus ID");
+            }
+            if (find_control(panel_template, a) == nullptr) {
+                return "no control of the panel has ID " + std::to_string(a);
+            }
             dispatch_command(editor_, a, Notification::kill_focus);
-        } else if (verb == "kind" && w.size() == 2 && number(w[1], a) && a >= 0 &&
-                   a < object_kind_count) {
+        } else if (verb == "kind") {
+            if (w.size() != 2 || !number(w[1], a)) {
+                return expected("kind POSITION");
+            }
+            if (a < 0 || a >= object_kind_count) {
+                return "kind takes a list position from 0 to " +
+                       std::to_string(object_kind_count - 1);
+            }
             ui_.object_kind_entry = a;
             dispatch_command(editor_, id::object_kinds, Notification::selection_changed);
-        } else if (verb == "slider" && w.size() == 3 && number(w[1], a) && number(w[2], b)) {
+        } else if (verb == "slider") {
+            if (w.size() != 3 || !number(w[1], a) || !number(w[2], b)) {
+                return expected("slider ID POSITION");
+            }
+            const auto s = std::find_if(panel_sliders.begin(), panel_sliders.end(),
+                                        [a](const PanelSlider& p) { return p.id == a; });
+            if (s == panel_sliders.end()) {
+                return "no slider of the panel has ID " + std::to_string(a);
+            }
+            if (b < s->minimum || b > s->maximum) {
+                return "slider " + std::to_string(a) + " takes a position from " +
+                       std::to_string(s->minimum) + " to " + std::to_string(s->maximum);
+            }
             ui_.sliders[a] = b;
             slider_notification(editor_, a, SliderEvent::released_capture);
         } else if (verb == "press" || verb == "release") {
             return mouse_button(w);
         } else if (verb == "move") {
             return mouse_move(w);
-        } else if (verb == "wait" && w.size() == 2 && number(w[1], a) && a >= 0) {
+        } else if (verb == "wait") {
+            if (w.size() != 2 || !number(w[1], a)) {
+                return expected("wait MILLISECONDS");
+            }
+            if (a < 0) {
+                return "wait takes milliseconds from 0";
+            }
             ui_.clock += static_cast<std::uint32_t>(a);
         } else if (verb == "answer") {
             return answer(w);
         } else if (verb == "print") {
             return print(w);
         } else {
-            return false;
+            return "unknown word " + q(verb);
         }
-        return true;
+        return {};
     }
 
-  private:
-    static bool button_of(std::string_view word, int& button) {
-        if (word == "left") {
+    std::string mouse_button(const Words& w) {
+        int button = 0, x = 0, y = 0;
+        const std::string form = std::string(w[0]) + " left|right X Y";
+        if (w.size() != 4 || !number(w[2], x) || !number(w[3], y)) {
+            return expected(form);
+        }
+        if (w[1] == "left") {
             button = left_button;
-        } else if (word == "right") {
+        } else if (w[1] == "right") {
             button = right_button;
         } else {
-            return false;
-        }
-        return true;
-    }
-
-    bool mouse_button(const std::vector<std::string_view>& w) {
-        int button = 0, x = 0, y = 0;
-        if (w.size() != 4 || !button_of(w[1], button) || !number(w[2], x) || !number(w[3], y)) {
-            return false;
+            return "unknown word " + q(w[1]) + ", " + expected(form);
         }
         if (w[0] == "press") {
             // As the view window does: presses outside the map are dropped.
@@ -131,13 +435,14 @@ class Replay {
         } else {
             release_handler(editor_, button, x, y);
         }
-        return true;
+        return {};
     }
 
-    bool mouse_move(const std::vector<std::string_view>& w) {
+    std::string mouse_move(const Words& w) {
         int x = 0, y = 0;
+        constexpr std::string_view form = "move none|left|right|both X Y";
         if (w.size() != 4 || !number(w[2], x) || !number(w[3], y)) {
-            return false;
+            return expected(form);
         }
         int keys = 0;
         if (w[1] == "left") {
@@ -147,42 +452,73 @@ class Replay {
         } else if (w[1] == "both") {
             keys = left_held | right_held;
         } else if (w[1] != "none") {
-            return false;
+            return "unknown word " + q(w[1]) + ", " + expected(form);
         }
         move_handler(editor_, keys, x, y);
-        return true;
+        return {};
     }
 
-    bool answer(const std::vector<std::string_view>& w) {
-        if (w.size() == 3 && (w[1] == "open" || w[1] == "save")) {
-            ui_.answer_path(std::string(w[2]));
-        } else if (w.size() == 2 && w[1] == "cancel") {
-            ui_.answer_cancel();
-        } else if (w.size() == 2 && (w[1] == "yes" || w[1] == "no")) {
-            ui_.answer_yes_no(w[1] == "yes");
-        } else {
-            return false;
+    std::string answer(const Words& w) {
+        constexpr std::string_view form =
+            "answer open|save PATH, cancel, yes, no, start ok|fail or properties KEY=VALUE...";
+        if (w.size() < 2) {
+            return expected(form);
         }
-        return true;
+        const std::string_view what = w[1];
+        if (what == "cancel" && w.size() == 2) {
+            ui_.answer_cancel();
+        } else if ((what == "yes" || what == "no") && w.size() == 2) {
+            ui_.answer_yes_no(what == "yes");
+        } else if (what == "start" && w.size() == 3 && (w[2] == "ok" || w[2] == "fail")) {
+            ui_.answer_start(w[2] == "ok");
+        } else if (what == "properties") {
+            PropertiesAnswer parsed;
+            std::string error = parse_properties(Words(w.begin() + 2, w.end()), parsed);
+            if (!error.empty()) {
+                return error;
+            }
+            ui_.answer_properties([parsed](PropertiesValues& v) { parsed.apply(v); });
+        } else if (what == "cancel" || what == "yes" || what == "no" || what == "start") {
+            return expected(form);
+        } else {
+            return "unknown word " + q(what) + " after answer";
+        }
+        ui_.queue.back().line = line_;
+        return {};
     }
 
     void line(const std::string& text) { std::fprintf(out_, "%s\n", text.c_str()); }
 
-    bool print(const std::vector<std::string_view>& w) {
+    std::string print(const Words& w) {
+        constexpr std::string_view form =
+            "print title|file|properties|counts|tool|brush|rope|blend|repaints, "
+            "print enabled|checked ID or print pixel X Y";
         if (w.size() < 2) {
-            return false;
+            return expected(form);
         }
         const std::string_view what = w[1];
         const Track& t = editor_.track;
         int a = 0, b = 0;
         if (what == "title" && w.size() == 2) {
             line(ui_.title);
+        } else if (what == "file" && w.size() == 2) {
+            line(editor_.names.current_file_name);
+        } else if (what == "properties" && w.size() == 2) {
+            line("water_level=" + std::to_string(t.water_level) + " view_angle=" +
+                 std::to_string(t.view_angle) + " rotation=" + std::to_string(t.rotation) +
+                 " zoom=" + std::to_string(t.zoom) + " world_size=" + std::to_string(t.world_size) +
+                 " sf_line=" + std::to_string(t.sf_line) +
+                 " author=" + escape_text(cp1252_to_utf8(text_of(t.author))) +
+                 " comments=" + escape_text(comments_from_stored(text_of(t.comments))) +
+                 " track_length=" + std::to_string(t.track_length));
         } else if (what == "enabled" && w.size() == 3 && number(w[2], a)) {
             line(ui_.is_enabled(a) ? "1" : "0");
         } else if (what == "checked" && w.size() == 3 && number(w[2], a)) {
             line(std::to_string(ui_.check_of(a)));
-        } else if (what == "pixel" && w.size() == 4 && number(w[2], a) && number(w[3], b) &&
-                   a >= 0 && a < image_size && b >= 0 && b < image_size) {
+        } else if (what == "pixel" && w.size() == 4 && number(w[2], a) && number(w[3], b)) {
+            if (a < 0 || a >= image_size || b < 0 || b >= image_size) {
+                return "pixel takes X and Y from 0 to " + std::to_string(image_size - 1);
+            }
             char text[8];
             std::snprintf(text, sizeof text, "#%06X", rgb_of(editor_.renderer.at(a, b)));
             line(text);
@@ -201,14 +537,21 @@ class Replay {
         } else if (what == "repaints" && w.size() == 2) {
             line(std::to_string(ui_.repaints));
         } else {
-            return false;
+            constexpr std::array<std::string_view, 12> known = {
+                "title",  "file", "properties", "enabled", "checked", "pixel",
+                "counts", "tool", "brush",      "rope",    "blend",   "repaints"};
+            if (std::find(known.begin(), known.end(), what) == known.end()) {
+                return "unknown word " + q(what) + " after print";
+            }
+            return expected(form);
         }
-        return true;
+        return {};
     }
 
     ScriptedUi& ui_;
     Editor& editor_;
     std::FILE* out_;
+    int line_ = 0; // the line being run
 };
 
 } // namespace
@@ -216,7 +559,7 @@ class Replay {
 int run_replay(const ReplayOptions& options, std::istream& script, std::FILE* out) {
     ScriptedUi ui;
     ui.on_message = [out](std::string_view text) {
-        std::fprintf(out, "message: %s\n", escaped(text).c_str());
+        std::fprintf(out, "message: %s\n", one_line(text).c_str());
     };
     auto editor = std::make_unique<Editor>(ui);
     editor->command_line_track = options.track;
@@ -229,35 +572,51 @@ int run_replay(const ReplayOptions& options, std::istream& script, std::FILE* ou
     initialise_panel(*editor);
 
     Replay replay(ui, *editor, out);
+    const auto fail = [&](int line_number, const std::string& what, std::string_view text) {
+        std::fflush(out);
+        std::fprintf(stderr, "%s:%d: %s: %s\n", options.script.c_str(), line_number, what.c_str(),
+                     quoted(text).c_str());
+        return 2;
+    };
     std::string text;
-    int number_of_line = 0;
+    int line_number = 0;
     while (std::getline(script, text)) {
-        ++number_of_line;
-        const std::size_t hash = text.find('#');
-        const std::vector<std::string_view> w = words_of(
-            std::string_view(text).substr(0, hash == std::string::npos ? text.size() : hash));
-        if (w.empty()) {
-            continue;
+        ++line_number;
+        if (!text.empty() && text.back() == '\r') { // a script written with CR LF
+            text.pop_back();
         }
-        if (!replay.run(w)) {
-            std::fflush(out);
-            std::fprintf(stderr, "%s:%d: cannot parse: %s\n", options.script.c_str(),
-                         number_of_line, text.c_str());
-            return 2;
+        const std::string error = replay.run_line(text, line_number);
+        if (!error.empty()) {
+            return fail(line_number, error, text);
+        }
+        if (ui.mismatch) {
+            return fail(line_number,
+                        "the answer on line " + std::to_string(ui.mismatch->line) + " (" +
+                            answer_text(*ui.mismatch) + ") met the " + ui.mismatched_request,
+                        text);
         }
     }
     std::fflush(out);
-
-    if (!options.save.empty()) {
-        const TrackFileError error = write_track(options.save, editor->track);
-        if (error != TrackFileError::none) {
-            std::fprintf(stderr, "%s: %s\n", options.save.c_str(),
-                         std::string(message_for(error)).c_str());
-            return 2;
-        }
+    if (script.bad()) {
+        std::fprintf(stderr, "%s:%d: the script cannot be read further\n", options.script.c_str(),
+                     line_number + 1);
+        return 2;
     }
-    if (!options.png.empty() && !write_view_png(editor->renderer, 1, options.png)) {
-        std::fprintf(stderr, "%s: Can't create file.\n", options.png.c_str());
+    if (!ui.queue.empty()) {
+        std::fprintf(stderr, "%s:%d: warning: %zu answer(s) from here on were not used\n",
+                     options.script.c_str(), ui.queue.front().line, ui.queue.size());
+    }
+
+    std::error_code reason;
+    if (!options.save.empty() && !write_track_output(options.save, editor->track, reason)) {
+        const std::string line =
+            failure_line(options.save, message_for(TrackFileError::cant_create), reason);
+        std::fprintf(stderr, "%s\n", line.c_str());
+        return 2;
+    }
+    if (!options.png.empty() && !write_view_png(editor->renderer, 1, options.png, &reason)) {
+        const std::string line = failure_line(options.png, "Can't create file.", reason);
+        std::fprintf(stderr, "%s\n", line.c_str());
         return 2;
     }
     return 0;

@@ -34,8 +34,9 @@ class Cli : public ::testing::Test {
 
     CliRun run(const std::string& arguments) {
         const std::string err_path = (dir / "stderr.txt").string();
-        const std::string command =
-            std::string("'") + COURSESMITH_CLI + "' " + arguments + " 2>'" + err_path + "'";
+        // From the test's own folder, so that a stray file would land there.
+        const std::string command = "cd '" + dir.string() + "' && '" + COURSESMITH_CLI + "' " +
+                                    arguments + " 2>'" + err_path + "'";
         CliRun r;
         std::FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr) {
@@ -173,7 +174,7 @@ TEST_F(Cli, ValidateReportsFlawsAndExitCodes) {
 
     r = run("validate " + path("flawed.trk") + " " + path("missing.trk"));
     EXPECT_EQ(r.exit_code, 2);
-    EXPECT_EQ(r.err, path("missing.trk") + ": Can't open file!\n");
+    EXPECT_EQ(r.err, path("missing.trk") + ": Can't open file! (No such file or directory)\n");
 }
 
 TEST_F(Cli, ConvertWritesTheCurrentVersion) {
@@ -210,7 +211,8 @@ TEST_F(Cli, UnreadableFilesAndUsageErrors) {
 
     r = run("new " + (dir / "no" / "x.trk").string());
     EXPECT_EQ(r.exit_code, 2);
-    EXPECT_NE(r.err.find("Can't create file."), std::string::npos);
+    EXPECT_EQ(r.err, (dir / "no" / "x.trk").string() +
+                         ": Can't create file. (No such file or directory)\n");
 
     r = run("--help");
     EXPECT_EQ(r.exit_code, 0);
@@ -257,11 +259,130 @@ TEST_F(Cli, RenderDrawsTheTrackAsTheEditorShowsIt) {
 
     r = run("render " + path("missing.trk") + " " + path("c.png"));
     EXPECT_EQ(r.exit_code, 2);
-    EXPECT_EQ(r.err, path("missing.trk") + ": Can't open file!\n");
+    EXPECT_EQ(r.err, path("missing.trk") + ": Can't open file! (No such file or directory)\n");
     EXPECT_FALSE(std::filesystem::exists(path("c.png")));
     for (const char* wrong : {" --zoom 3", " --blend 11", " --hide land", " --blend"}) {
         r = run("render " + path("t.trk") + " " + path("d.png") + wrong);
         EXPECT_EQ(r.exit_code, 2) << wrong;
+    }
+}
+
+TEST_F(Cli, EveryCommandHasItsOwnHelpAndDashDashEndsTheOptions) {
+    for (const char* command :
+         {"new", "info", "validate", "convert", "render", "export-land", "export-heights",
+          "import-land", "import-heights", "import-lap", "replay"}) {
+        for (const char* flag : {"--help", "-h"}) {
+            SCOPED_TRACE(std::string(command) + " " + flag);
+            const CliRun r = run(std::string(command) + " a.trk " + flag + " b.trk");
+            EXPECT_EQ(r.exit_code, 0);
+            EXPECT_EQ(r.out.rfind("Usage: coursesmith-cli " + std::string(command) + " ", 0), 0u);
+            EXPECT_TRUE(r.err.empty());
+        }
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1); // stderr.txt
+
+    // After "--", a name that looks like an option is a file.
+    auto t = new_track();
+    save("--json", *t);
+    CliRun r = run("info -- --json");
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.out.find("version        261"), std::string::npos);
+    r = run("convert -- --json -h");
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(path("-h")));
+}
+
+TEST_F(Cli, DashWritesToStandardOutput) {
+    auto t = new_track();
+    t->land[10 * 512 + 20] = kerb;
+    t->heights[5 * 64 + 6] = 0x7F00;
+    save("t.trk", *t);
+    std::vector<std::uint8_t> file;
+    ASSERT_TRUE(read_whole_file(path("t.trk"), file));
+
+    CliRun r = run("render t.trk - --zoom 2");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    ASSERT_EQ(r.out.rfind("\x89PNG\r\n\x1a\n", 0), 0u);
+    QImage image;
+    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(r.out.data()),
+                                   static_cast<int>(r.out.size()), "PNG"));
+    EXPECT_EQ(image.width(), 1024);
+
+    r = run("convert t.trk -");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out, std::string(file.begin(), file.end()));
+    r = run("new -");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out.size(), encode_track(*new_track()).size());
+
+    r = run("export-land t.trk -");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    ASSERT_EQ(r.out.size(), 131190u);
+    EXPECT_EQ(r.out.substr(0, 2), "BM");
+    EXPECT_EQ(static_cast<std::uint8_t>(r.out[118 + (511 - 10) * 256 + 10]), kerb << 4 | grass);
+    r = run("export-heights t.trk -");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    ASSERT_EQ(r.out.size(), 5174u);
+    EXPECT_EQ(static_cast<std::uint8_t>(r.out[1078 + (63 - 5) * 64 + 6]), 0x7F);
+    EXPECT_FALSE(std::filesystem::exists(path("-")));
+}
+
+TEST_F(Cli, BitmapsRoundTripThroughExportAndImport) {
+    auto source = new_track();
+    for (int i = 0; i < 512 * 512; ++i) {
+        source->land[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7 % 16);
+    }
+    for (int i = 0; i < 64 * 64; ++i) {
+        source->heights[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i * 37 % 65536);
+    }
+    save("source.trk", *source);
+    auto target = new_track();
+    target->pits[0] = {50, 60, 1.5f};
+    target->pit_count = 1;
+    save("target.trk", *target);
+
+    ASSERT_EQ(run("export-land source.trk land.bmp").exit_code, 0);
+    ASSERT_EQ(run("export-heights source.trk heights.bmp").exit_code, 0);
+    CliRun r = run("import-land target.trk land.bmp step.trk");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    r = run("import-heights step.trk heights.bmp out.trk");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+
+    auto out = new_track();
+    ASSERT_EQ(read_track(path("out.trk"), *out).error, TrackFileError::none);
+    EXPECT_EQ(out->land, source->land);
+    for (int i = 0; i < 64 * 64; ++i) { // a bitmap carries the high byte only
+        ASSERT_EQ(out->heights[static_cast<std::size_t>(i)], source->heights[i] & 0xFF00) << i;
+    }
+    EXPECT_EQ(out->pit_count, 1); // the rest is the target's
+}
+
+TEST_F(Cli, FailedOperationsWriteNothingAndGiveTheReason) {
+    auto t = new_track();
+    save("t.trk", *t);
+    { std::ofstream(path("bad.bmp"), std::ios::binary) << "BM not a bitmap"; }
+    const struct {
+        std::string arguments, err;
+    } cases[] = {
+        {"import-land t.trk bad.bmp out.trk", "bad.bmp: This is not a 512x512 16-color bitmap."},
+        {"import-heights t.trk bad.bmp out.trk", "bad.bmp: This is not a 64x64 256-color bitmap."},
+        {"import-heights t.trk none.bmp out.trk",
+         "none.bmp: Can't open file! (No such file or directory)"},
+        {"import-lap t.trk t.trk out.trk", "t.trk: Can't find ghost lap."},
+        {"import-lap none.trk t.trk out.trk",
+         "none.trk: Can't open file! (No such file or directory)"},
+        {"export-land t.trk no/out.trk",
+         "no/out.trk: Can't create file! (No such file or directory)"},
+        {"render t.trk no/out.trk", "no/out.trk: Can't create file. (No such file or directory)"},
+        {"convert t.trk no/out.trk", "no/out.trk: Can't create file. (No such file or directory)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const CliRun r = run(c.arguments);
+        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_EQ(r.err, c.err + "\n");
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_FALSE(std::filesystem::exists(path("out.trk")));
     }
 }
 
@@ -287,27 +408,24 @@ release left 300 300
 print counts
 slider 1026 10
 print brush
-command 1003
 print repaints
 )");
     const CliRun r =
         run("replay " + path("s.txt") + " --save " + path("out.trk") + " --png " + path("out.png"));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     std::istringstream lines(r.out);
-    std::string title, pixel, enabled, counts, brush, message, repaints;
+    std::string title, pixel, enabled, counts, brush, repaints;
     std::getline(lines, title);
     std::getline(lines, pixel);
     std::getline(lines, enabled);
     std::getline(lines, counts);
     std::getline(lines, brush);
-    std::getline(lines, message);
     std::getline(lines, repaints);
     EXPECT_EQ(title.rfind("Tyrestorm CourseSmith - ", 0), 0u);
     EXPECT_EQ(pixel, "#909090"); // Tarmac on level 128: (128 + 160) / 2
     EXPECT_EQ(enabled, "1");
     EXPECT_EQ(counts, "6 1 0 0 0");
     EXPECT_EQ(brush, "50");
-    EXPECT_EQ(message, "message: Not available yet.");
     EXPECT_GE(std::stoi(repaints), 3);
 
     auto saved = new_track();
@@ -328,11 +446,116 @@ TEST_F(Cli, ReplayClicksToggleCheckBoxes) {
 
 TEST_F(Cli, ReplayStopsAtALineItCannotParse) {
     write_text(path("bad.txt"), "print counts\n\npress middle 1 2\nprint counts\n");
-    const CliRun r = run("replay " + path("bad.txt") + " --save " + path("never.trk"));
+    CliRun r = run("replay bad.txt --save never.trk");
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.out, "6 0 0 0 0\n");
-    EXPECT_NE(r.err.find(":3:"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "bad.txt:3: unknown word \"middle\", expected \"press left|right X Y\": "
+                     "\"press middle 1 2\"\n");
     EXPECT_FALSE(std::filesystem::exists(path("never.trk")));
+
+    // What is wrong, then at most 80 bytes of the line with unprintable bytes escaped.
+    const std::string long_tail(90, 'x');
+    const struct {
+        std::string line;
+        std::string err;
+    } cases[] = {
+        {"frob\a" + long_tail, "unknown word \"frob\\x07" + std::string(75, 'x') +
+                                   "\"...: \"frob\\x07" + std::string(75, 'x') + "\"..."},
+        {"kind 25", "kind takes a list position from 0 to 24: \"kind 25\""},
+        {"slider 1026 0", "slider 1026 takes a position from 1 to 10: \"slider 1026 0\""},
+        {"command 999", "no control of the panel has ID 999: \"command 999\""},
+        {"print pixel 512 0", "pixel takes X and Y from 0 to 511: \"print pixel 512 0\""},
+        {"answer open", "expected \"answer open PATH\": \"answer open\""},
+    };
+    for (const auto& c : cases) {
+        write_text(path("bad.txt"), c.line + "\n");
+        r = run("replay bad.txt");
+        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_EQ(r.err, "bad.txt:1: " + c.err + "\n");
+    }
+
+    // A script that cannot be read: missing, or a folder.
+    r = run("replay missing.txt");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "missing.txt: Can't open file! (No such file or directory)\n");
+    std::filesystem::create_directory(path("folder"));
+    r = run("replay folder");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "folder: Can't open file! (Is a directory)\n");
+}
+
+TEST_F(Cli, ReplayStopsAtAnAnswerOfTheWrongKind) {
+    write_text(path("s.txt"), "answer cancel\n"
+                              "answer open a.trk\n"
+                              "command 1039        # the properties dialog takes the cancel\n"
+                              "print counts\n"
+                              "command 1039        # ...and meets the path\n"
+                              "print counts\n");
+    const CliRun r = run("replay s.txt --save out.trk");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.out, "6 0 0 0 0\n");
+    EXPECT_EQ(r.err, "s.txt:5: the answer on line 2 (a path) met the properties dialog: "
+                     "\"command 1039        # ...and meets the path\"\n");
+    EXPECT_FALSE(std::filesystem::exists(path("out.trk")));
+}
+
+TEST_F(Cli, ReplayAnswersPathsWithBlanksAndHashes) {
+    write_text(path("s.txt"), "answer yes\n"
+                              "answer save my track #1.trk  \n"
+                              "command 1005\n"
+                              "print file\n");
+    const CliRun r = run("replay - < s.txt");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.out.find("Would you like to save anyway?\nmy track #1.trk\n"), std::string::npos)
+        << r.out;
+    EXPECT_TRUE(std::filesystem::exists(path("my track #1.trk")));
+}
+
+TEST_F(Cli, ReplayPropertiesAnswerRoundTrip) {
+    const std::string set = "water_level=0 view_angle=255 rotation=-180 zoom=7 world_size=64 "
+                            "sf_line=0 author=J\xc3\xa9r\\s\\\\x comments=a\\nb\\sc";
+    write_text(path("s.txt"), "answer properties " + set +
+                                  "\ncommand 1039\nprint properties\n"
+                                  "answer properties zoom=255\ncommand 1039\nprint properties\n");
+    CliRun r = run("replay s.txt");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out, set + " track_length=0\n" +
+                         "water_level=0 view_angle=255 rotation=-180 zoom=255 world_size=64 "
+                         "sf_line=0 author=J\xc3\xa9r\\s\\\\x comments=a\\nb\\sc track_length=0\n");
+
+    // Each slider's range, from both sides; the edits' limits in stored characters.
+    const struct {
+        std::string good, bad, err;
+    } cases[] = {
+        {"water_level=255", "water_level=256", "water_level takes a number from 0 to 255"},
+        {"water_level=0", "water_level=-1", "water_level takes a number from 0 to 255"},
+        {"view_angle=0", "view_angle=256", "view_angle takes a number from 0 to 255"},
+        {"rotation=180", "rotation=181", "rotation takes a number from -180 to 180"},
+        {"rotation=-180", "rotation=-181", "rotation takes a number from -180 to 180"},
+        {"zoom=255", "zoom=256", "zoom takes a number from 0 to 255"},
+        {"world_size=0", "world_size=256", "world_size takes a number from 0 to 255"},
+        {"sf_line=1", "sf_line=2", "sf_line takes 0 or 1"},
+        {"author=" + std::string(30, 'a'), "author=" + std::string(31, 'a'),
+         "author holds at most 30 characters"},
+        {"comments=" + std::string(500, 'c'), "comments=" + std::string(499, 'c') + "\\n",
+         "comments hold at most 500 characters (a line break counts two)"},
+        {"author=a\\\\", "author=a\\",
+         "author takes text where \\s, \\t, \\n, \\r and \\\\ "
+         "are the only escapes"},
+        {"zoom=1", "speed=1",
+         "unknown word \"speed\" (keys: water_level, view_angle, rotation, "
+         "zoom, world_size, sf_line, author, comments)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bad);
+        write_text(path("s.txt"), "answer properties " + c.good + "\n");
+        r = run("replay s.txt");
+        EXPECT_EQ(r.exit_code, 0) << r.err;
+        write_text(path("s.txt"), "answer properties " + c.bad + "\n");
+        r = run("replay s.txt");
+        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_EQ(r.err.rfind("s.txt:1: " + c.err + ": \"answer properties ", 0), 0u) << r.err;
+    }
 }
 
 TEST_F(Cli, ReplayStartsFromTheCommandLineTrack) {
