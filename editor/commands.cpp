@@ -114,29 +114,10 @@ std::string default_game_path() {
 void new_track_command(Editor& editor) {
     Track& t = editor.track;
     Ui& ui = *editor.ui;
-    // Start positions, properties and empty lists; the land map and heights follow below,
-    // after the shading table, in the order the picture is built.
-    for (int i = 0; i <= start_positions; ++i) {
-        t.objects[i] = Object{20.0f, static_cast<float>(10 + 20 * i), 0.0f, start};
-    }
-    t.object_count = start_positions;
-    t.world_size = 120;
-    t.water_level = 50;
-    t.view_angle = 60;
-    t.rotation = 0;
-    t.zoom = 105;
-    t.sf_line = 1;
-    recompute_world_scale(t);
-    t.pit_count = 0;
-
+    // Start positions, properties, empty lists and texts, a Grass map and flat heights.
+    reset_track(t);
     ui.select_object_kind_entry(0);
     editor.tools.object_kind = 0;
-
-    t.checkpoint_count = 0;
-    t.ai_line_count = 0;
-    t.ai_pit_line_count = 0;
-    t.author.fill(0);
-    t.comments.fill(0);
 
     // The undo copies belong to the old track.
     editor.undo.land_armed = false;
@@ -147,9 +128,6 @@ void new_track_command(Editor& editor) {
     }
 
     build_shading_table(editor.renderer, t.water_level);
-    t.land.fill(grass);
-    t.heights.fill(default_height);
-
     recompute_all_pixels(editor);
     for (int i = 0; i < t.object_count; ++i) {
         const Object& o = t.objects[i];
@@ -190,7 +168,8 @@ void save_track_command(Editor& editor) {
     if (!path) {
         return;
     }
-    const TrackFileError error = write_track(*path, editor.track, &editor.documents.last_file_error);
+    const TrackFileError error =
+        write_track(*path, editor.track, &editor.documents.last_file_error);
     if (error != TrackFileError::none) {
         ui.message_box(message_for(error));
         return;

@@ -7,6 +7,7 @@
 #include "editor/commands.h"
 #include "editor/dispatch.h"
 #include "model/trk_file.h"
+#include "model/validation.h"
 #include "resources/control_ids.h"
 #include "tests/editor_fixture.h"
 #include "tests/temp_dir.h"
@@ -104,13 +105,7 @@ TEST_F(Commands, NewMakesUpANameThatTheSaveDialogStartsWith) {
     ASSERT_EQ(ui.file_requests.size(), 1u);
     EXPECT_EQ(ui.file_requests[0].initial_name, name);
     EXPECT_TRUE(ui.file_requests[0].confirm_overwrite);
-    EXPECT_EQ(ui.messages.back(),
-              "Track has following flaws that should be fixed.\n\n"
-              "\t* Players can't go to repair their cars. Add pits\n"
-              "\t* Lap can't be completed. Create check points\n"
-              "\t* AI drivers don't know how to drive here. Create AI driving line\n"
-              "\t* AI drivers don't know how to go to the pits. Create AI pit driving line\n"
-              "\nWould you like to save anyway?");
+    EXPECT_EQ(ui.messages.back(), validation_message(validate_track(editor->track)));
 }
 
 TEST_F(Commands, SaveFollowsTheAnswers) {
