@@ -1,0 +1,1 @@
+#include "render/cursor_file.h"

@@ -1,0 +1,2 @@
+// Windows cursor files (.cur): being written.
+#pragma once
