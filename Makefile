@@ -3,6 +3,7 @@
 
 DEBUG_DIR := build/debug
 RELEASE_DIR := build/release
+RUN_DIR := build/run
 
 deps:
 	@./scripts/install-deps.sh
@@ -18,9 +19,16 @@ build-release: deps
 test: build-debug
 	ctest --test-dir $(DEBUG_DIR) --output-on-failure
 
-run: build-release
-	$(RELEASE_DIR)/cli/coursesmith-cli new $(RELEASE_DIR)/new-track.trk
-	$(RELEASE_DIR)/cli/coursesmith-cli info $(RELEASE_DIR)/new-track.trk
+# Builds the editor alone (release, no tests or benchmarks, a folder of its own) and starts
+# it; `make run TRACK=path` opens a track. Without a display it says how to get one instead.
+run: deps
+	@if [ -z "$${DISPLAY:-}" ] && [ -z "$${WAYLAND_DISPLAY:-}" ]; then \
+	    echo "make run: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); to run the editor on a virtual one: xvfb-run -a make run$(if $(TRACK), TRACK='$(TRACK)')"; \
+	    exit 1; \
+	fi
+	cmake -S . -B $(RUN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCOURSESMITH_TESTS=OFF -DCOURSESMITH_BENCH=OFF
+	cmake --build $(RUN_DIR) --target coursesmith
+	$(RUN_DIR)/shell/coursesmith $(if $(TRACK),'$(TRACK)')
 
 bench: build-release
 	$(RELEASE_DIR)/bench/coursesmith_bench

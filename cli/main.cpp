@@ -1,5 +1,7 @@
 // coursesmith-cli: the editor's core on the command line, for scripts and other tools.
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -42,7 +44,7 @@ constexpr std::string_view usage_text =
     "                              (exit 0: all flawless, 1: a flaw, 2: unreadable)\n"
     "  convert IN OUT              read any version, write the current version\n"
     "  render TRACK OUT.png [--blend N] [--hide objects|checkpoints|ai]... [--zoom 1|2|4]\n"
-    "                              draw the track as the editor shows it\n"
+    "         [--size N]           draw the track as the editor shows it\n"
     "  export-land TRACK OUT.bmp   write the land map as a 16-colour bitmap\n"
     "  export-heights TRACK OUT.bmp\n"
     "                              write the height grid as a 256-colour bitmap\n"
@@ -338,16 +340,93 @@ bool parse_int(std::string_view text, int low, int high, int& value) {
     return true;
 }
 
+// The largest --size: twice the largest picture render draws, room for any thumbnail size.
+constexpr int max_fit = 4096;
+
+int hex_digit(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
+
+// The local path that a track argument names. File managers hand thumbnailers URIs, so
+// "file:///a%20b.trk", "file://localhost/a%20b.trk" and "file:/a%20b.trk" name "/a b.trk";
+// anything else without a scheme is a path as it stands. False (after a message) for another
+// scheme or host, or an escape that does not decode to a usable path.
+bool local_track_path(std::string_view argument, std::string& path) {
+    // A scheme is a letter, then letters, digits, "+", "-" or ".", then ":".
+    std::size_t colon = 0;
+    while (colon < argument.size() &&
+           (std::isalnum(static_cast<unsigned char>(argument[colon])) != 0 ||
+            std::string_view("+-.").find(argument[colon]) != std::string_view::npos)) {
+        ++colon;
+    }
+    const bool has_scheme = colon > 0 && colon < argument.size() && argument[colon] == ':' &&
+                            std::isalpha(static_cast<unsigned char>(argument[0])) != 0;
+    const std::string_view scheme = argument.substr(0, colon);
+    const auto equal_ignoring_case = [](std::string_view a, std::string_view b) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::tolower(static_cast<unsigned char>(x)) ==
+                          std::tolower(static_cast<unsigned char>(y));
+               });
+    };
+    if (!has_scheme ||
+        (argument.substr(colon + 1, 2) != "//" &&
+         !(equal_ignoring_case(scheme, "file") && argument.substr(colon + 1, 1) == "/"))) {
+        path = std::string(argument); // a plain path, even one with a colon in it
+        return true;
+    }
+    const auto refuse = [&](const char* why) {
+        std::fprintf(stderr, "coursesmith-cli: %.*s: %s\n", static_cast<int>(argument.size()),
+                     argument.data(), why);
+        return false;
+    };
+    if (!equal_ignoring_case(scheme, "file")) {
+        return refuse("only local files (file:// URIs) can be read");
+    }
+    std::string_view rest = argument.substr(colon + 1);
+    if (rest.starts_with("//")) {
+        rest.remove_prefix(2);
+        const std::size_t slash = rest.find('/');
+        const std::string_view host = rest.substr(0, slash);
+        if (!host.empty() && !equal_ignoring_case(host, "localhost")) {
+            return refuse("the file is on another computer: only local files can be read");
+        }
+        if (slash == std::string_view::npos) {
+            return refuse("the URI names no file");
+        }
+        rest.remove_prefix(slash);
+    }
+    path.clear();
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] != '%') {
+            path += rest[i];
+            continue;
+        }
+        const int high = i + 2 < rest.size() ? hex_digit(rest[i + 1]) : -1;
+        const int low = high >= 0 ? hex_digit(rest[i + 2]) : -1;
+        if (low < 0 || (high == 0 && low == 0)) {
+            return refuse("the URI has a malformed %-escape");
+        }
+        path += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return true;
+}
+
 int command_render(const Arguments& args) {
     Split split;
     int code = exit_failure;
-    constexpr std::array<OptionSpec, 3> specs{
-        {{"--blend", true}, {"--zoom", true}, {"--hide", true}}};
+    constexpr std::array<OptionSpec, 4> specs{
+        {{"--blend", true}, {"--zoom", true}, {"--hide", true}, {"--size", true}}};
     if (!split_arguments(args, specs, split, code)) {
         return code;
     }
     int blend = -1;
     int zoom = 1;
+    int fit = 0; // no --size: the picture keeps its size
     bool hide_objects = false, hide_checkpoints = false, hide_ai = false;
     for (const auto& [name, value] : split.options) {
         if (name == "--blend") {
@@ -357,6 +436,10 @@ int command_render(const Arguments& args) {
         } else if (name == "--zoom") {
             if (!parse_int(value, 1, 4, zoom) || zoom == 3) {
                 return usage_error("--zoom takes 1, 2 or 4");
+            }
+        } else if (name == "--size") {
+            if (!parse_int(value, 1, max_fit, fit)) {
+                return usage_error("--size takes a number from 1 to " + std::to_string(max_fit));
             }
         } else if (value == "objects") {
             hide_objects = true;
@@ -372,8 +455,12 @@ int command_render(const Arguments& args) {
         return usage_error("render takes a track file and an output file");
     }
     const std::string_view out = split.operands[1];
+    std::string track_path;
+    if (!local_track_path(split.operands[0], track_path)) {
+        return exit_failure;
+    }
 
-    auto session = start_session(split.operands[0]);
+    auto session = start_session(track_path);
     if (!session) {
         return exit_failure;
     }
@@ -392,7 +479,7 @@ int command_render(const Arguments& args) {
         show_ai_line(editor, false, false);
     }
     std::error_code reason;
-    if (!write_view_png(editor.renderer, zoom, std::string(out), &reason)) {
+    if (!write_view_png(editor.renderer, zoom, std::string(out), &reason, fit)) {
         print_failure(out, "Can't create file.", reason);
         return exit_failure;
     }
@@ -524,10 +611,15 @@ constexpr std::array<Command, 11> commands{{
      "Usage: coursesmith-cli render TRACK OUT.png [OPTIONS]\n"
      "\n"
      "Draws the track as the editor shows it and writes a PNG picture (OUT.png - : standard\n"
-     "output).\n"
+     "output). TRACK may also be a file:// URI, as file managers give thumbnailers.\n"
      "  --blend N                        the hmap/land slider, 0 to 10 (default 5)\n"
      "  --hide objects|checkpoints|ai    clear a Show check box; may be repeated\n"
-     "  --zoom 1|2|4                     every cell drawn as a block of that size\n",
+     "  --zoom 1|2|4                     every cell drawn as a block of that size\n"
+     "  --size N                         shrink the picture smoothly to fit N x N (1 to 4096);\n"
+     "                                   a picture that fits keeps its size, none is enlarged.\n"
+     "                                   The zoom comes first: --zoom 2 --size 800 draws\n"
+     "                                   1024 x 1024 and shrinks it to 800 x 800, while\n"
+     "                                   --size 800 alone keeps 512 x 512\n",
      command_render},
     {"export-land",
      "Usage: coursesmith-cli export-land TRACK OUT.bmp\n"

@@ -23,7 +23,7 @@ bool write_standard_output(std::span<const std::uint8_t> bytes, std::error_code&
     return written;
 }
 
-bool encode_view_png(const Renderer& renderer, int zoom, std::vector<std::uint8_t>& png) {
+bool encode_view_png(const Renderer& renderer, int zoom, std::vector<std::uint8_t>& png, int fit) {
     const int side = image_size * zoom;
     QImage image(side, side, QImage::Format_RGB888);
     if (image.isNull()) {
@@ -38,6 +38,9 @@ bool encode_view_png(const Renderer& renderer, int zoom, std::vector<std::uint8_
             out[3 * x + 2] = p.blue;
         }
     }
+    if (fit > 0 && side > fit) {
+        image = image.scaled(fit, fit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -50,10 +53,10 @@ bool encode_view_png(const Renderer& renderer, int zoom, std::vector<std::uint8_
 }
 
 bool write_view_png(const Renderer& renderer, int zoom, const std::string& path,
-                    std::error_code* reason) {
+                    std::error_code* reason, int fit) {
     // Encoded in memory first, then written whole: a failure leaves no half file.
     std::vector<std::uint8_t> png;
-    if (!encode_view_png(renderer, zoom, png)) {
+    if (!encode_view_png(renderer, zoom, png, fit)) {
         return false;
     }
     if (is_standard_output(path)) {

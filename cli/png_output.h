@@ -22,14 +22,16 @@ inline bool is_standard_output(std::string_view path) {
 // Writes bytes whole to standard output; false with the system's reason on failure.
 bool write_standard_output(std::span<const std::uint8_t> bytes, std::error_code& reason);
 
-// An 8-bit RGB PNG of the 512 x 512 image, every pixel a zoom x zoom block. False when the
-// picture cannot be made.
-bool encode_view_png(const Renderer& renderer, int zoom, std::vector<std::uint8_t>& png);
+// An 8-bit RGB PNG of the 512 x 512 image, every pixel a zoom x zoom block. A fit above 0
+// shrinks a picture larger than fit x fit to that size, smoothly; a smaller one keeps its
+// size. False when the picture cannot be made.
+bool encode_view_png(const Renderer& renderer, int zoom, std::vector<std::uint8_t>& png,
+                     int fit = 0);
 
 // Encodes the picture and replaces the file at path with it ("-": standard output). reason,
 // when given, takes the system's reason for a failure.
 bool write_view_png(const Renderer& renderer, int zoom, const std::string& path,
-                    std::error_code* reason = nullptr);
+                    std::error_code* reason = nullptr, int fit = 0);
 
 // The track writer's output to path ("-": standard output); false with the system's reason
 // on failure.

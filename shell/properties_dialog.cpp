@@ -1,22 +1,342 @@
-// Placeholder until the dialog is written.
+// The "Track properties" dialog, built from its template: controls placed in dialog units,
+// sliders with live value labels, and edits that hold no more than the track can store.
 #include "shell/properties_dialog.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <limits>
+#include <map>
+
+#include "model/codepage.h"
+#include "resources/templates.h"
 
 namespace cs {
 
-class PropertiesDialog::Impl {};
+namespace {
 
-PropertiesDialog::PropertiesDialog(const PropertiesValues&,
-                                   std::function<void(const PropertiesValues&)>, QWidget* parent)
-    : QDialog(parent), impl_(nullptr) {}
+// The track keeps 30 bytes of author and 500 of comments.
+constexpr std::size_t author_limit = 30;
+constexpr std::size_t comments_limit = 500;
+constexpr std::size_t unlimited = std::numeric_limits<std::size_t>::max();
+
+std::size_t stored_author_size(const QString& text) {
+    return utf8_to_cp1252(text.toStdString(), unlimited).size();
+}
+// A line break is stored as CR LF.
+std::size_t stored_comments_size(const QString& text) {
+    return comments_to_stored(text.toStdString(), unlimited).size();
+}
+
+// What an edit may hold: when a change makes the text too long, only as much of the text
+// it inserted is kept as fits, the way an edit with a length limit refuses extra typing.
+// Returns the text to keep and sets cursor to the end of what was inserted.
+QString fit_change(const QString& before, const QString& after,
+                   std::size_t (*stored_size)(const QString&), std::size_t limit, int& cursor) {
+    // The inserted run: what lies between the common start and the common end.
+    const qsizetype shorter = std::min(before.size(), after.size());
+    qsizetype prefix = 0;
+    while (prefix < shorter && before[prefix] == after[prefix]) {
+        ++prefix;
+    }
+    if (prefix > 0 && after[prefix - 1].isHighSurrogate()) {
+        --prefix; // keep a surrogate pair together
+    }
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    if (suffix > 0 && after[after.size() - suffix].isLowSurrogate()) {
+        --suffix;
+    }
+    const QString head = after.left(prefix);
+    const QString tail = after.right(suffix);
+    QString inserted = after.mid(prefix, after.size() - prefix - suffix);
+    while (!inserted.isEmpty() && stored_size(head + inserted + tail) > limit) {
+        const bool pair = inserted.size() >= 2 && inserted.back().isLowSurrogate() &&
+                          inserted[inserted.size() - 2].isHighSurrogate();
+        inserted.chop(pair ? 2 : 1);
+    }
+    cursor = static_cast<int>(prefix + inserted.size());
+    return head + inserted + tail;
+}
+
+// Dialog units in pixels, from the font's average letter width and its height.
+struct BaseUnits {
+    int x = 0;
+    int y = 0;
+    QRect place(const DialogRect& r) const {
+        const auto scale = [](int v, int base, int per) { return (v * base + per / 2) / per; };
+        return QRect(scale(r.x, x, 4), scale(r.y, y, 8), scale(r.width, x, 4),
+                     scale(r.height, y, 8));
+    }
+};
+
+BaseUnits base_units(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {std::max(1, (letters / 26 + 1) / 2), std::max(1, metrics.height())};
+}
+
+Qt::Alignment alignment_of(const DialogControl& c) {
+    if (c.has(style::centred)) {
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    }
+    if (c.has(style::right_aligned)) {
+        return Qt::AlignRight | Qt::AlignVCenter;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+} // namespace
+
+class PropertiesDialog::Impl : public QObject {
+  public:
+    explicit Impl(QObject* owner) : QObject(owner) {}
+    std::map<int, QWidget*> controls;
+    std::function<void(const PropertiesValues&)> on_ok;
+    int track_length = 0;
+    QString author_kept;
+    QString comments_kept;
+    bool trimming = false;
+
+    template <class T>
+    T* get(int control_id) const {
+        return static_cast<T*>(controls.at(control_id));
+    }
+    QSlider* slider(TrackProperty p) const {
+        for (const PropertySlider& s : property_sliders) {
+            if (s.property == p) {
+                return get<QSlider>(s.slider);
+            }
+        }
+        return nullptr;
+    }
+};
+
+PropertiesDialog::PropertiesDialog(const PropertiesValues& values,
+                                   std::function<void(const PropertiesValues&)> on_ok,
+                                   QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      impl_(new Impl(this)) {
+    impl_->on_ok = std::move(on_ok);
+    impl_->track_length = values.track_length;
+    const DialogTemplate& t = properties_template;
+    setWindowTitle(QString::fromUtf8(t.caption.data(), static_cast<qsizetype>(t.caption.size())));
+    setModal(true);
+    QFont font(QString::fromUtf8(t.font.data(), static_cast<qsizetype>(t.font.size())));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(t.font_points);
+    setFont(font);
+    const BaseUnits units = base_units(font);
+    setFixedSize(units.place({0, 0, t.width, t.height}).size());
+
+    // Static labels name the control that follows them, for assistive tools.
+    QString row_label;
+    for (const DialogControl& c : t.controls) {
+        const QString text =
+            QString::fromUtf8(c.text.data(), static_cast<qsizetype>(c.text.size()));
+        QWidget* w = nullptr;
+        switch (c.kind) {
+        case ControlKind::static_text: {
+            auto* label = new QLabel(text, this);
+            label->setAlignment(alignment_of(c));
+            label->setTextFormat(Qt::PlainText);
+            if (c.id == no_id) {
+                row_label = text;
+            } else {
+                label->setAccessibleName(row_label);
+            }
+            w = label;
+            break;
+        }
+        case ControlKind::trackbar: {
+            auto* slider = new QSlider(Qt::Horizontal, this);
+            slider->setTickPosition(c.has(style::auto_ticks) ? QSlider::TicksBelow
+                                                             : QSlider::NoTicks);
+            slider->setAccessibleName(row_label);
+            w = slider;
+            break;
+        }
+        case ControlKind::check_box: {
+            auto* box = new QCheckBox(text, this);
+            if (c.has(style::text_left)) {
+                box->setLayoutDirection(Qt::RightToLeft);
+            }
+            w = box;
+            break;
+        }
+        case ControlKind::edit:
+            if (c.has(style::multi_line)) {
+                auto* edit = new QPlainTextEdit(this);
+                edit->setVerticalScrollBarPolicy(c.has(style::vscroll) ? Qt::ScrollBarAlwaysOn
+                                                                       : Qt::ScrollBarAsNeeded);
+                // Tab moves on, as in every dialog; Enter makes a new line.
+                edit->setTabChangesFocus(true);
+                edit->setFrameShape(c.has(style::bordered) ? QFrame::StyledPanel : QFrame::NoFrame);
+                w = edit;
+            } else {
+                auto* edit = new QLineEdit(this);
+                edit->setFrame(c.has(style::bordered));
+                w = edit;
+            }
+            w->setAccessibleName(row_label);
+            break;
+        case ControlKind::push_button:
+        case ControlKind::default_push_button: {
+            auto* button = new QPushButton(text, this);
+            button->setDefault(c.kind == ControlKind::default_push_button);
+            w = button;
+            break;
+        }
+        default:
+            break;
+        }
+        if (w == nullptr) {
+            continue;
+        }
+        w->setGeometry(units.place(c.place));
+        if (c.id != no_id) {
+            w->setObjectName(QString::number(c.id));
+            impl_->controls[c.id] = w;
+        }
+        if (!text.isEmpty()) {
+            w->setAccessibleName(text);
+        }
+    }
+
+    for (const PropertySlider& s : property_sliders) {
+        auto* slider = impl_->get<QSlider>(s.slider);
+        auto* label = impl_->get<QLabel>(s.value_label);
+        slider->setRange(s.minimum, s.maximum);
+        slider->setTickInterval(s.tick_frequency);
+        slider->setPageStep((s.maximum - s.minimum) / 5);
+        connect(slider, &QSlider::valueChanged, label,
+                [label](int v) { label->setText(QString::number(v)); });
+        int value = 0;
+        switch (s.property) {
+        case TrackProperty::water_level:
+            value = values.water_level;
+            break;
+        case TrackProperty::view_angle:
+            value = values.view_angle;
+            break;
+        case TrackProperty::rotation:
+            value = values.rotation;
+            break;
+        case TrackProperty::zoom:
+            value = values.zoom;
+            break;
+        case TrackProperty::world_size:
+            value = values.world_size;
+            break;
+        }
+        slider->setValue(value);
+        label->setText(QString::number(slider->value()));
+    }
+    impl_->get<QCheckBox>(id::sf_line_check)->setChecked(values.sf_line);
+    impl_->get<QLabel>(id::track_length_value)->setText(QString::number(values.track_length));
+
+    auto* author = impl_->get<QLineEdit>(id::author_edit);
+    impl_->author_kept = QString::fromStdString(values.author);
+    author->setText(impl_->author_kept);
+    connect(author, &QLineEdit::textChanged, this, [this, author](const QString& now) {
+        if (impl_->trimming) {
+            return;
+        }
+        int cursor = 0;
+        const QString kept =
+            fit_change(impl_->author_kept, now, stored_author_size, author_limit, cursor);
+        impl_->author_kept = kept;
+        if (kept != now) {
+            impl_->trimming = true;
+            author->setText(kept);
+            author->setCursorPosition(cursor);
+            impl_->trimming = false;
+        }
+    });
+
+    auto* comments = impl_->get<QPlainTextEdit>(id::comments_edit);
+    impl_->comments_kept = QString::fromStdString(values.comments);
+    comments->setPlainText(impl_->comments_kept);
+    connect(comments, &QPlainTextEdit::textChanged, this, [this, comments] {
+        if (impl_->trimming) {
+            return;
+        }
+        const QString now = comments->toPlainText();
+        int cursor = 0;
+        const QString kept =
+            fit_change(impl_->comments_kept, now, stored_comments_size, comments_limit, cursor);
+        impl_->comments_kept = kept;
+        if (kept != now) {
+            // Remove only the refused part, so the rest of the edit (and its undo) stays.
+            impl_->trimming = true;
+            QTextCursor c = comments->textCursor();
+            c.setPosition(cursor);
+            c.setPosition(cursor + static_cast<int>(now.size() - kept.size()),
+                          QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+            comments->setTextCursor(c);
+            impl_->trimming = false;
+        }
+    });
+
+    connect(impl_->get<QPushButton>(id::ok), &QPushButton::clicked, this, [this] {
+        if (impl_->on_ok) {
+            impl_->on_ok(this->values());
+        }
+        accept();
+    });
+    connect(impl_->get<QPushButton>(id::cancel), &QPushButton::clicked, this, &QDialog::reject);
+
+    // Centred on the screen, not on the owner (moving it keeps QDialog from re-placing it).
+    QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        QRect frame = rect();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
 PropertiesValues PropertiesDialog::values() const {
-    return {};
+    PropertiesValues v;
+    v.water_level = impl_->slider(TrackProperty::water_level)->value();
+    v.view_angle = impl_->slider(TrackProperty::view_angle)->value();
+    v.rotation = impl_->slider(TrackProperty::rotation)->value();
+    v.zoom = impl_->slider(TrackProperty::zoom)->value();
+    v.world_size = impl_->slider(TrackProperty::world_size)->value();
+    v.sf_line = impl_->get<QCheckBox>(id::sf_line_check)->isChecked();
+    v.track_length = impl_->track_length;
+    v.author = impl_->get<QLineEdit>(id::author_edit)->text().toStdString();
+    v.comments = impl_->get<QPlainTextEdit>(id::comments_edit)->toPlainText().toStdString();
+    return v;
 }
-QWidget* PropertiesDialog::control(int) const {
-    return nullptr;
+
+QWidget* PropertiesDialog::control(int control_id) const {
+    const auto it = impl_->controls.find(control_id);
+    return it == impl_->controls.end() ? nullptr : it->second;
 }
-bool run_properties_dialog(QWidget*, PropertiesValues&,
-                           const std::function<void(const PropertiesValues&)>&) {
-    return false;
+
+bool run_properties_dialog(QWidget* parent, PropertiesValues& values,
+                           const std::function<void(const PropertiesValues&)>& on_ok) {
+    PropertiesDialog dialog(values, on_ok, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    values = dialog.values();
+    return true;
 }
 
 } // namespace cs

@@ -1,33 +1,258 @@
-// Placeholder until the view is written.
+// The view window: a client area that paints the core's copy of the view image and takes
+// the mouse, and two scroll bars that the core sets and whose requests it decides.
 #include "shell/view_widget.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QStyle>
+
+#include <algorithm>
+
+#include "editor/dispatch.h"
+#include "editor/editor.h"
 
 namespace cs {
 
-class ViewWidget::Impl {};
+namespace {
 
-ViewWidget::ViewWidget(Editor&, QWidget* parent) : QWidget(parent), impl_(nullptr) {
-    setFixedSize(512, 512);
+constexpr int view_extent = 512;
+
+// The largest position a bar with this range and page accepts.
+int largest_position(const ScrollSettings& s) {
+    const int largest = s.page > 0 ? s.maximum - s.page + 1 : s.maximum;
+    return std::max(s.minimum, largest);
 }
+
+// What the left and right buttons held mean to the move handler.
+int key_state_of(Qt::MouseButtons buttons) {
+    int state = 0;
+    if (buttons & Qt::LeftButton) {
+        state |= left_held;
+    }
+    if (buttons & Qt::RightButton) {
+        state |= right_held;
+    }
+    return state;
+}
+
+class Client : public QWidget {
+  public:
+    Client(Editor& editor, QWidget* parent) : QWidget(parent), editor_(editor) {
+        // Every paint covers its whole update rectangle, so Qt need not clear it first.
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setMouseTracking(true);
+        setCursor(Qt::CrossCursor);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        const QRect r = event->rect();
+        const PaintCopy copy = paint_view(
+            editor_, Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+        QPainter painter(this);
+        QRegion uncovered(r);
+        if (copy.paint) {
+            // The renderer's pixels as they lie: blue, green, red, 0 is RGB32. Without
+            // smooth transformation the stretch replicates whole pixels.
+            const QImage image(reinterpret_cast<const uchar*>(editor_.renderer.image.get()),
+                               image_size, image_size, image_size * 4, QImage::Format_RGB32);
+            const QRect target(copy.target.left, copy.target.top,
+                               copy.target.right - copy.target.left,
+                               copy.target.bottom - copy.target.top);
+            const QRect source(copy.source.left, copy.source.top,
+                               copy.source.right - copy.source.left,
+                               copy.source.bottom - copy.source.top);
+            painter.drawImage(target, image, source);
+            uncovered -= target;
+        }
+        // What shows no image pixel (before set-up, or past the image's edge) is black
+        // rather than whatever the backing store held.
+        for (const QRect& rest : uncovered) {
+            painter.fillRect(rest, Qt::black);
+        }
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        held_ = event->buttons();
+        const QPoint p = event->position().toPoint();
+        view_mouse(editor_, ViewMouse::move, p.x(), p.y(), key_state_of(event->buttons()));
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        held_ = event->buttons();
+        const QPoint p = event->position().toPoint();
+        if (event->button() == Qt::LeftButton) {
+            view_mouse(editor_, ViewMouse::left_down, p.x(), p.y(), 0);
+        } else if (event->button() == Qt::RightButton) {
+            view_mouse(editor_, ViewMouse::right_down, p.x(), p.y(), 0);
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        held_ = event->buttons();
+        const QPoint p = event->position().toPoint();
+        if (event->button() == Qt::LeftButton) {
+            view_mouse(editor_, ViewMouse::left_up, p.x(), p.y(), 0);
+        } else if (event->button() == Qt::RightButton) {
+            view_mouse(editor_, ViewMouse::right_up, p.x(), p.y(), 0);
+        }
+    }
+    // A double click is a second press, as the view has no double-click meaning.
+
+  public:
+    // While a button is held over the client, Qt already sends it every move and the
+    // release, wherever the pointer goes; an explicit grab is needed only otherwise.
+    void capture() {
+        if (held_ == Qt::NoButton) {
+            grabMouse();
+        }
+    }
+    void release() {
+        if (QWidget::mouseGrabber() == this) {
+            releaseMouse();
+        }
+    }
+
+  private:
+    Editor& editor_;
+    Qt::MouseButtons held_ = Qt::NoButton;
+};
+
+} // namespace
+
+// A child of the widget, so Qt deletes it with the widget.
+class ViewWidget::Impl : public QObject {
+  public:
+    Editor& editor;
+    Client* client;
+    QScrollBar* horizontal;
+    QScrollBar* vertical;
+    // The bars as the core set them; their positions change only through the core.
+    ScrollSettings horizontal_settings;
+    ScrollSettings vertical_settings;
+
+    Impl(Editor& e, ViewWidget* owner)
+        : QObject(owner), editor(e), client(new Client(e, owner)),
+          horizontal(new QScrollBar(Qt::Horizontal, owner)),
+          vertical(new QScrollBar(Qt::Vertical, owner)) {}
+
+    ScrollSettings& settings(ScrollBar bar) {
+        return bar == ScrollBar::horizontal ? horizontal_settings : vertical_settings;
+    }
+    QScrollBar* widget(ScrollBar bar) const {
+        return bar == ScrollBar::horizontal ? horizontal : vertical;
+    }
+
+    // The client takes what the visible bars leave of the 512 x 512 square.
+    void lay_out(ViewWidget* owner) {
+        const int extent =
+            owner->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, vertical);
+        const int bar_width = vertical->isVisibleTo(owner) ? extent : 0;
+        const int bar_height = horizontal->isVisibleTo(owner) ? extent : 0;
+        const int w = view_extent - bar_width;
+        const int h = view_extent - bar_height;
+        client->setGeometry(0, 0, w, h);
+        vertical->setGeometry(w, 0, bar_width, h);
+        horizontal->setGeometry(0, h, w, bar_height);
+    }
+
+    // A bar's action as the core's request: the core computes and writes back the
+    // position, overriding the one QScrollBar has already worked out for itself.
+    void on_action(ScrollBar bar, int action) {
+        ScrollRequest request = ScrollRequest::other;
+        switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+            request = ScrollRequest::line_down;
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            request = ScrollRequest::line_up;
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            request = ScrollRequest::page_down;
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            request = ScrollRequest::page_up;
+            break;
+        case QAbstractSlider::SliderMove:
+            request = ScrollRequest::thumb_track;
+            break;
+        default:
+            break;
+        }
+        view_scroll(editor, bar, request, widget(bar)->sliderPosition());
+    }
+};
+
+ViewWidget::ViewWidget(Editor& editor, QWidget* parent)
+    : QWidget(parent), impl_(new Impl(editor, this)) {
+    setFixedSize(view_extent, view_extent);
+    // The corner between two visible bars.
+    setAutoFillBackground(true);
+    for (ScrollBar which : {ScrollBar::horizontal, ScrollBar::vertical}) {
+        QScrollBar* b = impl_->widget(which);
+        // The bar's own menu would move it behind the core's back.
+        b->setContextMenuPolicy(Qt::NoContextMenu);
+        b->setFocusPolicy(Qt::NoFocus);
+        connect(b, &QAbstractSlider::actionTriggered, this,
+                [this, which](int action) { impl_->on_action(which, action); });
+        connect(b, &QAbstractSlider::sliderReleased, this, [this, which] {
+            view_scroll(impl_->editor, which, ScrollRequest::thumb_position,
+                        impl_->widget(which)->sliderPosition());
+        });
+        b->hide();
+    }
+    impl_->lay_out(this);
+}
+
 QWidget* ViewWidget::client() const {
-    return const_cast<ViewWidget*>(this);
+    return impl_->client;
 }
+
 ClientSize ViewWidget::client_size() const {
-    return {width(), height()};
+    return {impl_->client->width(), impl_->client->height()};
 }
-void ViewWidget::set_scroll_bar(ScrollBar, const ScrollSettings&) {}
-ScrollSettings ViewWidget::scroll_bar(ScrollBar) const {
-    return {};
+
+void ViewWidget::set_scroll_bar(ScrollBar which, const ScrollSettings& s) {
+    impl_->settings(which) = s;
+    QScrollBar* b = impl_->widget(which);
+    const int largest = largest_position(s);
+    const bool scrolls = s.maximum > s.minimum && largest > s.minimum;
+    const QSignalBlocker quiet(b);
+    // A QScrollBar's range is the positions it accepts; the page is its page step.
+    b->setRange(s.minimum, largest);
+    b->setPageStep(std::max(s.page, 1));
+    b->setValue(std::clamp(s.position, s.minimum, largest));
+    b->setEnabled(scrolls);
+    const bool visible = scrolls || s.show_disabled;
+    if (b->isVisibleTo(this) != visible) {
+        b->setVisible(visible);
+        impl_->lay_out(this);
+    }
 }
-QScrollBar* ViewWidget::bar(ScrollBar) const {
-    return nullptr;
+
+ScrollSettings ViewWidget::scroll_bar(ScrollBar which) const {
+    return impl_->settings(which);
 }
+
+QScrollBar* ViewWidget::bar(ScrollBar which) const {
+    return impl_->widget(which);
+}
+
 void ViewWidget::repaint_now() {
-    repaint();
+    impl_->client->repaint();
 }
-void ViewWidget::capture_mouse() {}
-void ViewWidget::release_mouse() {}
+
+void ViewWidget::capture_mouse() {
+    impl_->client->capture();
+}
+
+void ViewWidget::release_mouse() {
+    impl_->client->release();
+}
+
 void ViewWidget::set_editor_cursor(const QCursor& cursor) {
-    setCursor(cursor);
+    impl_->client->setCursor(cursor);
 }
 
 } // namespace cs

@@ -267,6 +267,110 @@ TEST_F(Cli, RenderDrawsTheTrackAsTheEditorShowsIt) {
     }
 }
 
+TEST_F(Cli, RenderSizeShrinksSmoothlyAndNeverEnlarges) {
+    auto t = new_track();
+    t->land[300 * 512 + 300] = kerb; // one kerb cell in grass
+    save("t.trk", *t);
+    CliRun r = run("render t.trk full.png");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const QImage full = load_png(path("full.png"));
+
+    // Halved: each pixel averages a 2 x 2 block, so the kerb cell blends with three of grass.
+    r = run("render --size 256 t.trk half.png");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const QImage half = load_png(path("half.png"));
+    ASSERT_EQ(half.size(), QSize(256, 256));
+    EXPECT_EQ(half.pixel(100, 100), full.pixel(200, 200)); // plain grass stays grass
+    const QRgb blend = half.pixel(150, 150);               // (0xBF + 3 * 0x88) / 4, ...
+    EXPECT_NEAR(qRed(blend), 150, 2);
+    EXPECT_NEAR(qGreen(blend), 146, 2);
+    EXPECT_NEAR(qBlue(blend), 100, 2);
+
+    // The side the picture gets for each size and zoom; 512 and above keep zoom 1 as it is.
+    const struct {
+        const char* options;
+        int side;
+    } cases[] = {{"--size 1", 1},
+                 {"--size 511", 511},
+                 {"--size 512", 512},
+                 {"--size 4096", 512},
+                 {"--zoom 2 --size 800", 800},
+                 {"--size 1024 --zoom 4", 1024},
+                 {"--zoom 4 --size 4096", 2048}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        r = run(std::string("render t.trk s.png ") + c.options);
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        const QImage image = load_png(path("s.png"));
+        EXPECT_EQ(image.size(), QSize(c.side, c.side));
+        if (c.side == 512) {
+            EXPECT_EQ(image, full);
+        }
+    }
+
+    std::filesystem::remove(path("s.png"));
+    for (const char* wrong : {"0", "4097", "10000", "-5", "12x", ""}) {
+        SCOPED_TRACE(wrong);
+        r = run(std::string("render --size '") + wrong + "' t.trk s.png");
+        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_EQ(r.err.rfind("coursesmith-cli: --size takes a number from 1 to 4096\n", 0), 0u);
+        EXPECT_FALSE(std::filesystem::exists(path("s.png")));
+    }
+}
+
+TEST_F(Cli, RenderReadsFileUrisAsThumbnailersPassThem) {
+    std::filesystem::create_directory(dir / "my tracks");
+    auto t = new_track();
+    t->land[300 * 512 + 300] = kerb;
+    save("my tracks/50% grip.trk", *t);
+    CliRun r = run("render '" + path("my tracks/50% grip.trk") + "' expected.png");
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const QImage expected = load_png(path("expected.png"));
+
+    const std::string escaped = dir.string() + "/my%20tracks/50%25%20grip.trk";
+    for (const std::string& uri : {"file://" + escaped, "file://localhost" + escaped,
+                                   "FILE://LocalHost" + escaped, "file:" + escaped}) {
+        SCOPED_TRACE(uri);
+        r = run("render --size 512 '" + uri + "' out.png"); // the thumbnailer's order
+        ASSERT_EQ(r.exit_code, 0) << r.err;
+        EXPECT_EQ(load_png(path("out.png")), expected);
+    }
+    std::filesystem::remove(path("out.png"));
+
+    // A name with a colon is still a plain path.
+    save("a:b.trk", *t);
+    r = run("render a:b.trk out.png");
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    std::filesystem::remove(path("out.png"));
+
+    // Refused: other schemes and hosts, and escapes that do not decode; nothing is written.
+    const struct {
+        std::string uri;
+        std::string message;
+    } refused[] = {
+        {"http://example.org/a.trk", "only local files (file:// URIs) can be read"},
+        {"sftp://localhost" + escaped, "only local files (file:// URIs) can be read"},
+        {"file://server" + escaped,
+         "the file is on another computer: only local files can be read"},
+        {"file://localhost", "the URI names no file"},
+        {"file:///tmp/a%2", "the URI has a malformed %-escape"},
+        {"file:///tmp/a%zz.trk", "the URI has a malformed %-escape"},
+        {"file:///tmp/a%00.trk", "the URI has a malformed %-escape"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.uri);
+        r = run("render '" + c.uri + "' out.png");
+        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_EQ(r.err, "coursesmith-cli: " + c.uri + ": " + c.message + "\n");
+        EXPECT_FALSE(std::filesystem::exists(path("out.png")));
+    }
+
+    // A missing file is reported by its local path.
+    r = run("render 'file://" + dir.string() + "/no%20such.trk' out.png");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, path("no such.trk") + ": Can't open file! (No such file or directory)\n");
+}
+
 TEST_F(Cli, EveryCommandHasItsOwnHelpAndDashDashEndsTheOptions) {
     for (const char* command :
          {"new", "info", "validate", "convert", "render", "export-land", "export-heights",

@@ -1,6 +1,318 @@
+// The view window driven through Qt: mapping clicks, painting at each magnification and
+// the scroll bars, with the core deciding every position.
+#include <QApplication>
+#include <QBuffer>
+#include <QDataStream>
+#include <QFile>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
-class Placeholder : public QObject {
-    Q_OBJECT
+
+#include <memory>
+
+#include "editor/dispatch.h"
+#include "editor/editor.h"
+#include "editor/scripted_ui.h"
+#include "editor/setup.h"
+#include "shell/view_widget.h"
+
+namespace cs {
+namespace {
+
+// The scripted port, with the view's calls going to the real widget (and still recorded).
+class ViewUi : public ScriptedUi {
+  public:
+    ViewWidget* view = nullptr;
+    ClientSize view_client_size() override { return view->client_size(); }
+    void set_scroll_bar(ScrollBar bar, const ScrollSettings& s) override {
+        ScriptedUi::set_scroll_bar(bar, s);
+        view->set_scroll_bar(bar, s);
+    }
+    ScrollSettings scroll_bar(ScrollBar bar) override { return view->scroll_bar(bar); }
+    void repaint_view_now() override {
+        ScriptedUi::repaint_view_now();
+        view->repaint_now();
+    }
+    void capture_mouse() override {
+        ScriptedUi::capture_mouse();
+        view->capture_mouse();
+    }
+    void release_mouse() override {
+        ScriptedUi::release_mouse();
+        view->release_mouse();
+    }
 };
-QTEST_MAIN(Placeholder)
+
+// Every image pixel different from its neighbours: x in red and blue, y in green and blue.
+void fill_pattern(Editor& editor) {
+    for (int y = 0; y < image_size; ++y) {
+        for (int x = 0; x < image_size; ++x) {
+            editor.renderer.at(x, y) =
+                Pixel{static_cast<std::uint8_t>(((x >> 8) << 4) | (y >> 8)),
+                      static_cast<std::uint8_t>(y & 0xFF), static_cast<std::uint8_t>(x & 0xFF), 0};
+        }
+    }
+}
+
+// A cursor file of one entry (a bitmap or a PNG stream) with its hot spot.
+QByteArray cursor_file(const QByteArray& data, int size, int hot_x, int hot_y) {
+    QByteArray b;
+    QDataStream out(&b, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0) << quint16(2) << quint16(1) << quint8(size) << quint8(size) << quint8(0)
+        << quint8(0) << quint16(hot_x) << quint16(hot_y) << quint32(data.size()) << quint32(22);
+    out.writeRawData(data.constData(), static_cast<int>(data.size()));
+    return b;
+}
+
+// 32 x 32, one bit per pixel, every pixel white and opaque.
+QByteArray white_bitmap() {
+    QByteArray b;
+    QDataStream out(&b, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint32(40) << qint32(32) << qint32(64) << quint16(1) << quint16(1) << quint32(0)
+        << quint32(0) << quint32(0) << quint32(0) << quint32(2) << quint32(0);
+    out << quint32(0x000000) << quint32(0xFFFFFF);
+    const QByteArray colour(128, char(0xFF)), mask(128, 0);
+    out.writeRawData(colour.constData(), 128);
+    out.writeRawData(mask.constData(), 128);
+    return b;
+}
+
+QRgb image_rgb(const Editor& editor, int x, int y) {
+    return 0xFF000000u | rgb_of(editor.renderer.at(x, y));
+}
+
+} // namespace
+
+class ViewTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<ViewUi> ui;
+    std::unique_ptr<Editor> editor;
+    std::unique_ptr<ViewWidget> view;
+
+    QScrollBar* bar(ScrollBar b) const { return view->bar(b); }
+    int extent() const { return view->style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
+
+    // Every client pixel against the image pixel the core's offsets put there.
+    void expect_replicated(int m) {
+        const QImage shown = view->client()->grab().toImage();
+        const ClientSize c = view->client_size();
+        QCOMPARE(shown.size(), QSize(c.width, c.height));
+        const int ox = scroll_offset(c.width, editor->view.scroll_h, m);
+        const int oy = scroll_offset(c.height, editor->view.scroll_v, m);
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                const int ix = ox + x / m;
+                const int iy = oy + y / m;
+                if (ix >= image_size || iy >= image_size) {
+                    continue;
+                }
+                if (shown.pixel(x, y) != image_rgb(*editor, ix, iy)) {
+                    QFAIL(qPrintable(QString("%1x: window (%2, %3) is not image (%4, %5)")
+                                         .arg(m)
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(ix)
+                                         .arg(iy)));
+                }
+            }
+        }
+    }
+
+  private slots:
+    void init() {
+        ui = std::make_unique<ViewUi>();
+        editor = std::make_unique<Editor>(*ui);
+        QVERIFY(set_up_editor(*editor));
+        view = std::make_unique<ViewWidget>(*editor, nullptr);
+        ui->view = view.get();
+        initialise_panel(*editor);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    }
+    void cleanup() {
+        view.reset();
+        editor.reset();
+        ui.reset();
+    }
+
+    void barsFollowTheCoreSettings() {
+        // At start-up both bars show, disabled, and take their width from the client.
+        for (ScrollBar b : {ScrollBar::horizontal, ScrollBar::vertical}) {
+            QVERIFY(bar(b)->isVisible());
+            QVERIFY(!bar(b)->isEnabled());
+        }
+        QCOMPARE(view->client_size().width, 512 - extent());
+        QCOMPARE(view->client_size().height, 512 - extent());
+
+        set_zoom_4x(*editor, true, false);
+        for (ScrollBar b : {ScrollBar::horizontal, ScrollBar::vertical}) {
+            QVERIFY(bar(b)->isVisible());
+            QVERIFY(bar(b)->isEnabled());
+            // Range 0..1250 with page 250 accepts positions 0..1001.
+            QCOMPARE(bar(b)->minimum(), 0);
+            QCOMPARE(bar(b)->maximum(), 1001);
+            QCOMPARE(bar(b)->pageStep(), 250);
+        }
+        QCOMPARE(view->scroll_bar(ScrollBar::vertical).maximum, 1250);
+
+        // Back at 1x the bars go and the client takes the whole square.
+        set_zoom_4x(*editor, false, false);
+        QVERIFY(!bar(ScrollBar::horizontal)->isVisible());
+        QVERIFY(!bar(ScrollBar::vertical)->isVisible());
+        QCOMPARE(view->client_size().width, 512);
+        QCOMPARE(view->client_size().height, 512);
+        QCOMPARE(view->client()->geometry(), QRect(0, 0, 512, 512));
+    }
+
+    void scrollRequestsTakeTheCorePositions() {
+        set_zoom_2x(*editor, true, false);
+        QScrollBar* v = bar(ScrollBar::vertical);
+        const auto act = [&](QAbstractSlider::SliderAction a) { v->triggerAction(a); };
+        const auto expect = [&](int position) {
+            QCOMPARE(v->value(), position);
+            QCOMPARE(view->scroll_bar(ScrollBar::vertical).position, position);
+            QCOMPARE(editor->view.scroll_v, position);
+        };
+        const int repaints = ui->repaints;
+        act(QAbstractSlider::SliderSingleStepAdd);
+        expect(10);
+        QCOMPARE(ui->repaints, repaints + 1); // every scroll repaints at once
+        act(QAbstractSlider::SliderPageStepAdd);
+        expect(110);
+        act(QAbstractSlider::SliderSingleStepSub);
+        expect(100);
+        act(QAbstractSlider::SliderPageStepSub);
+        expect(0);
+        act(QAbstractSlider::SliderPageStepSub);
+        expect(0);
+        // Requests the core does not know keep the position.
+        act(QAbstractSlider::SliderToMaximum);
+        expect(0);
+        for (int i = 0; i < 5; ++i) {
+            act(QAbstractSlider::SliderPageStepAdd);
+        }
+        expect(500);
+        act(QAbstractSlider::SliderPageStepAdd);
+        expect(501); // the largest position: maximum 1000 - page 500 + 1
+        act(QAbstractSlider::SliderSingleStepAdd);
+        expect(501);
+
+        // Dragging the thumb tracks it; letting go sets it.
+        v->setSliderDown(true);
+        v->setSliderPosition(250);
+        expect(250);
+        v->setSliderPosition(260);
+        expect(260);
+        v->setSliderDown(false);
+        expect(260);
+        QCOMPARE(editor->view.scroll_h, 0);
+    }
+
+    void paintReplicatesImagePixels() {
+        fill_pattern(*editor);
+        set_zoom_2x(*editor, false, false); // 1x, no bars
+        expect_replicated(1);
+        set_zoom_2x(*editor, true, false);
+        expect_replicated(2);
+        // At the largest positions the image's last column and row meet the client's edges.
+        view_scroll(*editor, ScrollBar::horizontal, ScrollRequest::thumb_position, 501);
+        view_scroll(*editor, ScrollBar::vertical, ScrollRequest::thumb_position, 333);
+        expect_replicated(2);
+        const QImage shown = view->client()->grab().toImage();
+        const int w = view->client_size().width;
+        QCOMPARE(shown.pixel(w - 1, 0), image_rgb(*editor, 511, scroll_offset(w, 333, 2)));
+        set_zoom_4x(*editor, true, false);
+        expect_replicated(4);
+        view_scroll(*editor, ScrollBar::horizontal, ScrollRequest::thumb_position, 700);
+        view_scroll(*editor, ScrollBar::vertical, ScrollRequest::thumb_position, 1001);
+        expect_replicated(4);
+    }
+
+    void clickAt2xEditsTheCellUnderThePointer() {
+        set_zoom_2x(*editor, true, false);
+        QCOMPARE(editor->track.land[30 * 512 + 50], std::uint8_t{2}); // Grass
+        QTest::mouseClick(view->client(), Qt::LeftButton, {}, QPoint(100, 60));
+        QCOMPARE(editor->track.land[30 * 512 + 50], std::uint8_t{0}); // Tarmac
+        QCOMPARE(editor->track.land[30 * 512 + 70], std::uint8_t{2}); // beyond the brush
+        QVERIFY(!ui->captured);
+    }
+
+    void pressOutsideTheMapIsDroppedButReleaseIsPassedOn() {
+        QWidget* client = view->client();
+        set_zoom_2x(*editor, false, false); // 1x: window x is map x
+        QTest::mousePress(client, Qt::LeftButton, {}, QPoint(512, 100));
+        QCOMPARE(editor->gesture.button_down, 0);
+        QVERIFY(!ui->captured);
+        QTest::mouseRelease(client, Qt::LeftButton, {}, QPoint(512, 100));
+
+        QTest::mousePress(client, Qt::LeftButton, {}, QPoint(511, 100));
+        QCOMPARE(editor->gesture.button_down, 1);
+        QVERIFY(ui->captured);
+        QTest::mouseRelease(client, Qt::LeftButton, {}, QPoint(600, 100));
+        QCOMPARE(editor->gesture.button_down, 0);
+        QVERIFY(!ui->captured);
+    }
+
+    void movesCarryTheHeldButtons() {
+        // A Tarmac stroke goes from the press halfway toward the pointer, while the left
+        // button is held.
+        QWidget* client = view->client();
+        const auto move = [&](Qt::MouseButtons held) {
+            QMouseEvent e(QEvent::MouseMove, QPointF(300, 100),
+                          client->mapToGlobal(QPointF(300, 100)), Qt::NoButton, held,
+                          Qt::NoModifier);
+            QApplication::sendEvent(client, &e);
+        };
+        QTest::mousePress(client, Qt::LeftButton, {}, QPoint(100, 100));
+        move(Qt::NoButton);
+        QCOMPARE(editor->track.land[100 * 512 + 200], std::uint8_t{2});
+        move(Qt::LeftButton);
+        QCOMPARE(editor->track.land[100 * 512 + 200], std::uint8_t{0});
+        QTest::mouseRelease(client, Qt::LeftButton, {}, QPoint(300, 100));
+    }
+
+    void cursorFileOrCrossHair() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const auto load = [&](const QByteArray& bytes) {
+            QFile file(dir.filePath("coursesmith.cur"));
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+                qFatal("cannot write the cursor file");
+            }
+            file.close();
+            return load_editor_cursor(file.fileName());
+        };
+
+        const QCursor white = load(cursor_file(white_bitmap(), 32, 5, 7));
+        QCOMPARE(white.shape(), Qt::BitmapCursor);
+        QCOMPARE(white.hotSpot(), QPoint(5, 7));
+        QCOMPARE(white.pixmap().size(), QSize(32, 32));
+        QCOMPARE(white.pixmap().toImage().pixel(31, 31), QColor(Qt::white).rgb());
+
+        QImage picture(48, 48, QImage::Format_ARGB32);
+        picture.fill(QColor(200, 0, 0, 128));
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+        const QCursor from_png = load(cursor_file(png, 48, 3, 4));
+        QCOMPARE(from_png.shape(), Qt::BitmapCursor);
+        QCOMPARE(from_png.hotSpot(), QPoint(3, 4));
+        QCOMPARE(from_png.pixmap().size(), QSize(48, 48));
+
+        // A PNG whose header passes but whose stream does not decode, a damaged bitmap,
+        // no file and a folder all give the cross-hair.
+        QCOMPARE(load(cursor_file(png.left(40), 48, 3, 4)).shape(), Qt::CrossCursor);
+        QCOMPARE(load(cursor_file(white_bitmap().left(100), 32, 5, 7)).shape(), Qt::CrossCursor);
+        QCOMPARE(load_editor_cursor(dir.filePath("missing.cur")).shape(), Qt::CrossCursor);
+        QCOMPARE(load_editor_cursor(dir.path()).shape(), Qt::CrossCursor);
+    }
+};
+
+} // namespace cs
+
+QTEST_MAIN(cs::ViewTest)
 #include "view_test.moc"
