@@ -4,7 +4,7 @@
 set -eu
 
 packages="g++ make cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
-libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth qt6-wayland desktop-file-utils
+libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth qt6-wayland desktop-file-utils xdotool
 shared-mime-info"
 
 missing=""

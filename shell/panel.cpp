@@ -1,1 +1,422 @@
-// (being written)
+#include "shell/panel.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QUrl>
+#include <QWindow>
+
+#include "editor/commands.h"
+#include "editor/dispatch.h"
+#include "editor/editor.h"
+#include "interaction/mouse.h"
+#include "model/track.h"
+#include "shell/view_widget.h"
+
+namespace cs {
+
+namespace {
+
+// Windows-style key state of a mouse message: buttons held, then Shift and Ctrl.
+constexpr int shift_held = 4;
+constexpr int ctrl_held = 8;
+
+int key_state_of(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    int state = 0;
+    if (buttons & Qt::LeftButton) {
+        state |= left_held;
+    }
+    if (buttons & Qt::RightButton) {
+        state |= right_held;
+    }
+    if (modifiers & Qt::ShiftModifier) {
+        state |= shift_held;
+    }
+    if (modifiers & Qt::ControlModifier) {
+        state |= ctrl_held;
+    }
+    return state;
+}
+
+// A slider reports only when the user lets go of it, wherever on the slider that is.
+class ReleaseSlider : public QSlider {
+  public:
+    ReleaseSlider(Editor& editor, int id, QWidget* parent)
+        : QSlider(Qt::Horizontal, parent), editor_(editor), id_(id) {}
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QSlider::mouseReleaseEvent(event);
+        slider_notification(editor_, id_, SliderEvent::released_capture);
+    }
+
+  private:
+    Editor& editor_;
+    int id_;
+};
+
+// The button's text without the Alt shortcut Qt derives from its "&": the panel knows no
+// keys beyond the accelerator table, so a label must not add one (Alt+N would otherwise
+// make two new tracks).
+void set_label(QAbstractButton* button, const QString& text) {
+    button->setText(text);
+    button->setShortcut(QKeySequence());
+}
+
+Qt::Alignment label_alignment(const DialogControl& c) {
+    if (c.has(style::right_aligned)) {
+        return Qt::AlignRight | Qt::AlignTop;
+    }
+    if (c.has(style::centred)) {
+        return Qt::AlignHCenter | Qt::AlignTop;
+    }
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+// Tab stops at one radio button of a group only: the checked one.
+bool skipped_radio(QWidget* w) {
+    auto* radio = qobject_cast<QRadioButton*>(w);
+    if (!radio || !radio->autoExclusive() || radio->isChecked()) {
+        return false;
+    }
+    const auto siblings =
+        radio->parentWidget()->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QRadioButton* other : siblings) {
+        if (other->autoExclusive() && other->isChecked()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QString path_of(const QUrl& url) {
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+} // namespace
+
+QRect DialogUnits::to_pixels(const DialogRect& r) const {
+    // Rounded to the nearest pixel, as dialog templates are.
+    const auto x = [&](int units) { return (units * base_x * 2 + 4) / 8; };
+    const auto y = [&](int units) { return (units * base_y * 2 + 8) / 16; };
+    return QRect(x(r.x), y(r.y), x(r.width), y(r.height));
+}
+
+DialogUnits dialog_units_of(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    DialogUnits units;
+    units.base_x = std::max(1, (letters / 26 + 1) / 2);
+    units.base_y = std::max(1, metrics.height());
+    return units;
+}
+
+QString plain_label(std::string_view text) {
+    QString out;
+    const QString in = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == u'&') {
+            if (i + 1 < in.size() && in[i + 1] == u'&') {
+                out += u'&';
+                ++i;
+            }
+            continue;
+        }
+        out += in[i];
+    }
+    return out;
+}
+
+Panel::Panel(Editor& editor) : QWidget(nullptr), editor_(editor) {
+    QFont font(QString::fromUtf8(panel_template.font.data(),
+                                 static_cast<qsizetype>(panel_template.font.size())),
+               panel_template.font_points);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+    units_ = dialog_units_of(this->font());
+    setWindowTitle(QString::fromUtf8(panel_template.caption.data(),
+                                     static_cast<qsizetype>(panel_template.caption.size())));
+    const QRect whole = units_.to_pixels({0, 0, panel_template.width, panel_template.height});
+    resize(whole.size());
+    // A fixed-size tool window: a caption with the system menu, minimise and close.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setMouseTracking(true);
+
+    for (const DialogControl& c : panel_template.controls) {
+        create_control(c);
+    }
+    qApp->installEventFilter(this);
+}
+
+Panel::~Panel() = default;
+
+void Panel::create_control(const DialogControl& c) {
+    const QString label = QString::fromUtf8(c.text.data(), static_cast<qsizetype>(c.text.size()));
+    const QRect place = units_.to_pixels(c.place);
+    QWidget* widget = nullptr;
+    const int id = c.id;
+
+    switch (c.kind) {
+    case ControlKind::push_button:
+    case ControlKind::default_push_button: {
+        auto* button = new QPushButton(this);
+        set_label(button, label);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this,
+                [this, id] { dispatch_command(editor_, id, Notification::clicked); });
+        widget = button;
+        break;
+    }
+    case ControlKind::push_like_check_box: {
+        auto* button = new QPushButton(this);
+        set_label(button, label);
+        button->setCheckable(true);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this,
+                [this, id] { dispatch_command(editor_, id, Notification::clicked); });
+        widget = button;
+        break;
+    }
+    case ControlKind::radio_button: {
+        auto* radio = new QRadioButton(this);
+        set_label(radio, label);
+        connect(radio, &QRadioButton::clicked, this,
+                [this, id] { dispatch_command(editor_, id, Notification::clicked); });
+        widget = radio;
+        break;
+    }
+    case ControlKind::check_box: {
+        auto* box = new QCheckBox(this);
+        set_label(box, label);
+        if (c.has(style::text_left)) {
+            box->setLayoutDirection(Qt::RightToLeft);
+        }
+        connect(box, &QCheckBox::clicked, this,
+                [this, id] { dispatch_command(editor_, id, Notification::clicked); });
+        widget = box;
+        break;
+    }
+    case ControlKind::drop_down_list: {
+        auto* list = new QComboBox(this);
+        for (const ObjectKindEntry& entry : object_kind_list) {
+            list->addItem(
+                QString::fromUtf8(entry.name.data(), static_cast<qsizetype>(entry.name.size())),
+                int{entry.kind});
+        }
+        // The template's height includes the opened list.
+        const int closed = list->sizeHint().height();
+        const int row = QFontMetrics(list->font()).height() + 2;
+        list->setMaxVisibleItems(std::max(1, (place.height() - closed) / row));
+        list->setGeometry(place.x(), place.y(), place.width(), closed);
+        connect(list, &QComboBox::activated, this,
+                [this, id] { dispatch_command(editor_, id, Notification::selection_changed); });
+        list->setObjectName(QString::number(id));
+        list->setAccessibleName(label);
+        controls_.insert(id, list);
+        return;
+    }
+    case ControlKind::trackbar: {
+        auto* slider = new ReleaseSlider(editor_, id, this);
+        slider->setTickPosition(c.has(style::auto_ticks) ? QSlider::TicksBelow : QSlider::NoTicks);
+        connect(slider, &QSlider::valueChanged, this,
+                [this, id] { slider_notification(editor_, id, SliderEvent::moved); });
+        widget = slider;
+        break;
+    }
+    case ControlKind::static_text:
+    case ControlKind::edit: {
+        auto* text = new QLabel(label, this);
+        text->setTextFormat(Qt::PlainText);
+        text->setAlignment(label_alignment(c));
+        // Labels take no mouse input, so moves over them reach the panel.
+        text->setAttribute(Qt::WA_TransparentForMouseEvents);
+        widget = text;
+        break;
+    }
+    }
+
+    widget->setGeometry(place);
+    widget->setEnabled(!c.has(style::disabled));
+    widget->setAccessibleName(plain_label(c.text));
+    if (c.id != no_id) {
+        widget->setObjectName(QString::number(c.id));
+        controls_.insert(c.id, widget);
+    }
+    if (c.has(style::reports_focus)) {
+        widget->setProperty("reports_focus", c.id);
+    }
+}
+
+QWidget* Panel::control(int id) const {
+    return controls_.value(id, nullptr);
+}
+
+void Panel::set_view(ViewWidget* view, int view_left) {
+    view_ = view;
+    view_left_ = view_left;
+}
+
+void Panel::move_focus(bool forward) {
+    QWidget* start = focusWidget();
+    if (!start || !isAncestorOf(start)) {
+        start = this;
+    }
+    QWidget* w = start;
+    // The focus chain is circular; one lap at most.
+    for (;;) {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (w == start) {
+            return;
+        }
+        if (w != this && isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+            w->isVisibleTo(this) && !skipped_radio(w)) {
+            break;
+        }
+    }
+    w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+bool Panel::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        // Every key press reaches the panel's window once before any widget sees it.
+        if (watched == windowHandle()) {
+            return handle_key(static_cast<QKeyEvent*>(event));
+        }
+        break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        if (watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched))) {
+            const QVariant id = watched->property("reports_focus");
+            if (id.isValid()) {
+                dispatch_command(editor_, id.toInt(),
+                                 event->type() == QEvent::FocusIn ? Notification::set_focus
+                                                                  : Notification::kill_focus);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool Panel::handle_key(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int key = event->key();
+
+    // Accelerators first; the key is then delivered as an ordinary key press as well.
+    if ((modifiers == Qt::ControlModifier || modifiers == Qt::AltModifier) && key >= Qt::Key_A &&
+        key <= Qt::Key_Z) {
+        const int command = accelerator_command(
+            static_cast<char>('A' + (key - Qt::Key_A)),
+            modifiers == Qt::ControlModifier ? KeyModifier::ctrl : KeyModifier::alt);
+        if (command != no_id) {
+            dispatch_command(editor_, command, Notification::clicked);
+        }
+        return false;
+    }
+    if (modifiers & Qt::AltModifier) {
+        return false;
+    }
+
+    // Tab and Enter act after the current event, as posted requests do.
+    Key which = Key::other;
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        which = Key::tab;
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        which = Key::enter;
+    }
+    const bool shift = (modifiers & Qt::ShiftModifier) || key == Qt::Key_Backtab;
+    const KeyAction action = keyboard_action(which, shift);
+    switch (action) {
+    case KeyAction::focus_next:
+    case KeyAction::focus_previous: {
+        const bool forward = action == KeyAction::focus_next;
+        QMetaObject::invokeMethod(
+            this, [this, forward] { move_focus(forward); }, Qt::QueuedConnection);
+        return true; // Qt's own Tab handling would move the focus a second time
+    }
+    case KeyAction::click_focused: {
+        QPointer<QWidget> focused = QApplication::focusWidget();
+        QMetaObject::invokeMethod(
+            this,
+            [focused] {
+                if (auto* button = qobject_cast<QAbstractButton*>(focused.data())) {
+                    button->click();
+                }
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+    case KeyAction::none:
+        break;
+    }
+    return false;
+}
+
+void Panel::mouseMoveEvent(QMouseEvent* event) {
+    if (view_) {
+        const QPoint p = event->position().toPoint();
+        panel_mouse_move(editor_, p.x(), p.y(), view_left_,
+                         key_state_of(event->buttons(), event->modifiers()));
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void Panel::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (data && data->hasUrls()) {
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+        }
+    }
+    event->ignore();
+}
+
+void Panel::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!data || !data->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    // Only the first dropped file is loaded.
+    for (const QUrl& url : data->urls()) {
+        const QString path = path_of(url);
+        if (!path.isEmpty()) {
+            event->acceptProposedAction();
+            drop_track(editor_, QFile::encodeName(path).toStdString());
+            return;
+        }
+    }
+    event->ignore();
+}
+
+void Panel::closeEvent(QCloseEvent* event) {
+    // Closing discards the track without a question.
+    if (on_close) {
+        on_close();
+    }
+    event->accept();
+}
+
+} // namespace cs

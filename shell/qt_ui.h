@@ -9,6 +9,9 @@
 
 #include "editor/ui.h"
 
+class QFileDialog;
+class QWidget;
+
 namespace cs {
 
 class Panel;
@@ -49,5 +52,9 @@ class QtUi : public Ui {
     QPointer<ViewWidget> view_;
     QElapsedTimer clock_;
 };
+
+// The non-native file dialog a request asks for, set up but not shown: its filters match
+// regardless of case, it starts on the request's name and confirms what the request says.
+QFileDialog* make_file_dialog(const FileDialogRequest& request, bool save, QWidget* parent);
 
 } // namespace cs

@@ -1,6 +1,339 @@
+// The panel driven through its real widgets: controls, keys, sliders, drops, and the Qt
+// side of the Ui port. Dialogs and questions go to a ScriptedUi, so nothing blocks.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStyleOptionSlider>
+#include <QTemporaryDir>
 #include <QTest>
-class Placeholder : public QObject {
-    Q_OBJECT
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
+#include <algorithm>
+
+#include "editor/editor.h"
+#include "editor/scripted_ui.h"
+#include "model/trk_file.h"
+#include "shell/app.h"
+#include "shell/panel.h"
+#include "shell/qt_ui.h"
+
+using namespace cs;
+
+namespace {
+
+// How many of the answerer's calls start with prefix.
+int count_calls(const ScriptedUi& ui, const std::string& prefix) {
+    return static_cast<int>(std::count_if(ui.calls.begin(), ui.calls.end(),
+                                          [&](const auto& c) { return c.rfind(prefix, 0) == 0; }));
+}
+
+// Counts the presses of the S key that a widget receives.
+struct KeyCounter : QObject {
+    int presses = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        presses += e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_S;
+        return false;
+    }
 };
-QTEST_MAIN(Placeholder)
+
+} // namespace
+
+class PanelTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<ScriptedUi> answers;
+    std::unique_ptr<EditorApp> app;
+
+    QWidget* control(int id) { return app->panel().control(id); }
+    template <class T>
+    T* control_as(int id) {
+        return qobject_cast<T*>(control(id));
+    }
+    // A key press as the window system delivers it: to the panel's window first.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(app->panel().windowHandle(), key, modifiers);
+        QCoreApplication::processEvents();
+    }
+    void click(int id) {
+        QTest::mouseClick(control(id), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+
+  private slots:
+    void init() {
+        answers = std::make_unique<ScriptedUi>();
+        app = start_editor({"coursesmith"}, QDir::tempPath() + "/coursesmith", answers.get());
+        QVERIFY(app);
+        QVERIFY(QTest::qWaitForWindowExposed(&app->panel()));
+        answers->calls.clear();
+    }
+    void cleanup() {
+        app.reset();
+        answers.reset();
+    }
+
+    void controls_start_as_the_template_says() {
+        const int view_left = app->panel().view_left();
+        for (const DialogControl& c : panel_controls) {
+            const QString label = QString::fromUtf8(c.text.data(), c.text.size());
+            QWidget* w = nullptr;
+            if (c.id == no_id) {
+                for (QLabel* l : app->panel().findChildren<QLabel*>()) {
+                    w = l->text() == label ? l : w;
+                }
+            } else {
+                w = control(c.id);
+                QVERIFY2(w, qPrintable(label));
+                QCOMPARE(w->objectName(), QString::number(c.id));
+                QCOMPARE(w->isEnabled(), !c.has(style::disabled));
+                if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+                    QCOMPARE(b->text(), label);
+                }
+            }
+            QVERIFY2(w, qPrintable(label));
+            QCOMPARE(w->accessibleName(), QString(label).remove(u'&'));
+            // Everything fits left of the view and inside the panel.
+            QVERIFY2(w->geometry().right() < view_left, qPrintable(label));
+            QVERIFY2(w->geometry().bottom() < app->panel().height(), qPrintable(label));
+        }
+        QCOMPARE(plain_label("Fish && &Chips"), QString("Fish & Chips"));
+
+        QCOMPARE(control_as<QSlider>(id::brush_size)->value(), 3);
+        QCOMPARE(control_as<QSlider>(id::brush_size)->minimum(), 1);
+        QCOMPARE(control_as<QSlider>(id::rope_length)->value(), 0);
+        QCOMPARE(control_as<QSlider>(id::image_blend)->value(), 5);
+        QCOMPARE(control_as<QSlider>(id::image_blend)->maximum(), 10);
+        for (QAbstractButton* b : app->panel().findChildren<QAbstractButton*>()) {
+            const bool expected =
+                std::ranges::count(panel_initially_checked, b->objectName().toInt()) == 1;
+            QVERIFY2(b->isChecked() == expected, qPrintable(b->text()));
+        }
+        auto* kinds = control_as<QComboBox>(id::object_kinds);
+        QCOMPARE(kinds->count(), object_kind_count);
+        QCOMPARE(kinds->currentIndex(), 0);
+        QCOMPARE(kinds->itemText(4), QString("Fence"));
+        QCOMPARE(kinds->itemData(4).toInt(), 23);
+        QCOMPARE(kinds->itemData(24).toInt(), 18);
+    }
+
+    void delete_object_mode_ends_when_another_button_is_clicked() {
+        click(id::delete_object);
+        QVERIFY(control_as<QPushButton>(id::delete_object)->isChecked());
+        QVERIFY(app->editor().elements.delete_object_mode);
+        click(id::flatten);
+        QVERIFY(!control_as<QPushButton>(id::delete_object)->isChecked());
+        QVERIFY(!app->editor().elements.delete_object_mode);
+    }
+
+    // Disabling or enabling any control takes the focus away, which ends the mode too.
+    void enabling_a_control_takes_the_focus_away() {
+        click(id::delete_object);
+        QVERIFY(app->editor().elements.delete_object_mode);
+        app->ui().set_control_enabled(id::land_undo, true);
+        QVERIFY(control(id::land_undo)->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), nullptr);
+        QVERIFY(!app->editor().elements.delete_object_mode);
+        QVERIFY(!control_as<QPushButton>(id::delete_object)->isChecked());
+    }
+
+    // Each accelerator sends its command once; a label's "&" adds no key of its own.
+    void accelerators_send_their_command_once() {
+        int draws = 0;
+        app->editor().draw = [&draws] { return ++draws; };
+        QSignalSpy titles(&app->panel(), &QWidget::windowTitleChanged);
+        for (const Accelerator& a : accelerators) {
+            answers->calls.clear();
+            titles.clear();
+            const auto modifier =
+                a.modifier == KeyModifier::ctrl ? Qt::ControlModifier : Qt::AltModifier;
+            press(Qt::Key(Qt::Key_A + (a.key - 'A')), modifier);
+            const std::string what =
+                std::string(1, a.key) + (modifier == Qt::AltModifier ? " alt" : " ctrl");
+            int sent = 0;
+            switch (a.command) {
+            case id::new_track:
+                sent = static_cast<int>(titles.count());
+                break;
+            case id::launch_game:
+                sent = count_calls(*answers, "start ");
+                break;
+            case id::track_properties:
+                sent = count_calls(*answers, "properties dialog");
+                break;
+            case id::save: // the default track is flawed: the question comes first
+                sent = count_calls(*answers, "question") + count_calls(*answers, "save dialog");
+                break;
+            default:
+                sent = count_calls(*answers, "open dialog");
+                break;
+            }
+            QVERIFY2(sent == 1, what.c_str());
+        }
+        answers->calls.clear();
+        press(Qt::Key_T, Qt::AltModifier); // "Launch &Tyrestorm"
+        press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(answers->calls.empty());
+    }
+
+    void an_accelerator_key_still_reaches_the_focused_control() {
+        control(id::new_track)->setFocus();
+        KeyCounter counter;
+        control(id::new_track)->installEventFilter(&counter);
+        press(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(counter.presses, 1);
+        QCOMPARE(count_calls(*answers, "question"), 1);
+    }
+
+    void tab_moves_the_focus_one_control() {
+        control(id::new_track)->setFocus();
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control(id::load));
+        press(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), control(id::new_track));
+        // Disabled buttons are skipped and the radio group is one stop: its checked button.
+        control(id::delete_object)->setFocus();
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control(id::tool_tarmac));
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control(id::object_kinds));
+        press(Qt::Key_Escape);
+        QVERIFY(app->panel().isVisible());
+    }
+
+    void enter_clicks_the_focused_control_once() {
+        control(id::delete_object)->setFocus();
+        press(Qt::Key_Return);
+        QVERIFY(control_as<QPushButton>(id::delete_object)->isChecked());
+        QVERIFY(app->editor().elements.delete_object_mode);
+    }
+
+    void arrow_keys_in_the_list_choose_the_object_kind() {
+        control(id::object_kinds)->setFocus();
+        for (int i = 0; i < 4; ++i) {
+            press(Qt::Key_Down);
+        }
+        QCOMPARE(app->editor().tools.object_kind, 23); // "Fence"
+    }
+
+    void brush_size_changes_only_on_release() {
+        auto* slider = control_as<QSlider>(id::brush_size);
+        QStyleOptionSlider option;
+        option.initFrom(slider);
+        option.orientation = slider->orientation();
+        option.minimum = slider->minimum();
+        option.maximum = slider->maximum();
+        option.sliderPosition = option.sliderValue = slider->value();
+        const QPoint handle =
+            slider->style()
+                ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
+                .center();
+        const QPoint end(slider->width() - 1, handle.y());
+        QTest::mousePress(slider, Qt::LeftButton, {}, handle);
+        QMouseEvent drag(QEvent::MouseMove, QPointF(end), slider->mapToGlobal(QPointF(end)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(slider, &drag);
+        QCOMPARE(slider->value(), 10);
+        QCOMPARE(app->editor().tools.brush_size, 15);
+        QTest::mouseRelease(slider, Qt::LeftButton, {}, end);
+        QCOMPARE(app->editor().tools.brush_size, 50);
+        // A keyboard move waits for the next release.
+        slider->setFocus();
+        press(Qt::Key_Left);
+        QCOMPARE(slider->value(), 9);
+        QCOMPARE(app->editor().tools.brush_size, 50);
+    }
+
+    void dropping_several_files_loads_only_the_first() {
+        QTemporaryDir dir;
+        auto track = std::make_unique<Track>();
+        QStringList paths;
+        for (int level : {60, 70}) {
+            reset_track(*track);
+            track->water_level = static_cast<std::uint8_t>(level);
+            paths += dir.filePath(QString("t%1.trk").arg(level));
+            QCOMPARE(write_track(paths.back().toStdString(), *track), TrackFileError::none);
+        }
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(paths[0]), QUrl::fromLocalFile(paths[1])});
+        const QPointF at(10, 500);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&app->panel(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&app->panel(), &drop);
+        QCOMPARE(app->editor().track.water_level, 60);
+        QCOMPARE(app->panel().windowTitle(), "Tyrestorm CourseSmith - " + paths[0]);
+    }
+
+    void titles_show_file_names_as_they_are() {
+        app->ui().set_window_title("Tyrestorm CourseSmith - a&b[*].trk");
+        QCOMPARE(app->panel().windowHandle()->title(),
+                 QString("Tyrestorm CourseSmith - a&b[*].trk"));
+    }
+
+    void file_dialogs_match_patterns_in_either_case() {
+        QTemporaryDir dir;
+        FileDialogRequest request;
+        request.filters = {{"Tyrestorm Track Files (*.trk)", "*.TRK"}, {"All Files", "*.*"}};
+        request.default_extension = "trk";
+        request.initial_name = dir.filePath("last.trk").toStdString();
+        request.confirm_overwrite = true;
+        std::unique_ptr<QFileDialog> save(make_file_dialog(request, true, nullptr));
+        QCOMPARE(save->defaultSuffix(), QString("trk"));
+        QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(QDir(save->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+        auto* shown = save->findChild<QComboBox*>("fileTypeCombo");
+        QCOMPARE(shown->itemText(0), QString("Tyrestorm Track Files (*.trk)"));
+        QCOMPARE(shown->itemText(1), QString("All Files"));
+        const QString trk = save->nameFilters().at(0);
+        const QString pattern = trk.mid(trk.lastIndexOf('(') + 1).chopped(1);
+        const auto re = QRegularExpression::fromWildcard(pattern, Qt::CaseSensitive);
+        QVERIFY(re.match("track.trk").hasMatch());
+        QVERIFY(re.match("TRACK.TRK").hasMatch());
+        QVERIFY(!re.match("track.bmp").hasMatch());
+        QVERIFY(save->nameFilters().at(1).endsWith("(*)"));
+
+        request.file_must_exist = true;
+        request.confirm_overwrite = false;
+        std::unique_ptr<QFileDialog> open(make_file_dialog(request, false, nullptr));
+        QCOMPARE(open->fileMode(), QFileDialog::ExistingFile);
+        open->show();
+        QVERIFY(QTest::qWaitForWindowExposed(open.get()));
+        auto* name = open->findChild<QLineEdit*>("fileNameEdit");
+        QTRY_COMPARE(open->focusWidget(), name);
+        QCOMPARE(name->text(), QString("last.trk"));
+    }
+
+    void questions_are_answered_with_y_and_n() {
+        QtUi ui;
+        for (const auto& [key, yes] : {std::pair{Qt::Key_Y, true}, std::pair{Qt::Key_N, false}}) {
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, [&, key = key] {
+                if (QWidget* box = QApplication::activeModalWidget()) {
+                    QCOMPARE(box->windowTitle(), QString("CourseSmith"));
+                    poll.stop(); // a second key would restart the button's click
+                    QTest::keyClick(box, key);
+                }
+            });
+            poll.start(20);
+            QCOMPARE(ui.ask_yes_no("Save anyway?"), yes);
+        }
+    }
+
+    void program_starts_report_failure() {
+        QtUi ui;
+        QVERIFY(!ui.start_program(QDir::tempPath().toStdString() + "/no-such-game.exe"));
+        QVERIFY(ui.start_program("/bin/true"));
+    }
+};
+
+QTEST_MAIN(PanelTest)
 #include "panel_test.moc"

@@ -1,0 +1,97 @@
+#!/bin/sh
+# The desktop program on a real X server: the view shows on the screen what the command-line
+# renderer draws, and a real mouse drag edits the track as the same gesture replayed does.
+# Runs under xvfb-run; skipped (exit 77) when xdotool or an X server is missing.
+set -eu
+cli=$1
+app=$2
+probe=$3
+
+command -v xdotool >/dev/null 2>&1 || { echo "xdotool is not installed"; exit 77; }
+[ -n "${DISPLAY:-}" ] || { echo "no X display"; exit 77; }
+
+work=$(mktemp -d)
+app_pid=""
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cd "$work"
+
+# A track with some character: painted surfaces, a hill, objects, a checkpoint and a line.
+cat > make.txt <<'SCRIPT'
+command 1008
+press left 30 40
+move left 120 60
+move left 200 140
+release left 200 140
+command 1011
+press left 300 80
+move left 330 200
+release left 330 200
+command 1018
+press left 150 250
+release left 150 250
+command 1019
+kind 5
+move none 260 300
+press left 260 300
+release left 260 300
+command 1020
+press left 80 200
+move left 140 230
+release left 140 230
+command 1021
+press left 60 320
+press left 160 330
+press left 220 380
+SCRIPT
+"$cli" replay make.txt --save track.trk >/dev/null
+"$cli" render track.trk before.png
+
+QT_QPA_PLATFORM=xcb "$app" track.trk &
+app_pid=$!
+xdotool search --sync --onlyvisible --name "Tyrestorm CourseSmith" >/dev/null
+sleep 1
+
+# Where the view's image starts on the screen, and the view compared with the renderer.
+position=$(QT_QPA_PLATFORM=xcb "$probe" locate before.png)
+x=${position% *}
+y=${position#* }
+echo "view image at $x $y"
+QT_QPA_PLATFORM=xcb "$probe" compare before.png "$x" "$y" 400 400
+
+# A Tarmac drag with the real mouse, one move at a time so that none is merged.
+gesture="100 100
+130 110
+170 130
+220 170
+260 220"
+first=1
+replay="command 1008"
+for point in $(echo "$gesture" | tr ' ' ','); do
+    px=${point%,*}
+    py=${point#*,}
+    xdotool mousemove $((x + px)) $((y + py))
+    sleep 0.1
+    if [ $first = 1 ]; then
+        xdotool mousedown 1
+        sleep 0.1
+        replay="$replay
+move none $px $py
+press left $px $py"
+        first=0
+    else
+        replay="$replay
+move left $px $py"
+    fi
+done
+xdotool mouseup 1
+sleep 0.5
+replay="$replay
+release left $px $py"
+
+echo "$replay" | "$cli" replay --track track.trk - --png after.png >/dev/null
+QT_QPA_PLATFORM=xcb "$probe" compare after.png "$x" "$y" 400 400
+echo "the screen shows what the renderer and replay draw"
