@@ -1,5 +1,6 @@
 // coursesmith [TRACK]: the track editor's desktop program.
 #include <QApplication>
+#include <QIcon>
 
 #include "shell/app.h"
 
@@ -9,6 +10,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::RoundPreferFloor);
     QApplication application(argc, argv);
+    // Lets the desktop match the window with its entry and icon.
+    QGuiApplication::setDesktopFileName("org.coursesmith.CourseSmith");
+    QApplication::setWindowIcon(QIcon::fromTheme("org.coursesmith.CourseSmith"));
     const auto editor =
         cs::start_editor(QCoreApplication::arguments(), QCoreApplication::applicationFilePath());
     if (!editor) {

@@ -115,12 +115,21 @@ void QtUi::attach_view(ViewWidget* view) {
     view_ = view;
 }
 
+// A message belongs to the modal dialog that is open (the properties dialog's world-size
+// message), otherwise to the panel.
+QWidget* QtUi::owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return panel_;
+}
+
 void QtUi::message_box(std::string_view text) {
     if (answerer) {
         answerer->message_box(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, caption, text_of(text), QMessageBox::Ok, panel_);
+    QMessageBox box(QMessageBox::NoIcon, caption, text_of(text), QMessageBox::Ok, owner());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -131,7 +140,7 @@ bool QtUi::ask_yes_no(std::string_view text) {
     }
     // The buttons' mnemonics let Y and N answer.
     QMessageBox box(QMessageBox::NoIcon, caption, text_of(text), QMessageBox::Yes | QMessageBox::No,
-                    panel_);
+                    owner());
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;

@@ -48,6 +48,7 @@ class QtUi : public Ui {
                                const std::function<void(const PropertiesValues&)>& on_ok) override;
 
   private:
+    QWidget* owner() const;
     QPointer<Panel> panel_;
     QPointer<ViewWidget> view_;
     QElapsedTimer clock_;
