@@ -60,6 +60,7 @@ void draw_label(Editor& editor, int left, int top, std::string_view text) {
                     const long long x = glyph_left + col;
                     if ((glyph[row] >> (glyph_width - 1 - col) & 1) != 0 && x >= 0 &&
                         x < image_size) {
+                        editor.renderer.note_written(static_cast<int>(x), static_cast<int>(y));
                         editor.renderer.at(static_cast<int>(x), static_cast<int>(y)) = white;
                     }
                 }

@@ -27,6 +27,7 @@ void plot(Editor& editor, long long x, long long y, Pixel colour, DrawMode mode)
     if (mode == DrawMode::erase) {
         recompute_pixel(editor, static_cast<int>(x), static_cast<int>(y));
     } else {
+        editor.renderer.note_written(static_cast<int>(x), static_cast<int>(y));
         editor.renderer.at(static_cast<int>(x), static_cast<int>(y)) = colour;
     }
 }
@@ -399,6 +400,8 @@ void draw_ai_lines(Editor& editor) {
         plot_segment(editor, a.x, a.y, b.x, b.y, 0xFF00FF, DrawMode::draw);
     }
 }
+
+void invalidate_overlays(Editor&) {}
 
 void redraw_overlays(Editor& editor) {
     const Track& t = editor.track;

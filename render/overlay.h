@@ -22,5 +22,8 @@ void draw_checkpoint(Editor& editor, float x1, float y1, float x2, float y2, Dra
 void draw_ai_lines(Editor& editor);
 // Pits, objects, checkpoints in list order, then the driving lines; no repaint.
 void redraw_overlays(Editor& editor);
+// The track's elements were changed other than through the editing operations (a direct
+// write, as tests and benchmarks do): the next pass redraws every overlay.
+void invalidate_overlays(Editor& editor);
 
 } // namespace cs

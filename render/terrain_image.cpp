@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/editor.h"
+#include "render/overlay_cache.h"
 
 namespace cs {
 
@@ -50,7 +51,22 @@ void build_shading_table(Renderer& renderer, std::uint8_t water_level) {
     }
 }
 
+Renderer::Renderer() = default;
+Renderer::~Renderer() = default;
+
+void Renderer::note_rectangle_written(int left, int top, int right, int bottom) {
+    if (in_overlay_pass || left >= right || top >= bottom) {
+        return;
+    }
+    for (int ty = top >> tile_shift; ty <= (bottom - 1) >> tile_shift; ++ty) {
+        for (int tx = left >> tile_shift; tx <= (right - 1) >> tile_shift; ++tx) {
+            written_tiles[static_cast<std::size_t>(ty * tiles_per_side + tx)] = 1;
+        }
+    }
+}
+
 void recompute_pixel(Editor& editor, int x, int y) {
+    editor.renderer.note_written(x, y);
     const Renderer& r = editor.renderer;
     const Track& t = editor.track;
     // Bilinear height at the pixel's centre. (x + 0.5) / G stays below 63, so the four
@@ -78,6 +94,7 @@ void recompute_pixel(Editor& editor, int x, int y) {
 }
 
 void recompute_all_pixels(Editor& editor) {
+    editor.renderer.note_rectangle_written(0, 0, image_size, image_size);
     for (int y = 0; y < image_size; ++y) {
         for (int x = 0; x < image_size; ++x) {
             recompute_pixel(editor, x, y);
@@ -90,6 +107,7 @@ void recompute_rectangle(Editor& editor, int left, int top, int right, int botto
     top = std::max(top, 0);
     right = std::min(right, image_size);
     bottom = std::min(bottom, image_size);
+    editor.renderer.note_rectangle_written(left, top, right, bottom);
     for (int y = top; y < bottom; ++y) {
         for (int x = left; x < right; ++x) {
             recompute_pixel(editor, x, y);

@@ -29,13 +29,47 @@ constexpr std::uint32_t rgb_of(Pixel p) {
 
 inline constexpr int image_size = 512;
 
+// The image in tiles of 16 x 16 pixels, for keeping track of what was written where.
+inline constexpr int tile_shift = 4;
+inline constexpr int tiles_per_side = image_size >> tile_shift; // 32
+inline constexpr int tile_count = tiles_per_side * tiles_per_side;
+constexpr int tile_of(int x, int y) {
+    return (y >> tile_shift) * tiles_per_side + (x >> tile_shift);
+}
+
+struct OverlayCache; // render/overlay_cache.h
+
 // What the renderer owns for the life of the process. The image is allocated once by
 // set-up; rows are stored top row first (row y starts at pixel y * 512).
 struct Renderer {
+    Renderer();
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
     std::unique_ptr<Pixel[]> image;
     std::array<Pixel, 16> land_colours{};
     std::array<Pixel, 256> shading{};
     float height_spacing = 512.0f / 63.0f;
+
+    // The tiles written since the last overlay pass by anything but that pass: the overlay
+    // pass repairs only these (and the overlays that changed). Every write of an image
+    // pixel outside the pass must note its tile.
+    std::array<std::uint8_t, tile_count> written_tiles{};
+    bool in_overlay_pass = false;
+    void note_written(int x, int y) {
+        if (!in_overlay_pass) {
+            written_tiles[static_cast<std::size_t>(tile_of(x, y))] = 1;
+        }
+    }
+    // Every pixel with left <= x < right and top <= y < bottom, already clamped to the image.
+    void note_rectangle_written(int left, int top, int right, int bottom);
+
+    // The overlays' spatial index and the per-pixel result of the last pass. With
+    // literal_overlays set, every pass redraws all overlays instead (the reference the
+    // faster pass is tested against).
+    std::unique_ptr<OverlayCache> overlays;
+    bool literal_overlays = false;
 
     bool exists() const { return image != nullptr; }
     Pixel& at(int x, int y) { return image[y * image_size + x]; }
