@@ -1,5 +1,5 @@
 # Set-up, build, test and run on Debian 12. `make run` and `make test` do everything.
-.PHONY: deps run test bench build-debug build-release format clean
+.PHONY: deps run test bench bench-ratios build-debug build-release format clean
 
 DEBUG_DIR := build/debug
 RELEASE_DIR := build/release
@@ -32,6 +32,11 @@ run: deps
 
 bench: build-release
 	$(RELEASE_DIR)/bench/coursesmith_bench
+
+# One run of the benchmarks that come as Default and Heavy pairs, then `NAME RATIO` per line:
+# each step's Heavy / Default ratio and FullRedrawDefault / Memcpy1MiB.
+bench-ratios: build-release
+	./bench/ratios.sh $(RELEASE_DIR)/bench/coursesmith_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,12 +1,15 @@
 // An editor set up as the program starts, for the benchmarks; optionally over the heavy track.
 #pragma once
 
+#include <cstdlib>
 #include <memory>
 
 #include "bench/heavy_track.h"
 #include "editor/dispatch.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "render/overlay.h"
+#include "resources/control_ids.h"
 
 namespace cs::bench {
 
@@ -14,19 +17,45 @@ struct BenchEditor {
     ScriptedUi ui;
     std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
     explicit BenchEditor(bool heavy) {
+        // COURSESMITH_LITERAL_OVERLAYS=1 measures the literal overlay pass instead, the
+        // reference the repairing pass is compared with.
+        const char* literal = std::getenv("COURSESMITH_LITERAL_OVERLAYS");
+        editor->renderer.literal_overlays =
+            literal != nullptr && *literal != '\0' && *literal != '0';
         set_up_editor(*editor);
         initialise_panel(*editor);
         if (heavy) {
             fill_heavy_track(editor->track);
-            full_redraw(*editor);
+            redraw_after_direct_change();
         }
         ui.calls.reserve(1 << 16);
+    }
+    // After the set-up wrote the track's elements directly: the whole picture again, so
+    // that nothing of the set-up is left for the timed steps to repair.
+    void redraw_after_direct_change() {
+        invalidate_overlays(*editor);
+        full_redraw(*editor);
     }
     // Keeps the record of calls from growing without bound.
     void forget_calls() {
         if (ui.calls.size() > 60000) {
             ui.calls.clear();
         }
+    }
+
+    // The panel as the user works it.
+    void tool(int id) { dispatch_command(*editor, id, Notification::clicked); }
+    void slider(int id, int position) {
+        ui.sliders[id] = position;
+        slider_notification(*editor, id, SliderEvent::released_capture);
+    }
+    void check(int id, bool on) {
+        ui.checked[id] = on ? 1 : 0;
+        dispatch_command(*editor, id, Notification::clicked);
+    }
+    void object_kind(std::uint8_t kind) {
+        ui.object_kind_entry = object_kind_position(kind);
+        dispatch_command(*editor, id::object_kinds, Notification::selection_changed);
     }
 };
 

@@ -1,14 +1,42 @@
 // The view image: full redraws and the overlay redraw, on the default and the heavy track.
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "bench/bench_editor.h"
 #include "render/overlay.h"
+#include "render/terrain_image.h"
 
 namespace {
 
 using Fixture = cs::bench::BenchEditor;
+
+// The reference the image costs are measured against: copying 1 MiB, the size of the image.
+void BM_Memcpy1MiB(benchmark::State& state) {
+    constexpr std::size_t size = std::size_t{1} << 20;
+    std::vector<unsigned char> from(size, 1), to(size);
+    for (auto _ : state) {
+        from[0] = static_cast<unsigned char>(from[0] + 1);
+        std::memcpy(to.data(), from.data(), size);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(size));
+}
+BENCHMARK(BM_Memcpy1MiB)->Unit(benchmark::kMicrosecond);
+
+// The terrain alone, every pixel, on the default track.
+void BM_RecomputeAllPixels(benchmark::State& state) {
+    Fixture f(false);
+    for (auto _ : state) {
+        cs::recompute_all_pixels(*f.editor);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RecomputeAllPixels)->Unit(benchmark::kMicrosecond);
 
 void BM_FullRedrawDefault(benchmark::State& state) {
     Fixture f(false);
@@ -36,4 +64,16 @@ void BM_RedrawOverlaysHeavy(benchmark::State& state) {
 }
 BENCHMARK(BM_RedrawOverlaysHeavy)->Unit(benchmark::kMillisecond);
 
+} // namespace
+
+namespace {
+void BM_TmpRect(benchmark::State& state) {
+    Fixture f(false);
+    const int side = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        cs::recompute_rectangle(*f.editor, 100, 100, 100 + side, 100 + side);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_TmpRect)->Arg(64)->Arg(96)->Arg(128)->Arg(192)->Arg(256)->Unit(benchmark::kMicrosecond);
 } // namespace

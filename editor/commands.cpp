@@ -133,6 +133,8 @@ void new_track_command(Editor& editor) {
         const Object& o = t.objects[i];
         draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::draw, i);
     }
+    // A new track: the next overlay pass starts afresh.
+    invalidate_overlays(editor);
     set_title(editor, {});
     request_repaint(editor, false);
     track_properties_command(editor);

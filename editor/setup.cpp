@@ -5,6 +5,7 @@
 
 #include "model/trk_file.h"
 #include "render/overlay.h"
+#include "render/overlay_cache.h"
 #include "resources/control_ids.h"
 
 namespace cs {
@@ -49,6 +50,7 @@ bool set_up_editor(Editor& editor) {
     if (!editor.renderer.exists()) {
         return false;
     }
+    create_overlay_cache(editor);
 
     Track& t = editor.track;
     reset_track(t);

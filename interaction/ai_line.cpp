@@ -6,6 +6,7 @@
 
 #include "editor/editor.h"
 #include "render/overlay.h"
+#include "render/overlay_cache.h"
 #include "render/view.h"
 #include "resources/control_ids.h"
 
@@ -186,6 +187,7 @@ void rotate_ai_line(Editor& editor, int k) {
     const int shift = ((k % n) + n) % n;
     auto first = t.ai_line.begin();
     std::rotate(first, first + (n - shift) % n, first + n);
+    note_ai_line_reordered(editor);
     draw_ai_lines(editor);
     request_repaint(editor, false);
 }

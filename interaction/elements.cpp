@@ -5,6 +5,7 @@
 
 #include "editor/editor.h"
 #include "render/overlay.h"
+#include "render/overlay_cache.h"
 #include "render/view.h"
 #include "resources/control_ids.h"
 
@@ -147,6 +148,7 @@ void object_commit(Editor& editor, float x, float y) {
         newest.x = x;
         newest.y = y;
         newest.angle = pending.angle;
+        note_objects_changed(editor, 0, start_positions - 1);
         // Every start position has a new number now.
         redraw_overlays(editor);
         request_repaint(editor, true);
@@ -236,6 +238,7 @@ void delete_object_at(Editor& editor, float x, float y) {
         t.objects[i] = t.objects[i + 1];
     }
     t.object_count = static_cast<std::uint16_t>(count - 1);
+    note_object_removed(editor, found);
     // The placement slot keeps its orientation and the selected kind; its position is
     // that of the former last object until the next move.
     Object& slot = t.objects[count - 1];

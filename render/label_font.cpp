@@ -1,5 +1,7 @@
 #include "render/label_font.h"
 
+#include "render/overlay_cache.h"
+
 #include <array>
 #include <cstdint>
 
@@ -60,8 +62,7 @@ void draw_label(Editor& editor, int left, int top, std::string_view text) {
                     const long long x = glyph_left + col;
                     if ((glyph[row] >> (glyph_width - 1 - col) & 1) != 0 && x >= 0 &&
                         x < image_size) {
-                        editor.renderer.note_written(static_cast<int>(x), static_cast<int>(y));
-                        editor.renderer.at(static_cast<int>(x), static_cast<int>(y)) = white;
+                        overlay_put(editor, static_cast<int>(x), static_cast<int>(y), white);
                     }
                 }
             }

@@ -10,6 +10,7 @@
 
 #include "editor/editor.h"
 #include "render/label_font.h"
+#include "render/overlay_cache.h"
 #include "render/terrain_image.h"
 
 namespace cs {
@@ -19,16 +20,26 @@ namespace {
 constexpr int last_pixel = image_size - 1;
 
 // Draws or erases one pixel; positions outside the image are skipped. 64-bit so that
-// callers can add offsets to saturated positions without overflow.
+// callers can add offsets to saturated positions without overflow. Outside the overlay
+// pass's bookkeeping the pixel goes straight to the image.
 void plot(Editor& editor, long long x, long long y, Pixel colour, DrawMode mode) {
     if (x < 0 || x > last_pixel || y < 0 || y > last_pixel) {
         return;
     }
-    if (mode == DrawMode::erase) {
-        recompute_pixel(editor, static_cast<int>(x), static_cast<int>(y));
+    const int px = static_cast<int>(x);
+    const int py = static_cast<int>(y);
+    Renderer& r = editor.renderer;
+    if (r.overlays != nullptr && r.overlays->target != PlotTarget::image) {
+        if (mode == DrawMode::erase) {
+            overlay_put_terrain(editor, px, py);
+        } else {
+            overlay_put(editor, px, py, colour);
+        }
+    } else if (mode == DrawMode::erase) {
+        recompute_pixel(editor, px, py);
     } else {
-        editor.renderer.note_written(static_cast<int>(x), static_cast<int>(y));
-        editor.renderer.at(static_cast<int>(x), static_cast<int>(y)) = colour;
+        r.note_written(px, py);
+        r.at(px, py) = colour;
     }
 }
 
@@ -47,6 +58,17 @@ struct Steps {
 Steps steps_within_image(float low, float high) {
     return Steps{std::max<long long>(truncate_to_int(low), 0),
                  std::min<long long>(truncate_to_int(high), last_pixel)};
+}
+// The same, cut to the columns (rows) that a replay of the pass can write.
+Steps columns_within(const Editor& editor, float low, float high) {
+    const Steps s = steps_within_image(low, high);
+    const StepRange r = overlay_columns(editor, s.first, s.last);
+    return Steps{r.first, r.last};
+}
+Steps rows_within(const Editor& editor, float low, float high) {
+    const Steps s = steps_within_image(low, high);
+    const StepRange r = overlay_rows(editor, s.first, s.last);
+    return Steps{r.first, r.last};
 }
 
 // The text of a label number, as "%d" writes it.
@@ -68,11 +90,11 @@ void recompute_label_box(Editor& editor, long long left, long long top, TextSize
     const long long bottom = std::min<long long>(top + size.height, image_size);
     left = std::max<long long>(left, 0);
     top = std::max<long long>(top, 0);
-    if (left >= right || top >= bottom) {
-        return;
+    for (long long y = top; y < bottom; ++y) {
+        for (long long x = left; x < right; ++x) {
+            plot(editor, x, y, Pixel{}, DrawMode::erase);
+        }
     }
-    recompute_rectangle(editor, static_cast<int>(left), static_cast<int>(top),
-                        static_cast<int>(right), static_cast<int>(bottom));
 }
 
 // --- Object shapes ---------------------------------------------------------------------
@@ -252,7 +274,7 @@ void plot_segment(Editor& editor, float x1, float y1, float x2, float y2, std::u
         const bool first_left = x1 < x2;
         const float ax = first_left ? x1 : x2, ay = first_left ? y1 : y2;
         const float bx = first_left ? x2 : x1, by = first_left ? y2 : y1;
-        const Steps columns = steps_within_image(ax, bx);
+        const Steps columns = columns_within(editor, ax, bx);
         for (long long i = columns.first; i <= columns.last; ++i) {
             const float row = (static_cast<float>(i) - ax) * (by - ay) / (bx - ax) + ay;
             plot(editor, i, pixel_coordinate(row), colour, mode);
@@ -268,7 +290,7 @@ void plot_segment(Editor& editor, float x1, float y1, float x2, float y2, std::u
     const bool first_top = y1 < y2;
     const float ax = first_top ? x1 : x2, ay = first_top ? y1 : y2;
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
-    const Steps rows = steps_within_image(ay, by);
+    const Steps rows = rows_within(editor, ay, by);
     for (long long j = rows.first; j <= rows.last; ++j) {
         const float column = (static_cast<float>(j) - ay) * (bx - ax) / (by - ay) + ax;
         plot(editor, pixel_coordinate(column), j, colour, mode);
@@ -283,16 +305,18 @@ void plot_circle(Editor& editor, int cx, int cy, int r, std::uint32_t rgb, DrawM
     const long long d = truncate_to_int(radius * 0.70710677f);
     const long long x0 = cx, y0 = cy;
     // Top and bottom arcs.
-    const long long last_x = std::min<long long>(last_pixel, x0 + d);
-    for (long long x = std::max(0LL, x0 - d); x <= last_x; ++x) {
+    const StepRange columns =
+        overlay_columns(editor, std::max(0LL, x0 - d), std::min<long long>(last_pixel, x0 + d));
+    for (long long x = columns.first; x <= columns.last; ++x) {
         const auto t = static_cast<float>(x - x0);
         const long long h = truncate_to_int(std::sqrt(radius_squared - t * t));
         plot(editor, x, y0 + h, colour, mode);
         plot(editor, x, y0 - h, colour, mode);
     }
     // Left and right arcs.
-    const long long last_y = std::min<long long>(last_pixel, y0 + d);
-    for (long long y = std::max(0LL, y0 - d); y <= last_y; ++y) {
+    const StepRange rows =
+        overlay_rows(editor, std::max(0LL, y0 - d), std::min<long long>(last_pixel, y0 + d));
+    for (long long y = rows.first; y <= rows.last; ++y) {
         const auto t = static_cast<float>(y - y0);
         const long long w = truncate_to_int(std::sqrt(radius_squared - t * t));
         plot(editor, x0 + w, y, colour, mode);
@@ -376,51 +400,47 @@ void draw_checkpoint(Editor& editor, float x1, float y1, float x2, float y2, Dra
     }
 }
 
-void draw_ai_lines(Editor& editor) {
-    if (!editor.view.show_ai_line) {
-        return;
-    }
+void draw_ai_segment(Editor& editor, int i) {
     const Track& t = editor.track;
-    const int n = t.ai_line_count;
-    for (int i = 1; i < n; ++i) {
+    if (editor.view.show_ai_line && i >= 1 && i < t.ai_line_count) {
         const LinePoint& a = t.ai_line[i - 1];
         const LinePoint& b = t.ai_line[i];
         plot_segment(editor, a.x, a.y, b.x, b.y, 0xFFFF00, DrawMode::draw);
     }
-    if (n >= 3) {
+}
+
+void draw_ai_closing_segment(Editor& editor) {
+    const Track& t = editor.track;
+    const int n = t.ai_line_count;
+    if (editor.view.show_ai_line && n >= 3) {
         const LinePoint& a = t.ai_line[n - 1];
         const LinePoint& b = t.ai_line[0];
         plot_segment(editor, a.x, a.y, b.x, b.y, 0xFF0000, DrawMode::draw);
     }
+}
+
+void draw_pit_line_segment(Editor& editor, int j) {
+    const Track& t = editor.track;
     // The pit line leads into the pits and back out; it is not closed.
-    const int m = t.ai_pit_line_count;
-    for (int j = 1; j < m; ++j) {
+    if (editor.view.show_ai_line && j >= 1 && j < t.ai_pit_line_count) {
         const LinePoint& a = t.ai_pit_line[j - 1];
         const LinePoint& b = t.ai_pit_line[j];
         plot_segment(editor, a.x, a.y, b.x, b.y, 0xFF00FF, DrawMode::draw);
     }
 }
 
-void invalidate_overlays(Editor&) {}
-
-void redraw_overlays(Editor& editor) {
+void draw_ai_lines(Editor& editor) {
+    if (!editor.view.show_ai_line) {
+        return;
+    }
     const Track& t = editor.track;
-    // The count is read as stored; never past the pit slots, whatever it says.
-    const int pits = std::min<int>(t.pit_count, max_pits);
-    for (int i = 0; i < pits; ++i) {
-        const Pit& p = t.pits[i];
-        draw_object(editor, p.x, p.y, p.angle, pit_kind, DrawMode::draw, -1);
+    for (int i = 1; i < t.ai_line_count; ++i) {
+        draw_ai_segment(editor, i);
     }
-    for (int i = 0; i < t.object_count; ++i) {
-        const Object& o = t.objects[i];
-        draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::draw, i);
+    draw_ai_closing_segment(editor);
+    for (int j = 1; j < t.ai_pit_line_count; ++j) {
+        draw_pit_line_segment(editor, j);
     }
-    for (int i = 0; i < t.checkpoint_count; ++i) {
-        const Checkpoint& c = t.checkpoints[i];
-        draw_checkpoint(editor, c.x1, c.y1, c.x2, c.y2, DrawMode::draw, i);
-    }
-    // Last, so that the driving lines lie on top of everything.
-    draw_ai_lines(editor);
 }
 
 } // namespace cs

@@ -20,6 +20,11 @@ void draw_object(Editor& editor, float x, float y, float angle, std::uint8_t kin
 void draw_checkpoint(Editor& editor, float x1, float y1, float x2, float y2, DrawMode mode,
                      int index);
 void draw_ai_lines(Editor& editor);
+// The pieces of the driving lines, as draw_ai_lines draws them: segment i of the AI line
+// joins points i - 1 and i; the closing segment joins the last point to point 0.
+void draw_ai_segment(Editor& editor, int i);
+void draw_ai_closing_segment(Editor& editor);
+void draw_pit_line_segment(Editor& editor, int j);
 // Pits, objects, checkpoints in list order, then the driving lines; no repaint.
 void redraw_overlays(Editor& editor);
 // The track's elements were changed other than through the editing operations (a direct

@@ -1,9 +1,135 @@
-// What the overlay pass keeps between passes so that it can repair only what changed:
-// being written.
+// What the overlay pass keeps between passes so that it repairs only what changed.
+//
+// Every overlay operation writes pixels one by one, each either a fixed colour or the
+// terrain recomputed at that pixel, so a pixel's final value after a pass depends only on
+// the last operation of the pass that touches it. The cache keeps that last operation per
+// pixel (the cover) and, per tile of the image, the overlay elements whose drawing touches
+// it. A pass then only has to
+//   - recompute the cover where elements changed, by replaying, in drawing order and
+//     clipped to the changed tiles, the elements that touch them, and
+//   - bring the image up to date from the cover in those tiles and in the tiles written
+//     since the last pass by anything else (terrain edits, erased or pending shapes).
+// The cover is kept in two layers: the elements (pits, objects, checkpoints) and, on top,
+// the driving lines, so that the frequent changes of a line never replay the elements.
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "model/track.h"
 
 namespace cs {
 
-struct OverlayCache {};
+struct Editor;
+struct Pixel;
+
+// What an element is, in drawing order. The value of a reference is the layer in the top
+// bits and an index (for objects a stable id, since deletions shift the list) below.
+enum class OverlayLayer : std::uint32_t {
+    pits = 0,
+    objects = 1,
+    checkpoints = 2,
+    ai_segments = 3, // segment i joins points i - 1 and i
+    ai_closing = 4,  // the last point back to point 0
+    pit_segments = 5,
+};
+
+struct TileBox {
+    // Inclusive tile rows and columns; empty when left > right.
+    std::int16_t left = 1, top = 1, right = 0, bottom = 0;
+    bool empty() const { return left > right; }
+};
+
+// How the drawing operations write their pixels.
+enum class PlotTarget : std::uint8_t {
+    image,   // the image, as outside the pass and in the literal pass
+    rebuild, // the image, both covers and the drawn element's box
+    measure, // only the drawn element's box
+    replay,  // the cover of the layer being replayed, clipped to its stale tiles
+};
+
+// One level of the cover: what the pass leaves per pixel after drawing the elements of
+// this level on top of the level below. Level 0 holds pits, objects and checkpoints; level 1
+// the AI line's segments; level 2 the AI line's closing segment and the pit line, which
+// change with every step of the rope and are few.
+struct CoverLevel {
+    std::vector<std::uint32_t> cover; // per pixel
+    // Per tile, the references of the elements whose drawing touches it, in no particular
+    // order. Elements whose box spans more than large_box tiles are kept once, in large,
+    // and count as touching every tile.
+    std::array<std::vector<std::uint32_t>, 1024> tiles;
+    std::vector<std::uint32_t> large;
+    // Tiles whose cover must be recomputed: 1 from the elements at or after `from` (an
+    // order key) on top of the cover as it is; 2 from the level below, with all elements.
+    std::array<std::uint8_t, 1024> stale{};
+    std::array<std::uint32_t, 1024> from{};
+};
+
+struct OverlayCache {
+    // Cover values: what the last operation of a pass did to a pixel.
+    static constexpr std::uint32_t untouched = 0;
+    static constexpr std::uint32_t terrain = 1;
+    static constexpr std::uint32_t colour_flag = 0x80000000u;
+    static constexpr int large_box = 96;
+    static constexpr int levels = 3;
+
+    bool valid = false; // false: the next pass redraws everything and rebuilds the cache
+    std::array<CoverLevel, levels> level;
+
+    // The tile boxes of what each element drew at the last pass.
+    std::array<TileBox, max_pits + 1> pit_boxes{};
+    std::vector<TileBox> object_boxes; // by stable id
+    std::array<TileBox, max_checkpoints + 1> checkpoint_boxes{};
+    std::vector<TileBox> ai_segment_boxes;
+    TileBox closing_box{};
+    std::array<TileBox, max_ai_pit_line + 1> pit_segment_boxes{};
+
+    // Stable ids of the objects: id_of_index follows the list's shifts.
+    std::vector<std::uint32_t> id_of_index;
+    std::vector<std::uint32_t> index_of_id;
+    std::vector<std::uint32_t> free_ids;
+
+    // The list lengths the cache describes.
+    int pits = 0, objects = 0, checkpoints = 0, ai_points = 0, pit_points = 0;
+    // Objects whose drawing changed in place (start positions renumbered or moved).
+    std::vector<std::uint32_t> changed_objects; // stable ids
+    bool lines_reordered = false;
+
+    // The drawing target and, while drawing one element, its level, box and order key.
+    PlotTarget target = PlotTarget::image;
+    int drawing_level = 0;
+    std::uint32_t current_key = 0;
+    int box_left = 0, box_top = 0, box_right = -1, box_bottom = -1; // pixels, inclusive
+    // The pixel rectangle that holds every stale tile of the replay (loops are cut to it).
+    int clip_left = 0, clip_top = 0, clip_right = -1, clip_bottom = -1;
+
+    std::vector<std::uint32_t> scratch; // references gathered for a replay
+    std::vector<std::uint64_t> pairs;   // (order key, reference), sorted
+    std::vector<std::uint8_t> seen;     // by reference slot while gathering
+};
+
+// Allocates the cache once (set-up).
+void create_overlay_cache(Editor& editor);
+
+// A pixel of an overlay shape, in draw mode (colour) or erase mode (terrain); positions
+// lie inside the image. Writes where the current target says.
+void overlay_put(Editor& editor, int x, int y, Pixel colour);
+void overlay_put_terrain(Editor& editor, int x, int y);
+
+// The range of steps a loop over columns (or rows) needs: the image, and while replaying
+// only the clip rectangle.
+struct StepRange {
+    long long first, last;
+};
+StepRange overlay_columns(const Editor& editor, long long first, long long last);
+StepRange overlay_rows(const Editor& editor, long long first, long long last);
+
+// Changes of the element lists that the pass cannot see from their lengths: an object
+// removed from the middle of the list (call after the list has shifted), objects changed in
+// place (first..last inclusive), and the AI line reordered.
+void note_object_removed(Editor& editor, int index);
+void note_objects_changed(Editor& editor, int first, int last);
+void note_ai_line_reordered(Editor& editor);
 
 } // namespace cs

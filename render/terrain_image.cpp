@@ -4,6 +4,7 @@
 
 #include "editor/editor.h"
 #include "render/overlay_cache.h"
+#include "render/terrain_rows.h"
 
 namespace cs {
 
@@ -26,10 +27,6 @@ constexpr std::array<std::uint32_t, 16> land_rgb = {
     0x000000, 0x000000, 0x000000,
 };
 
-std::uint8_t blend(std::uint8_t shade, std::uint8_t land, int weight) {
-    return static_cast<std::uint8_t>((shade * (10 - weight) + land * weight) / 10);
-}
-
 } // namespace
 
 void build_land_colours(Renderer& renderer) {
@@ -51,7 +48,7 @@ void build_shading_table(Renderer& renderer, std::uint8_t water_level) {
     }
 }
 
-Renderer::Renderer() = default;
+Renderer::Renderer() : rows(std::make_unique<TerrainRows>()) {}
 Renderer::~Renderer() = default;
 
 void Renderer::note_rectangle_written(int left, int top, int right, int bottom) {
@@ -88,18 +85,14 @@ void recompute_pixel(Editor& editor, int x, int y) {
     const Pixel& land = r.land_colours[t.land[y * map_size + x] & 0x0F];
     const int b = editor.tools.image_blend;
     Pixel& out = editor.renderer.at(x, y);
-    out.red = blend(shade.red, land.red, b);
-    out.green = blend(shade.green, land.green, b);
-    out.blue = blend(shade.blue, land.blue, b);
+    out.red = blend_channel(shade.red, land.red, b);
+    out.green = blend_channel(shade.green, land.green, b);
+    out.blue = blend_channel(shade.blue, land.blue, b);
 }
 
 void recompute_all_pixels(Editor& editor) {
     editor.renderer.note_rectangle_written(0, 0, image_size, image_size);
-    for (int y = 0; y < image_size; ++y) {
-        for (int x = 0; x < image_size; ++x) {
-            recompute_pixel(editor, x, y);
-        }
-    }
+    recompute_rows(editor, 0, 0, image_size, image_size);
 }
 
 void recompute_rectangle(Editor& editor, int left, int top, int right, int bottom) {
@@ -108,11 +101,7 @@ void recompute_rectangle(Editor& editor, int left, int top, int right, int botto
     right = std::min(right, image_size);
     bottom = std::min(bottom, image_size);
     editor.renderer.note_rectangle_written(left, top, right, bottom);
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            recompute_pixel(editor, x, y);
-        }
-    }
+    recompute_rows(editor, left, top, right, bottom);
 }
 
 } // namespace cs

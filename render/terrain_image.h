@@ -38,6 +38,7 @@ constexpr int tile_of(int x, int y) {
 }
 
 struct OverlayCache; // render/overlay_cache.h
+class TerrainRows;   // render/terrain_rows.h
 
 // What the renderer owns for the life of the process. The image is allocated once by
 // set-up; rows are stored top row first (row y starts at pixel y * 512).
@@ -70,6 +71,10 @@ struct Renderer {
     // faster pass is tested against).
     std::unique_ptr<OverlayCache> overlays;
     bool literal_overlays = false;
+
+    // The tables and the second thread of the row-wise recomputation; without them (null)
+    // every pixel is recomputed by recompute_pixel, the reference the rows are tested against.
+    std::unique_ptr<TerrainRows> rows;
 
     bool exists() const { return image != nullptr; }
     Pixel& at(int x, int y) { return image[y * image_size + x]; }

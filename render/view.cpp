@@ -130,6 +130,8 @@ void request_repaint(Editor& editor, bool force) {
 void full_redraw(Editor& editor) {
     if (editor.renderer.exists()) {
         recompute_all_pixels(editor);
+        // Whatever changed, the next pass draws every overlay afresh.
+        invalidate_overlays(editor);
         redraw_overlays(editor);
     }
     request_repaint(editor, false);

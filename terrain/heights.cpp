@@ -1,12 +1,15 @@
 #include "terrain/heights.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <span>
 
 #include "editor/editor.h"
 #include "render/overlay.h"
 #include "render/terrain_image.h"
+#include "render/terrain_rows.h"
 #include "render/view.h"
 #include "terrain/tool_state.h"
 
@@ -16,13 +19,13 @@ namespace {
 
 constexpr std::int64_t highest_sample = 65535;
 
-// Visits every point (c, q) of the integer grid 0..limit-1 with cy - r < q <= cy + r and,
-// on that row, cx - t < c <= cx + t where t = sqrt(r^2 - (q - cy)^2), row by row and left
-// to right; visit gets the point and its offsets from the centre. Every bound is clamped
-// to the grid before the loops start, so a centre or radius that is NaN, infinite or far
-// off the grid visits nothing (or only the grid) instead of looping over the int range.
-template <typename Visit>
-void for_each_in_disc(float cx, float cy, float r, int limit, Visit&& visit) {
+// Visits every row q of the integer grid 0..limit-1 with cy - r < q <= cy + r, top to
+// bottom, with the columns begin <= c < end of that row where cx - t < c <= cx + t and
+// t = sqrt(r^2 - (q - cy)^2), and its offset dy from the centre. Every bound is clamped to
+// the grid before the loops start, so a centre or radius that is NaN, infinite or far off
+// the grid visits nothing (or only the grid) instead of looping over the int range.
+template <typename VisitRow>
+void for_each_row_in_disc(float cx, float cy, float r, int limit, VisitRow&& visit_row) {
     const float r2 = r * r;
     const int row_begin = std::clamp(truncate_to_int(cy - r + 1.0f), 0, limit);
     const int row_end = std::clamp(truncate_to_int(cy + r + 1.0f), 0, limit);
@@ -33,10 +36,19 @@ void for_each_in_disc(float cx, float cy, float r, int limit, Visit&& visit) {
         const float t = std::sqrt(r2 - dy * dy);
         const int column_begin = std::clamp(truncate_to_int(cx - t + 1.0f), 0, limit);
         const int column_end = std::clamp(truncate_to_int(cx + 1.0f + t), 0, limit);
-        for (int c = column_begin; c < column_end; ++c) {
+        visit_row(q, column_begin, column_end, dy);
+    }
+}
+
+// Visits the points of the disc row by row and left to right; visit gets the point and
+// its offsets from the centre.
+template <typename Visit>
+void for_each_in_disc(float cx, float cy, float r, int limit, Visit&& visit) {
+    for_each_row_in_disc(cx, cy, r, limit, [&](int q, int begin, int end, float dy) {
+        for (int c = begin; c < end; ++c) {
             visit(c, q, static_cast<float>(c) - cx, dy);
         }
-    }
+    });
 }
 
 // The brush of a height tool on the grid: its centre in grid units (the mapping of a map
@@ -69,8 +81,15 @@ void update_view(Editor& editor, float x, float y, float r) {
         return;
     }
     const float v = (r + 1.5f) * 8.0f;
-    for_each_in_disc(x, y, v, image_size,
-                     [&](int j, int i, float, float) { recompute_pixel(editor, j, i); });
+    std::array<RowSpan, image_size> spans;
+    int top = 0, rows = 0;
+    for_each_row_in_disc(x, y, v, image_size, [&](int i, int begin, int end, float) {
+        if (rows == 0) {
+            top = i;
+        }
+        spans[static_cast<std::size_t>(rows++)] = RowSpan{begin, end};
+    });
+    recompute_row_spans(editor, top, std::span(spans.data(), static_cast<std::size_t>(rows)));
     redraw_overlays(editor);
 }
 

@@ -1,0 +1,43 @@
+#!/bin/sh
+# Runs the benchmarks that come in a Default and a Heavy variant, and the references, once
+# (in one run of the benchmark program), then prints one line per pair: the Heavy / Default
+# ratio of each step, named by the step, and FullRedrawDefault / Memcpy1MiB, as `NAME RATIO`.
+# The benchmark program's own table goes to standard error.
+#
+#   bench/ratios.sh [path/to/coursesmith_bench [benchmark options...]]
+#
+# COURSESMITH_LITERAL_OVERLAYS=1 in the environment measures the literal overlay pass.
+set -eu
+
+bench=${1:-build/release/bench/coursesmith_bench}
+[ $# -gt 0 ] && shift
+steps='FullRedraw|TarmacStep|HeightAdjustStep|AiRopeMove|PendingObjectFollow|CheckpointDrag|DeleteObject'
+json=$(mktemp)
+trap 'rm -f "$json"' EXIT INT TERM
+
+"$bench" --benchmark_filter="^BM_(Memcpy1MiB|($steps)(Default|Heavy))\$" \
+    --benchmark_out="$json" --benchmark_out_format=json "$@" >&2
+
+python3 - "$json" "$steps" <<'PY'
+import json, sys
+
+to_ns = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+with open(sys.argv[1]) as f:
+    runs = json.load(f)["benchmarks"]
+times = {}
+for run in runs:
+    if run.get("run_type", "iteration") != "iteration" or run.get("error_occurred"):
+        continue
+    name = run["name"].removeprefix("BM_")
+    times[name] = run["real_time"] * to_ns[run["time_unit"]]
+
+pairs = [(step, step + "Heavy", step + "Default") for step in sys.argv[2].split("|")]
+pairs.append(("FullRedrawDefault/Memcpy1MiB", "FullRedrawDefault", "Memcpy1MiB"))
+missing = sorted({m for _, a, b in pairs for m in (a, b) if m not in times})
+for label, over, under in pairs:
+    if over in times and under in times:
+        print(f"{label} {times[over] / times[under]:.2f}")
+if missing:
+    print("missing benchmarks: " + " ".join(missing), file=sys.stderr)
+    sys.exit(1)
+PY

@@ -1,0 +1,330 @@
+#include "render/terrain_rows.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <system_error>
+
+#include "editor/editor.h"
+#include "render/terrain_image.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace cs {
+
+namespace {
+
+// Below this many pixels the per-pixel path is cheaper than preparing a row.
+constexpr long long small_area = 64;
+// From this many pixels on, the second thread takes half the rows: below it, waking the
+// thread costs about what it saves.
+constexpr long long shared_area = 16384;
+
+// The bits of a stored pixel that recomputation leaves alone.
+constexpr std::uint32_t fourth_byte = std::bit_cast<std::uint32_t>(Pixel{0, 0, 0, 0xFF});
+
+static_assert(image_size == 512 && height_size == 64);
+
+// Premultiplies grid row row.g by the column weights for the columns from <= x < to.
+void fill_row(const TerrainRows::Axis& axis, const std::uint16_t* heights,
+              TerrainRows::SampleRow& row, int from, int to) {
+    const std::uint16_t* samples = heights + row.g * height_size;
+    for (int x = from; x < to; ++x) {
+        const auto c = static_cast<std::size_t>(x);
+        const int g = axis.cell[c];
+        row.rest[c] = static_cast<float>(samples[g]) * axis.rest[c];
+        row.frac[c] = static_cast<float>(samples[g + 1]) * axis.frac[c];
+    }
+}
+
+// Makes row hold grid row g for at least the columns lo <= x < hi.
+void cover_row(const TerrainRows::Axis& axis, const std::uint16_t* heights,
+               TerrainRows::SampleRow& row, int g, int lo, int hi) {
+    if (row.g != g) {
+        row.g = g;
+        row.lo = row.hi = lo;
+    }
+    if (lo < row.lo) {
+        fill_row(axis, heights, row, lo, row.lo);
+        row.lo = lo;
+    }
+    if (hi > row.hi) {
+        fill_row(axis, heights, row, row.hi, hi);
+        row.hi = hi;
+    }
+}
+
+// Makes band hold grid rows gy and gy + 1 for at least the columns lo <= x < hi.
+void cover_band(const TerrainRows::Axis& axis, const std::uint16_t* heights,
+                TerrainRows::Band& band, int gy, int lo, int hi) {
+    if (band.rows[static_cast<std::size_t>(band.top)].g != gy &&
+        band.rows[static_cast<std::size_t>(1 - band.top)].g == gy) {
+        band.top = 1 - band.top; // moving down one band: the lower row becomes the upper
+    }
+    cover_row(axis, heights, band.rows[static_cast<std::size_t>(band.top)], gy, lo, hi);
+    cover_row(axis, heights, band.rows[static_cast<std::size_t>(1 - band.top)], gy + 1, lo, hi);
+}
+
+void store(Pixel& out, std::uint32_t colour) {
+    out = std::bit_cast<Pixel>((std::bit_cast<std::uint32_t>(out) & fourth_byte) | colour);
+}
+
+} // namespace
+
+TerrainRows::TerrainRows() = default;
+
+TerrainRows::~TerrainRows() {
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_one();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+}
+
+bool TerrainRows::prepare(const Editor& editor) {
+    const Renderer& r = editor.renderer;
+    if (!(r.height_spacing == spacing_)) {
+        spacing_ = r.height_spacing;
+        axis_valid_ = true;
+        for (int i = 0; i < image_size; ++i) {
+            // As recompute_pixel places a pixel's centre on the grid.
+            const float f = (static_cast<float>(i) + 0.5f) / spacing_;
+            if (!(f >= 0.0f && f < static_cast<float>(height_size - 1))) {
+                axis_valid_ = false;
+                break;
+            }
+            const auto k = static_cast<std::size_t>(i);
+            axis_.cell[k] = static_cast<int>(f);
+            axis_.frac[k] = f - static_cast<float>(axis_.cell[k]);
+            axis_.rest[k] = 1.0f - axis_.frac[k];
+        }
+    }
+    if (!axis_valid_) {
+        return false;
+    }
+
+    const int weight = editor.tools.image_blend;
+    if (weight != blend_key_ || std::memcmp(r.shading.data(), shading_key_.data(), 1024) != 0 ||
+        std::memcmp(r.land_colours.data(), land_key_.data(), 64) != 0) {
+        std::memcpy(shading_key_.data(), r.shading.data(), 1024);
+        std::memcpy(land_key_.data(), r.land_colours.data(), 64);
+        blend_key_ = weight;
+        for (std::size_t kind = 0; kind < 16; ++kind) {
+            const Pixel& land = r.land_colours[kind];
+            for (std::size_t s = 0; s < 256; ++s) {
+                const Pixel& shade = r.shading[s];
+                const Pixel p{blend_channel(shade.blue, land.blue, weight),
+                              blend_channel(shade.green, land.green, weight),
+                              blend_channel(shade.red, land.red, weight), 0};
+                colours_[kind * 256 + s] = std::bit_cast<std::uint32_t>(p);
+            }
+        }
+    }
+    return true;
+}
+
+void TerrainRows::render(Editor& editor, const Job& job, Band& band) const {
+    const std::uint16_t* heights = editor.track.heights.data();
+    band.rows[0].g = band.rows[1].g = -1; // the heights may have changed since the last job
+    for (int y = job.top; y < job.bottom; ++y) {
+        int begin = job.left, end = job.right;
+        if (job.spans != nullptr) {
+            const RowSpan& span = job.spans[y - job.span_top];
+            begin = std::max(span.begin, 0);
+            end = std::min(span.end, image_size);
+        }
+        if (begin >= end) {
+            continue;
+        }
+        // Whole groups of 16 columns, all inside the image; only begin..end is stored.
+        const int lo = begin & ~15;
+        const int hi = (end + 15) & ~15;
+        const auto row = static_cast<std::size_t>(y);
+        cover_band(axis_, heights, band, axis_.cell[row], lo, hi);
+        const SampleRow& upper = band.rows[static_cast<std::size_t>(band.top)];
+        const SampleRow& lower = band.rows[static_cast<std::size_t>(1 - band.top)];
+        const std::uint8_t* land = editor.track.land.data() + y * map_size;
+        Pixel* out = editor.renderer.image.get() + y * image_size;
+
+        // h = ((r0 * (1 - ax)) * (1 - ay) + (r1 * ax) * (1 - ay)) + (r2 * (1 - ax)) * ay
+        //     + (r3 * ax) * ay, in that order, as recompute_pixel evaluates it.
+#if defined(__SSE2__)
+        const __m128 rest_y = _mm_set1_ps(axis_.rest[row]);
+        const __m128 frac_y = _mm_set1_ps(axis_.frac[row]);
+        const __m128 scale = _mm_set1_ps(0.00390625f);
+        const __m128i low_nibbles = _mm_set1_epi8(0x0F);
+        const __m128i keep = _mm_set1_epi32(static_cast<int>(fourth_byte));
+        alignas(16) std::uint8_t shades[16];
+        for (int x0 = lo; x0 < hi; x0 += 16) {
+            __m128i level[4];
+            for (int k = 0; k < 4; ++k) {
+                const auto c = static_cast<std::size_t>(x0 + 4 * k);
+                __m128 h = _mm_add_ps(_mm_mul_ps(_mm_load_ps(&upper.rest[c]), rest_y),
+                                      _mm_mul_ps(_mm_load_ps(&upper.frac[c]), rest_y));
+                h = _mm_add_ps(h, _mm_mul_ps(_mm_load_ps(&lower.rest[c]), frac_y));
+                h = _mm_add_ps(h, _mm_mul_ps(_mm_load_ps(&lower.frac[c]), frac_y));
+                level[k] = _mm_cvttps_epi32(_mm_mul_ps(h, scale));
+            }
+            // Saturating to 16 and then to unsigned 8 bits clamps to 0..255.
+            const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(level[0], level[1]),
+                                                    _mm_packs_epi32(level[2], level[3]));
+            if (x0 >= begin && x0 + 16 <= end) {
+                // Colour index kind * 256 + shade as 16 bits, then the colours, merged
+                // into the stored pixels four at a time.
+                const __m128i kinds = _mm_and_si128(
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(land + x0)), low_nibbles);
+                alignas(16) std::uint16_t index[16];
+                _mm_store_si128(reinterpret_cast<__m128i*>(index),
+                                _mm_unpacklo_epi8(packed, kinds));
+                _mm_store_si128(reinterpret_cast<__m128i*>(index + 8),
+                                _mm_unpackhi_epi8(packed, kinds));
+                alignas(16) std::uint32_t colours[16];
+                for (int k = 0; k < 16; ++k) {
+                    colours[k] = colours_[index[k]];
+                }
+                for (int k = 0; k < 16; k += 4) {
+                    auto* stored = reinterpret_cast<__m128i*>(out + x0 + k);
+                    const __m128i kept = _mm_and_si128(_mm_loadu_si128(stored), keep);
+                    _mm_storeu_si128(
+                        stored, _mm_or_si128(kept, _mm_load_si128(reinterpret_cast<const __m128i*>(
+                                                       colours + k))));
+                }
+                continue;
+            }
+            _mm_store_si128(reinterpret_cast<__m128i*>(shades), packed);
+            const int from = std::max(begin, x0);
+            const int to = std::min(end, x0 + 16);
+            for (int x = from; x < to; ++x) {
+                const unsigned index = (land[x] & 0x0Fu) << 8 | shades[x - x0];
+                store(out[x], colours_[index]);
+            }
+        }
+#else
+        const float rest_y = axis_.rest[row];
+        const float frac_y = axis_.frac[row];
+        for (int x = begin; x < end; ++x) {
+            const auto c = static_cast<std::size_t>(x);
+            const float h = upper.rest[c] * rest_y + upper.frac[c] * rest_y +
+                            lower.rest[c] * frac_y + lower.frac[c] * frac_y;
+            const int s = std::clamp(static_cast<int>(h * 0.00390625f), 0, 255);
+            const unsigned index = (land[x] & 0x0Fu) << 8 | static_cast<unsigned>(s);
+            store(out[x], colours_[index]);
+        }
+#endif
+    }
+}
+
+void TerrainRows::run(Editor& editor, const Job& job, long long pixels) {
+    const int rows = job.bottom - job.top;
+    if (pixels < shared_area || rows < 2) {
+        render(editor, job, band_);
+        return;
+    }
+    if (!worker_.joinable()) {
+        try {
+            worker_ = std::thread([this] { work(); });
+        } catch (const std::system_error&) {
+            render(editor, job, band_); // no second thread: the same pixels on this one
+            return;
+        }
+    }
+    Job upper = job;
+    upper.bottom = job.top + rows / 2;
+    Job lower = job;
+    lower.top = upper.bottom;
+    {
+        const std::lock_guard lock(mutex_);
+        job_ = upper;
+        job_editor_ = &editor;
+        ++posted_;
+    }
+    wake_.notify_one();
+    render(editor, lower, band_);
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [&] { return finished_ == posted_; });
+}
+
+void TerrainRows::work() {
+    unsigned seen = 0;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [&] { return stop_ || posted_ != seen; });
+        if (stop_) {
+            return;
+        }
+        seen = posted_;
+        const Job job = job_;
+        Editor& editor = *job_editor_;
+        lock.unlock();
+        render(editor, job, worker_band_);
+        lock.lock();
+        finished_ = seen;
+        done_.notify_one();
+    }
+}
+
+void recompute_rows(Editor& editor, int left, int top, int right, int bottom) {
+    if (left >= right || top >= bottom) {
+        return;
+    }
+    const long long pixels = static_cast<long long>(right - left) * (bottom - top);
+    TerrainRows* rows = editor.renderer.rows.get();
+    if (pixels < small_area || rows == nullptr || !rows->prepare(editor)) {
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left; x < right; ++x) {
+                recompute_pixel(editor, x, y);
+            }
+        }
+        return;
+    }
+    TerrainRows::Job job;
+    job.top = top;
+    job.bottom = bottom;
+    job.left = left;
+    job.right = right;
+    rows->run(editor, job, pixels);
+}
+
+void recompute_row_spans(Editor& editor, int top, std::span<const RowSpan> spans) {
+    // The rows of the image that the spans reach.
+    const long long first = std::max<long long>(top, 0);
+    const long long last = std::min<long long>(
+        static_cast<long long>(top) + static_cast<long long>(spans.size()), image_size);
+    long long pixels = 0;
+    for (long long y = first; y < last; ++y) {
+        const RowSpan& span = spans[static_cast<std::size_t>(y - top)];
+        const int begin = std::max(span.begin, 0);
+        const int end = std::min(span.end, image_size);
+        if (begin < end) {
+            editor.renderer.note_rectangle_written(begin, static_cast<int>(y), end,
+                                                   static_cast<int>(y) + 1);
+            pixels += end - begin;
+        }
+    }
+    if (pixels == 0) {
+        return;
+    }
+    TerrainRows* rows = editor.renderer.rows.get();
+    if (pixels < small_area || rows == nullptr || !rows->prepare(editor)) {
+        for (long long y = first; y < last; ++y) {
+            const RowSpan& span = spans[static_cast<std::size_t>(y - top)];
+            for (int x = std::max(span.begin, 0); x < std::min(span.end, image_size); ++x) {
+                recompute_pixel(editor, x, static_cast<int>(y));
+            }
+        }
+        return;
+    }
+    TerrainRows::Job job;
+    job.top = static_cast<int>(first);
+    job.bottom = static_cast<int>(last);
+    job.spans = spans.data() + (first - top);
+    job.span_top = job.top;
+    rows->run(editor, job, pixels);
+}
+
+} // namespace cs

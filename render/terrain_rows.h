@@ -1,0 +1,102 @@
+// The terrain image row by row: the same pixels as recompute_pixel, bit for bit, with the
+// terms that a row or a column shares worked out once, four pixels at a time, and large
+// areas shared with a second thread.
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <thread>
+
+namespace cs {
+
+struct Editor;
+struct Pixel;
+
+// One channel of a pixel: the shade weighed against the surface colour, weight 0..10.
+inline std::uint8_t blend_channel(std::uint8_t shade, std::uint8_t land, int weight) {
+    return static_cast<std::uint8_t>((shade * (10 - weight) + land * weight) / 10);
+}
+
+// The pixels begin <= x < end of one row.
+struct RowSpan {
+    int begin = 0, end = 0;
+};
+
+// Recomputes, for every k, the pixels spans[k] of row top + k (spans and rows are cut to the
+// image) and notes their tiles as written.
+void recompute_row_spans(Editor& editor, int top, std::span<const RowSpan> spans);
+// The same for every pixel with left <= x < right and top <= y < bottom, already clamped
+// to the image; notes nothing.
+void recompute_rows(Editor& editor, int left, int top, int right, int bottom);
+
+// What the row routine keeps between calls, owned by the renderer and allocated once.
+class TerrainRows {
+  public:
+    TerrainRows();
+    ~TerrainRows(); // stops and joins the worker thread
+    TerrainRows(const TerrainRows&) = delete;
+    TerrainRows& operator=(const TerrainRows&) = delete;
+
+    // The per-pixel position of one image coordinate on the height grid: the sample
+    // before it, and the weights of that sample (rest) and of the next one (frac).
+    struct Axis {
+        alignas(16) std::array<float, 512> frac{};
+        alignas(16) std::array<float, 512> rest{};
+        std::array<int, 512> cell{};
+    };
+    // One row g of the height grid premultiplied by the column weights, for the columns
+    // lo <= x < hi: the first products of the bilinear sum, shared by every pixel row
+    // that reads grid row g.
+    struct SampleRow {
+        alignas(16) std::array<float, 512> rest{}, frac{};
+        int g = -1, lo = 0, hi = 0;
+    };
+    // The two grid rows a pixel row reads, kept so that the next band reuses its top.
+    struct Band {
+        std::array<SampleRow, 2> rows;
+        int top = 0; // the index in rows of the upper grid row
+    };
+    // A piece of work: rows top <= y < bottom, with their spans (from spans[0] at row
+    // span_top) or, without spans, columns left <= x < right on every row.
+    struct Job {
+        int top = 0, bottom = 0;
+        const RowSpan* spans = nullptr;
+        int span_top = 0;
+        int left = 0, right = 0;
+    };
+
+    // Brings the tables up to date with the renderer and the blend; false when the
+    // spacing would reach outside the height grid (then only the per-pixel path applies).
+    bool prepare(const Editor& editor);
+    // Runs the job, the upper rows on the worker thread when it is large enough.
+    void run(Editor& editor, const Job& job, long long pixels);
+
+  private:
+    void render(Editor& editor, const Job& job, Band& band) const;
+    void work();
+
+    Axis axis_;
+    float spacing_ = 0.0f;
+    bool axis_valid_ = false;
+    // The blended colour of every surface kind and shade: entry kind * 256 + shade.
+    std::array<std::uint32_t, 16 * 256> colours_{};
+    std::array<std::uint32_t, 256> shading_key_{};
+    std::array<std::uint32_t, 16> land_key_{};
+    int blend_key_ = -1;
+
+    Band band_;        // the calling thread's
+    Band worker_band_; // the worker's
+
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    Editor* job_editor_ = nullptr;
+    Job job_{};
+    unsigned posted_ = 0, finished_ = 0;
+    bool stop_ = false;
+    std::thread worker_; // started by the first large job
+};
+
+} // namespace cs
