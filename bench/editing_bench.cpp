@@ -188,7 +188,7 @@ cs::Object victim(int i) {
 void delete_object(benchmark::State& state, bool heavy) {
     BenchEditor f(heavy);
     cs::Track& t = f.editor->track;
-    const int first = (heavy ? cs::max_objects : cs::start_positions + victims) - victims;
+    const int first = heavy ? cs::max_objects - victims : cs::start_positions;
     const cs::Object slot = t.objects[t.object_count];
     auto refill = [&] {
         for (int i = 0; i < victims; ++i) {

@@ -65,15 +65,3 @@ void BM_RedrawOverlaysHeavy(benchmark::State& state) {
 BENCHMARK(BM_RedrawOverlaysHeavy)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-namespace {
-void BM_TmpRect(benchmark::State& state) {
-    Fixture f(false);
-    const int side = static_cast<int>(state.range(0));
-    for (auto _ : state) {
-        cs::recompute_rectangle(*f.editor, 100, 100, 100 + side, 100 + side);
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_TmpRect)->Arg(64)->Arg(96)->Arg(128)->Arg(192)->Arg(256)->Unit(benchmark::kMicrosecond);
-} // namespace

@@ -29,7 +29,17 @@ void plot(Editor& editor, long long x, long long y, Pixel colour, DrawMode mode)
     const int px = static_cast<int>(x);
     const int py = static_cast<int>(y);
     Renderer& r = editor.renderer;
-    if (r.overlays != nullptr && r.overlays->target != PlotTarget::image) {
+    if (r.overlays != nullptr && r.overlays->target == PlotTarget::rebuild) {
+        // The hot path of a full redraw: the image and the cache together.
+        std::uint32_t value = OverlayCache::terrain;
+        if (mode == DrawMode::erase) {
+            recompute_pixel(editor, px, py);
+        } else {
+            r.at(px, py) = colour;
+            value = OverlayCache::colour_flag | rgb_of(colour);
+        }
+        r.overlays->record_rebuilt(px, py, value);
+    } else if (r.overlays != nullptr && r.overlays->target != PlotTarget::image) {
         if (mode == DrawMode::erase) {
             overlay_put_terrain(editor, px, py);
         } else {

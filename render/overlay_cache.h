@@ -55,6 +55,8 @@ enum class PlotTarget : std::uint8_t {
 // change with every step of the rope and are few.
 struct CoverLevel {
     std::vector<std::uint32_t> cover; // per pixel
+    // Tiles that may hold anything but untouched: a rebuild clears only these.
+    std::array<std::uint8_t, 1024> used{};
     // Per tile, the references of the elements whose drawing touches it, in no particular
     // order. Elements whose box spans more than large_box tiles are kept once, in large,
     // and count as touching every tile.
@@ -103,6 +105,17 @@ struct OverlayCache {
     int box_left = 0, box_top = 0, box_right = -1, box_bottom = -1; // pixels, inclusive
     // The pixel rectangle that holds every stale tile of the replay (loops are cut to it).
     int clip_left = 0, clip_top = 0, clip_right = -1, clip_bottom = -1;
+
+    // A pixel that the rebuild wrote with value: the drawing element's level and box.
+    void record_rebuilt(int x, int y, std::uint32_t value) {
+        CoverLevel& l = level[static_cast<std::size_t>(drawing_level)];
+        l.cover[static_cast<std::size_t>(y * 512 + x)] = value;
+        l.used[static_cast<std::size_t>((y >> 4) * 32 + (x >> 4))] = 1;
+        box_left = x < box_left ? x : box_left;
+        box_right = x > box_right ? x : box_right;
+        box_top = y < box_top ? y : box_top;
+        box_bottom = y > box_bottom ? y : box_bottom;
+    }
 
     std::vector<std::uint32_t> scratch; // references gathered for a replay
     std::vector<std::uint64_t> pairs;   // (order key, reference), sorted

@@ -154,6 +154,17 @@ void for_each_tile(const TileBox& box, F f) {
     }
 }
 
+template <typename F>
+void for_each_pixel_of_tile(int tile, F f) {
+    const int x0 = (tile % tiles_per_side) << tile_shift;
+    const int y0 = (tile / tiles_per_side) << tile_shift;
+    for (int y = y0; y < y0 + (1 << tile_shift); ++y) {
+        for (int x = x0; x < x0 + (1 << tile_shift); ++x) {
+            f(x, y, static_cast<std::size_t>(y * image_size + x));
+        }
+    }
+}
+
 // --- The spatial index -----------------------------------------------------------------
 
 void erase_one(std::vector<std::uint32_t>& list, std::uint32_t ref) {
@@ -197,8 +208,8 @@ void unindex(OverlayCache& c, std::uint32_t ref) {
     if (is_large(box)) {
         erase_one(level.large, ref);
     } else {
-        for_each_tile(box,
-                      [&](int tile) { erase_one(level.tiles[static_cast<std::size_t>(tile)], ref); });
+        for_each_tile(
+            box, [&](int tile) { erase_one(level.tiles[static_cast<std::size_t>(tile)], ref); });
     }
     box = TileBox{};
 }
@@ -212,8 +223,8 @@ void index_box(OverlayCache& c, std::uint32_t ref, const TileBox& box) {
     if (is_large(box)) {
         level.large.push_back(ref);
     } else {
-        for_each_tile(box,
-                      [&](int tile) { level.tiles[static_cast<std::size_t>(tile)].push_back(ref); });
+        for_each_tile(
+            box, [&](int tile) { level.tiles[static_cast<std::size_t>(tile)].push_back(ref); });
     }
 }
 
@@ -258,6 +269,19 @@ void draw_and_index(Editor& editor, std::uint32_t ref) {
     index_box(c, ref, finished_box(c));
 }
 
+// Level k + 1 as level k leaves it.
+void copy_level(OverlayCache& c, int k) {
+    const CoverLevel& below = c.level[static_cast<std::size_t>(k)];
+    CoverLevel& above = c.level[static_cast<std::size_t>(k + 1)];
+    for (int tile = 0; tile < tile_count; ++tile) {
+        if (below.used[static_cast<std::size_t>(tile)] != 0) {
+            above.used[static_cast<std::size_t>(tile)] = 1;
+            for_each_pixel_of_tile(
+                tile, [&](int, int, std::size_t p) { above.cover[p] = below.cover[p]; });
+        }
+    }
+}
+
 void rebuild(Editor& editor) {
     OverlayCache& c = cache_of(editor);
     const Track& t = editor.track;
@@ -266,7 +290,14 @@ void rebuild(Editor& editor) {
             list.clear();
         }
         level.large.clear();
-        std::fill(level.cover.begin(), level.cover.end(), OverlayCache::untouched);
+        for (int tile = 0; tile < tile_count; ++tile) {
+            if (level.used[static_cast<std::size_t>(tile)] != 0) {
+                for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
+                    level.cover[p] = OverlayCache::untouched;
+                });
+            }
+        }
+        level.used.fill(0);
         level.stale.fill(0);
     }
     c.pit_boxes.fill(TileBox{});
@@ -290,10 +321,13 @@ void rebuild(Editor& editor) {
     for (int i = 0; i < c.checkpoints; ++i) {
         draw_and_index(editor, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
     }
+    // Each level starts as what the level below leaves.
+    copy_level(c, 0);
     c.ai_points = t.ai_line_count;
     for (int i = 1; i < c.ai_points; ++i) {
         draw_and_index(editor, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
     }
+    copy_level(c, 1);
     draw_and_index(editor, reference(Layer::ai_closing, 0));
     c.pit_points = t.ai_pit_line_count;
     for (int j = 1; j < c.pit_points; ++j) {
@@ -410,17 +444,6 @@ bool box_meets_clip(const OverlayCache& c, const TileBox& box) {
            (box.top << tile_shift) <= c.clip_bottom;
 }
 
-template <typename F>
-void for_each_pixel_of_tile(int tile, F f) {
-    const int x0 = (tile % tiles_per_side) << tile_shift;
-    const int y0 = (tile / tiles_per_side) << tile_shift;
-    for (int y = y0; y < y0 + (1 << tile_shift); ++y) {
-        for (int x = x0; x < x0 + (1 << tile_shift); ++x) {
-            f(x, y, static_cast<std::size_t>(y * image_size + x));
-        }
-    }
-}
-
 // Recomputes the stale tiles of level k: a reset tile starts from the level below (or
 // from nothing), and the level's elements that touch the stale tiles are replayed into it
 // in drawing order, each only where it is due (a tile stale from an order key takes only
@@ -436,9 +459,10 @@ void replay_level(Editor& editor, int k) {
         const auto t = static_cast<std::size_t>(tile);
         if (level.stale[t] == stale_reset) {
             earliest = 0;
+            level.used[t] = 1;
             for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
-                level.cover[p] =
-                    k == 0 ? OverlayCache::untouched : c.level[static_cast<std::size_t>(k - 1)].cover[p];
+                level.cover[p] = k == 0 ? OverlayCache::untouched
+                                        : c.level[static_cast<std::size_t>(k - 1)].cover[p];
             });
         } else if (level.stale[t] == stale_after) {
             earliest = std::min(earliest, level.from[t]);
@@ -543,14 +567,6 @@ void literal_pass(Editor& editor) {
 
 namespace {
 
-// A rebuild writes the drawing element's level and every level above it, as each level
-// holds what the levels below leave plus its own elements.
-void put_rebuilt(OverlayCache& c, std::size_t p, std::uint32_t value) {
-    for (int k = c.drawing_level; k < OverlayCache::levels; ++k) {
-        c.level[static_cast<std::size_t>(k)].cover[p] = value;
-    }
-}
-
 // A replay writes its level's cover, in the stale tiles that are due for the element.
 void put_replayed(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t value) {
     CoverLevel& level = c.level[static_cast<std::size_t>(c.drawing_level)];
@@ -558,6 +574,7 @@ void put_replayed(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t va
     if (level.stale[tile] == stale_reset ||
         (level.stale[tile] == stale_after && c.current_key >= level.from[tile])) {
         level.cover[p] = value;
+        level.used[tile] = 1;
     }
 }
 
@@ -592,8 +609,8 @@ void overlay_put(Editor& editor, int x, int y, Pixel colour) {
         return;
     case PlotTarget::rebuild:
         r.image[p] = colour;
-        put_rebuilt(*c, p, value);
-        break;
+        c->record_rebuilt(x, y, value);
+        return;
     case PlotTarget::measure:
         break;
     case PlotTarget::replay:
@@ -616,8 +633,8 @@ void overlay_put_terrain(Editor& editor, int x, int y) {
         return;
     case PlotTarget::rebuild:
         recompute_pixel(editor, x, y);
-        put_rebuilt(*c, p, OverlayCache::terrain);
-        break;
+        c->record_rebuilt(x, y, OverlayCache::terrain);
+        return;
     case PlotTarget::measure:
         break;
     case PlotTarget::replay:
@@ -633,8 +650,7 @@ void overlay_put_terrain(Editor& editor, int x, int y) {
 StepRange overlay_columns(const Editor& editor, long long first, long long last) {
     const OverlayCache* c = editor.renderer.overlays.get();
     if (c != nullptr && c->target == PlotTarget::replay) {
-        return {std::max<long long>(first, c->clip_left),
-                std::min<long long>(last, c->clip_right)};
+        return {std::max<long long>(first, c->clip_left), std::min<long long>(last, c->clip_right)};
     }
     return {first, last};
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -29,7 +30,7 @@ struct RowSpan {
 // image) and notes their tiles as written.
 void recompute_row_spans(Editor& editor, int top, std::span<const RowSpan> spans);
 // The same for every pixel with left <= x < right and top <= y < bottom, already clamped
-// to the image; notes nothing.
+// to the image; the caller notes the tiles.
 void recompute_rows(Editor& editor, int left, int top, int right, int bottom);
 
 // What the row routine keeps between calls, owned by the renderer and allocated once.
@@ -71,11 +72,13 @@ class TerrainRows {
     // Brings the tables up to date with the renderer and the blend; false when the
     // spacing would reach outside the height grid (then only the per-pixel path applies).
     bool prepare(const Editor& editor);
-    // Runs the job, the upper rows on the worker thread when it is large enough.
+    // Runs the job; when it is large enough, the worker thread takes groups of rows too.
     void run(Editor& editor, const Job& job, long long pixels);
 
   private:
     void render(Editor& editor, const Job& job, Band& band) const;
+    // Takes groups of rows of job number generation until none is left.
+    void take_rows(Editor& editor, const Job& job, std::uint32_t generation, Band& band);
     void work();
 
     Axis axis_;
@@ -83,6 +86,7 @@ class TerrainRows {
     bool axis_valid_ = false;
     // The blended colour of every surface kind and shade: entry kind * 256 + shade.
     std::array<std::uint32_t, 16 * 256> colours_{};
+    // The tables and the blend that colours_ was made from.
     std::array<std::uint32_t, 256> shading_key_{};
     std::array<std::uint32_t, 16> land_key_{};
     int blend_key_ = -1;
@@ -90,12 +94,18 @@ class TerrainRows {
     Band band_;        // the calling thread's
     Band worker_band_; // the worker's
 
+    // The job on offer: posted_ is its number, job_ and job_editor_ what it is.
     std::mutex mutex_;
-    std::condition_variable wake_, done_;
+    std::condition_variable wake_;
     Editor* job_editor_ = nullptr;
     Job job_{};
-    unsigned posted_ = 0, finished_ = 0;
+    std::uint32_t posted_ = 0;
     bool stop_ = false;
+    // The job number in the high half and the next row to take in the low half: a thread
+    // takes rows only while the number is that of the job it was given, so a worker that
+    // wakes after the job ended takes nothing. done_rows_ counts the rows finished.
+    std::atomic<std::uint64_t> next_{0};
+    std::atomic<int> done_rows_{0};
     std::thread worker_; // started by the first large job
 };
 

@@ -150,12 +150,58 @@ struct Action {
     int a = 0, b = 0, c = 0, d = 0;
 };
 
+// One line per action, with control IDs as in resources/control_ids.h.
 std::string describe(const Action& x) {
-    static const char* const names[] = {"command", "box",   "focus_lost", "kind",
-                                        "slider",  "mouse", "press",      "release",
-                                        "scroll",  "load",  "new_track",  "properties"};
+    static const char* const messages[] = {"move", "left_down", "right_down", "left_up",
+                                           "right_up"};
     std::ostringstream s;
-    s << names[x.what] << ' ' << x.a << ' ' << x.b << ' ' << x.c << ' ' << x.d;
+    switch (x.what) {
+    case Action::command:
+        s << "click " << x.a;
+        break;
+    case Action::box:
+        s << "box " << x.a << (x.b != 0 ? " on" : " off");
+        break;
+    case Action::focus_lost:
+        s << "delete-object box loses the focus";
+        break;
+    case Action::kind:
+        s << "object kind entry " << x.a;
+        break;
+    case Action::slider:
+        s << "slider " << x.a << " to " << x.b;
+        break;
+    case Action::mouse:
+        s << "view " << messages[x.a] << " (" << x.b << ", " << x.c << ") keys " << x.d;
+        break;
+    case Action::press:
+    case Action::release:
+        s << (x.what == Action::press ? "press" : "release") << " button " << x.a << " at map ("
+          << x.b << ", " << x.c << ")";
+        break;
+    case Action::scroll:
+        s << "scroll bar " << x.a << " request " << x.b << " thumb " << x.c;
+        break;
+    case Action::load:
+        s << "load "
+          << (x.a == 0   ? "cancelled"
+              : x.a == 1 ? "missing file"
+              : x.a == 2 ? "random track "
+                         : "heavy track");
+        if (x.a == 2) {
+            s << x.b;
+        }
+        break;
+    case Action::new_track:
+    case Action::properties:
+        s << (x.what == Action::new_track ? "new" : "properties");
+        if (x.a == 0) {
+            s << ", cancelled";
+        } else {
+            s << ", OK with world size " << x.b << " and water level " << x.c;
+        }
+        break;
+    }
     return s.str();
 }
 
@@ -397,7 +443,7 @@ class Generator {
     void object() {
         if (r_.chance(70)) {
             // Start (position 0) now and then, to move the start positions.
-            emit(Action::kind, r_.chance(15) ? 0 : r_.pick(0, object_kind_count - 1));
+            emit(Action::kind, r_.chance(25) ? 0 : r_.pick(0, object_kind_count - 1));
         } else {
             emit(Action::command, id::tool_object);
         }
@@ -414,15 +460,16 @@ class Generator {
             if (t.object_count > start_positions && r_.chance(80)) {
                 const Object& o = t.objects[static_cast<std::size_t>(
                     r_.pick(start_positions, t.object_count - 1))];
-                x = static_cast<int>(o.x) + r_.pick(-4, 4);
-                y = static_cast<int>(o.y) + r_.pick(-4, 4);
+                // Presses land on the map only.
+                x = std::clamp(static_cast<int>(o.x) + r_.pick(-4, 4), 0, 511);
+                y = std::clamp(static_cast<int>(o.y) + r_.pick(-4, 4), 0, 511);
             }
             emit(Action::press, left_button, x, y);
             emit(Action::release, left_button, x, y);
         }
         if (r_.chance(40)) {
             emit(Action::focus_lost);
-        } else if (r_.chance(80)) {
+        } else if (r_.chance(90)) {
             emit(Action::box, id::delete_object, 0);
         }
     }
@@ -534,7 +581,7 @@ int env_int(const char* name, int fallback) {
 struct OverlayDifferential : ::testing::Test {
     fs::path dir;
     std::unique_ptr<Track> scratch = std::make_unique<Track>();
-    int heavy_stride = 1;
+    int heavy_stride = std::max(1, env_int("COURSESMITH_DIFF_HEAVY_STRIDE", 33));
     void SetUp() override { dir = test_support::fresh_temp_dir("overlay-diff"); }
 
     // Writes the file a load action reads, before either editor reads it.
@@ -618,7 +665,6 @@ TEST_F(OverlayDifferential, RandomSessionsOnRandomTracks) {
 // short and, unless told otherwise, on a thinned-out heavy track.
 TEST_F(OverlayDifferential, RandomSessionsOnTheHeavyTrack) {
     const int steps = env_int("COURSESMITH_DIFF_STEPS", default_steps) / 20;
-    heavy_stride = std::max(1, env_int("COURSESMITH_DIFF_HEAVY_STRIDE", 33));
     run_sessions(steps, 100, true, static_cast<std::uint32_t>(env_int("COURSESMITH_DIFF_SEED", 1)));
 }
 
