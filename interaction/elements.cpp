@@ -139,6 +139,7 @@ void object_commit(Editor& editor, float x, float y) {
     if (pending.kind == start && count >= start_positions) {
         const Object& oldest = t.objects[0];
         draw_object(editor, oldest.x, oldest.y, oldest.angle, oldest.kind, DrawMode::erase, 0);
+        note_objects_changed(editor, 0, start_positions - 1);
         for (int i = 0; i + 1 < start_positions; ++i) {
             t.objects[i].x = t.objects[i + 1].x;
             t.objects[i].y = t.objects[i + 1].y;
@@ -148,7 +149,6 @@ void object_commit(Editor& editor, float x, float y) {
         newest.x = x;
         newest.y = y;
         newest.angle = pending.angle;
-        note_objects_changed(editor, 0, start_positions - 1);
         // Every start position has a new number now.
         redraw_overlays(editor);
         request_repaint(editor, true);
@@ -234,11 +234,11 @@ void delete_object_at(Editor& editor, float x, float y) {
     const Object pending = t.objects[count];
     draw_object(editor, pending.x, pending.y, pending.angle, pending.kind, DrawMode::erase, -1);
     draw_object(editor, target.x, target.y, target.angle, target.kind, DrawMode::erase, found);
+    note_object_removed(editor, found);
     for (int i = found; i + 1 < count; ++i) {
         t.objects[i] = t.objects[i + 1];
     }
     t.object_count = static_cast<std::uint16_t>(count - 1);
-    note_object_removed(editor, found);
     // The placement slot keeps its orientation and the selected kind; its position is
     // that of the former last object until the next move.
     Object& slot = t.objects[count - 1];

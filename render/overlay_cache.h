@@ -44,9 +44,11 @@ struct TileBox {
 // How the drawing operations write their pixels.
 enum class PlotTarget : std::uint8_t {
     image,   // the image, as outside the pass and in the literal pass
-    rebuild, // the image, both covers and the drawn element's box
-    measure, // only the drawn element's box
-    replay,  // the cover of the layer being replayed, clipped to its stale tiles
+    rebuild, // the image, the element's level and box, counted
+    measure, // the drawn element's box, counted
+    uncount, // an element that goes: its pixels uncounted and due for resolving
+    resolve, // a replay backwards over the pixels due for resolving
+    replay,  // a replay forwards over the stale tiles, from their order keys on
 };
 
 // One level of the cover: what the pass leaves per pixel after drawing the elements of
@@ -55,6 +57,9 @@ enum class PlotTarget : std::uint8_t {
 // change with every step of the rope and are few.
 struct CoverLevel {
     std::vector<std::uint32_t> cover; // per pixel
+    // Per pixel, how many of the level's drawing operations touch it: a pixel nothing of
+    // this level touches shows the level below.
+    std::vector<std::uint32_t> touch;
     // Tiles that may hold anything but untouched: a rebuild clears only these.
     std::array<std::uint8_t, 1024> used{};
     // Per tile, the references of the elements whose drawing touches it, in no particular
@@ -62,10 +67,17 @@ struct CoverLevel {
     // and count as touching every tile.
     std::array<std::vector<std::uint32_t>, 1024> tiles;
     std::vector<std::uint32_t> large;
-    // Tiles whose cover must be recomputed: 1 from the elements at or after `from` (an
-    // order key) on top of the cover as it is; 2 from the level below, with all elements.
+    // Tiles whose cover must be recomputed from the elements at or after `from` (an order
+    // key) on, on top of the cover as it is: where elements came.
     std::array<std::uint8_t, 1024> stale{};
     std::array<std::uint32_t, 1024> from{};
+    // Pixels that elements which went had drawn: each takes the last remaining operation
+    // that touches it, or the level below. Stamped with the pass's generation.
+    std::vector<std::uint32_t> resolve;
+    std::vector<std::uint32_t> resolve_stamp;
+    std::vector<std::uint32_t> resolved_stamp;
+    // Tiles whose cover changed in this pass.
+    std::array<std::uint8_t, 1024> changed{};
 };
 
 struct OverlayCache {
@@ -87,6 +99,13 @@ struct OverlayCache {
     TileBox closing_box{};
     std::array<TileBox, max_ai_pit_line + 1> pit_segment_boxes{};
 
+    // What the pits, checkpoints and line points were when they were last drawn, so that
+    // what an element drew can be taken back even after the list has moved on.
+    std::array<Pit, max_pits + 1> pits_drawn{};
+    std::array<Checkpoint, max_checkpoints + 1> checkpoints_drawn{};
+    std::vector<LinePoint> ai_points_drawn;
+    std::array<LinePoint, max_ai_pit_line + 1> pit_points_drawn{};
+
     // Stable ids of the objects: id_of_index follows the list's shifts.
     std::vector<std::uint32_t> id_of_index;
     std::vector<std::uint32_t> index_of_id;
@@ -94,9 +113,9 @@ struct OverlayCache {
 
     // The list lengths the cache describes.
     int pits = 0, objects = 0, checkpoints = 0, ai_points = 0, pit_points = 0;
-    // Objects whose drawing changed in place (start positions renumbered or moved).
+    // Objects whose drawing changed in place (start positions moved): measured again at
+    // the pass.
     std::vector<std::uint32_t> changed_objects; // stable ids
-    bool lines_reordered = false;
 
     // The drawing target and, while drawing one element, its level, box and order key.
     PlotTarget target = PlotTarget::image;
@@ -110,12 +129,19 @@ struct OverlayCache {
     void record_rebuilt(int x, int y, std::uint32_t value) {
         CoverLevel& l = level[static_cast<std::size_t>(drawing_level)];
         l.cover[static_cast<std::size_t>(y * 512 + x)] = value;
+        ++l.touch[static_cast<std::size_t>(y * 512 + x)];
         l.used[static_cast<std::size_t>((y >> 4) * 32 + (x >> 4))] = 1;
         box_left = x < box_left ? x : box_left;
         box_right = x > box_right ? x : box_right;
         box_top = y < box_top ? y : box_top;
         box_bottom = y > box_bottom ? y : box_bottom;
     }
+
+    std::uint32_t generation = 1; // of the next pass
+    // Pixels the element being resolved wrote, once each.
+    std::vector<std::uint32_t> hits;
+    std::vector<std::uint32_t> hit_stamp;
+    std::uint32_t element_seq = 0;
 
     std::vector<std::uint32_t> scratch; // references gathered for a replay
     std::vector<std::uint64_t> pairs;   // (order key, reference), sorted
@@ -138,9 +164,10 @@ struct StepRange {
 StepRange overlay_columns(const Editor& editor, long long first, long long last);
 StepRange overlay_rows(const Editor& editor, long long first, long long last);
 
-// Changes of the element lists that the pass cannot see from their lengths: an object
-// removed from the middle of the list (call after the list has shifted), objects changed in
-// place (first..last inclusive), and the AI line reordered.
+// Changes of the element lists that the pass cannot see from their lengths, reported before
+// the list changes (the cache takes back what the old elements drew): an object about to
+// be removed from the middle of the list, objects about to change in place (first..last
+// inclusive); and the AI line reordered.
 void note_object_removed(Editor& editor, int index);
 void note_objects_changed(Editor& editor, int first, int last);
 void note_ai_line_reordered(Editor& editor);

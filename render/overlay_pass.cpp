@@ -52,8 +52,7 @@ std::uint32_t slot_of(std::uint32_t ref) {
 }
 
 constexpr int tile_side_last = (1 << tile_shift) - 1;
-constexpr std::uint8_t stale_after = 1; // recompute from element_from on
-constexpr std::uint8_t stale_reset = 2; // clear, then recompute from the first element
+constexpr std::uint8_t stale_after = 1; // recompute from the tile's order key on
 
 int effective_pits(const Track& t) {
     return std::min<int>(t.pit_count, max_pits);
@@ -102,6 +101,67 @@ void draw_element(Editor& editor, std::uint32_t ref) {
         break;
     case Layer::pit_segments:
         draw_pit_line_segment(editor, static_cast<int>(i));
+        break;
+    }
+}
+
+// Keeps what an element is drawn from as it is now.
+void remember_drawn(OverlayCache& c, const Track& t, std::uint32_t ref) {
+    const std::uint32_t i = index_in(ref);
+    switch (layer_of(ref)) {
+    case Layer::pits:
+        c.pits_drawn[i] = t.pits[i];
+        break;
+    case Layer::checkpoints:
+        c.checkpoints_drawn[i] = t.checkpoints[i];
+        break;
+    case Layer::ai_segments:
+        c.ai_points_drawn[i - 1] = t.ai_line[i - 1];
+        c.ai_points_drawn[i] = t.ai_line[i];
+        break;
+    case Layer::ai_closing:
+        if (t.ai_line_count > 0) {
+            c.ai_points_drawn[0] = t.ai_line[0];
+            c.ai_points_drawn[t.ai_line_count - 1u] = t.ai_line[t.ai_line_count - 1u];
+        }
+        break;
+    case Layer::pit_segments:
+        c.pit_points_drawn[i - 1] = t.ai_pit_line[i - 1];
+        c.pit_points_drawn[i] = t.ai_pit_line[i];
+        break;
+    case Layer::objects:
+        break; // objects are reported before they change
+    }
+}
+
+// Puts what an element was drawn from into the track, or takes it out again (the same
+// swap twice), so that the element can be drawn as it was.
+void swap_drawn(OverlayCache& c, Track& t, std::uint32_t ref) {
+    const std::uint32_t i = index_in(ref);
+    switch (layer_of(ref)) {
+    case Layer::pits:
+        std::swap(c.pits_drawn[i], t.pits[i]);
+        break;
+    case Layer::checkpoints:
+        std::swap(c.checkpoints_drawn[i], t.checkpoints[i]);
+        break;
+    case Layer::ai_segments:
+        std::swap(c.ai_points_drawn[i - 1], t.ai_line[i - 1]);
+        std::swap(c.ai_points_drawn[i], t.ai_line[i]);
+        break;
+    case Layer::ai_closing:
+        if (t.ai_line_count > 0) {
+            std::swap(c.ai_points_drawn[0], t.ai_line[0]);
+            if (t.ai_line_count > 1) {
+                std::swap(c.ai_points_drawn[t.ai_line_count - 1u], t.ai_line[t.ai_line_count - 1u]);
+            }
+        }
+        break;
+    case Layer::pit_segments:
+        std::swap(c.pit_points_drawn[i - 1], t.ai_pit_line[i - 1]);
+        std::swap(c.pit_points_drawn[i], t.ai_pit_line[i]);
+        break;
+    case Layer::objects:
         break;
     }
 }
@@ -175,12 +235,10 @@ void erase_one(std::vector<std::uint32_t>& list, std::uint32_t ref) {
     }
 }
 
-void mark_stale(CoverLevel& level, int tile, std::uint8_t how, std::uint32_t from) {
+void mark_stale(CoverLevel& level, int tile, std::uint32_t from) {
     std::uint8_t& s = level.stale[static_cast<std::size_t>(tile)];
     std::uint32_t& f = level.from[static_cast<std::size_t>(tile)];
-    if (how == stale_reset || s == stale_reset) {
-        s = stale_reset;
-    } else if (s == stale_after) {
+    if (s == stale_after) {
         f = std::min(f, from);
     } else {
         s = stale_after;
@@ -188,23 +246,26 @@ void mark_stale(CoverLevel& level, int tile, std::uint8_t how, std::uint32_t fro
     }
 }
 
-void mark_box_stale(OverlayCache& c, std::uint32_t ref, const TileBox& box, std::uint8_t how,
-                    std::uint32_t from) {
-    if (box.empty()) {
-        return;
-    }
-    CoverLevel& level = c.level[static_cast<std::size_t>(level_of(layer_of(ref)))];
-    for_each_tile(box, [&](int tile) { mark_stale(level, tile, how, from); });
+CoverLevel& level_for(OverlayCache& c, std::uint32_t ref) {
+    return c.level[static_cast<std::size_t>(level_of(layer_of(ref)))];
 }
 
-// Takes an element out of the index; the tiles it drew on must be recomputed.
-void unindex(OverlayCache& c, std::uint32_t ref) {
+// Takes an element out of the cache, as it was drawn: its operations are uncounted and its
+// pixels are due for resolving. The element must still be drawable as it was at the last
+// pass.
+void unindex(Editor& editor, std::uint32_t ref) {
+    OverlayCache& c = cache_of(editor);
     TileBox& box = box_of(c, ref);
     if (box.empty()) {
-        return;
+        return; // it drew nothing
     }
-    CoverLevel& level = c.level[static_cast<std::size_t>(level_of(layer_of(ref)))];
-    mark_box_stale(c, ref, box, stale_reset, 0);
+    c.target = PlotTarget::uncount;
+    c.drawing_level = level_of(layer_of(ref));
+    swap_drawn(c, editor.track, ref);
+    draw_element(editor, ref);
+    swap_drawn(c, editor.track, ref);
+    c.target = PlotTarget::image;
+    CoverLevel& level = level_for(c, ref);
     if (is_large(box)) {
         erase_one(level.large, ref);
     } else {
@@ -219,7 +280,7 @@ void index_box(OverlayCache& c, std::uint32_t ref, const TileBox& box) {
     if (box.empty()) {
         return;
     }
-    CoverLevel& level = c.level[static_cast<std::size_t>(level_of(layer_of(ref)))];
+    CoverLevel& level = level_for(c, ref);
     if (is_large(box)) {
         level.large.push_back(ref);
     } else {
@@ -228,18 +289,23 @@ void index_box(OverlayCache& c, std::uint32_t ref, const TileBox& box) {
     }
 }
 
-// Measures what a new or changed element draws, indexes it and marks its tiles: a new
-// element from its own place in the order on, a changed one from the first element.
-void measure_and_index(Editor& editor, std::uint32_t ref, std::uint8_t how) {
+// Measures (and counts) what a new or changed element draws, indexes it and marks its
+// tiles stale from its own place in the drawing order on.
+void measure_and_index(Editor& editor, std::uint32_t ref) {
     OverlayCache& c = cache_of(editor);
     c.target = PlotTarget::measure;
     c.drawing_level = level_of(layer_of(ref));
     begin_box(c);
+    remember_drawn(c, editor.track, ref);
     draw_element(editor, ref);
     c.target = PlotTarget::image;
     const TileBox box = finished_box(c);
     index_box(c, ref, box);
-    mark_box_stale(c, ref, box, how, order_key(c, ref));
+    if (!box.empty()) {
+        const std::uint32_t key = order_key(c, ref);
+        CoverLevel& level = level_for(c, ref);
+        for_each_tile(box, [&](int tile) { mark_stale(level, tile, key); });
+    }
 }
 
 // --- Object ids ------------------------------------------------------------------------
@@ -265,6 +331,7 @@ void draw_and_index(Editor& editor, std::uint32_t ref) {
     OverlayCache& c = cache_of(editor);
     c.drawing_level = level_of(layer_of(ref));
     begin_box(c);
+    remember_drawn(c, editor.track, ref);
     draw_element(editor, ref);
     index_box(c, ref, finished_box(c));
 }
@@ -294,10 +361,13 @@ void rebuild(Editor& editor) {
             if (level.used[static_cast<std::size_t>(tile)] != 0) {
                 for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
                     level.cover[p] = OverlayCache::untouched;
+                    level.touch[p] = 0;
                 });
             }
         }
         level.used.fill(0);
+        level.resolve.clear();
+        level.changed.fill(0);
         level.stale.fill(0);
     }
     c.pit_boxes.fill(TileBox{});
@@ -335,81 +405,83 @@ void rebuild(Editor& editor) {
     }
     c.target = PlotTarget::image;
     c.changed_objects.clear();
-    c.lines_reordered = false;
+    ++c.generation;
     c.valid = true;
 }
 
 // --- Changes seen at the pass ----------------------------------------------------------
 
 // The elements of a list beyond what the cache knows are new; those it knows beyond the
-// list's length are gone. Lists only grow or shrink at their ends, apart from the changes
-// the editing operations report (objects deleted or moved, the AI line reordered).
-void take_list_changes(Editor& editor) {
+// list's length are gone (still in the list's arrays, as the editing operations leave
+// them until the pass). Lists only grow or shrink at their ends, apart from the changes
+// the editing operations report. False when the cache must be rebuilt instead.
+bool take_list_changes(Editor& editor) {
     OverlayCache& c = cache_of(editor);
-    const Track& t = editor.track;
+    Track& t = editor.track;
 
     for (std::uint32_t id : c.changed_objects) {
-        unindex(c, reference(Layer::objects, id));
-    }
-    for (std::uint32_t id : c.changed_objects) {
-        measure_and_index(editor, reference(Layer::objects, id), stale_reset);
+        measure_and_index(editor, reference(Layer::objects, id));
     }
     c.changed_objects.clear();
 
     const int pits = effective_pits(t);
     for (int i = pits; i < c.pits; ++i) {
-        unindex(c, reference(Layer::pits, static_cast<std::uint32_t>(i)));
+        unindex(editor, reference(Layer::pits, static_cast<std::uint32_t>(i)));
     }
     for (int i = c.pits; i < pits; ++i) {
-        measure_and_index(editor, reference(Layer::pits, static_cast<std::uint32_t>(i)),
-                          stale_after);
+        measure_and_index(editor, reference(Layer::pits, static_cast<std::uint32_t>(i)));
     }
     c.pits = pits;
 
-    for (int i = c.objects; i-- > t.object_count;) {
-        const std::uint32_t id = c.id_of_index[static_cast<std::size_t>(i)];
-        unindex(c, reference(Layer::objects, id));
-        c.free_ids.push_back(id);
+    if (t.object_count < c.objects) {
+        return false; // objects went without being reported
     }
     for (int i = c.objects; i < t.object_count; ++i) {
-        measure_and_index(editor, reference(Layer::objects, new_object_id(c, i)), stale_after);
+        measure_and_index(editor, reference(Layer::objects, new_object_id(c, i)));
     }
     c.objects = t.object_count;
 
     for (int i = t.checkpoint_count; i < c.checkpoints; ++i) {
-        unindex(c, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
+        unindex(editor, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
     }
     for (int i = c.checkpoints; i < t.checkpoint_count; ++i) {
-        measure_and_index(editor, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)),
-                          stale_after);
+        measure_and_index(editor, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
     }
     c.checkpoints = t.checkpoint_count;
 
-    const int ai = t.ai_line_count;
-    if (c.lines_reordered || ai != c.ai_points) {
-        const int kept = c.lines_reordered ? 1 : std::min(ai, c.ai_points);
-        for (int i = std::max(kept, 1); i < c.ai_points; ++i) {
-            unindex(c, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
+    // The segments that went, and the old closing segment, are drawn as they were: with the
+    // line's old length.
+    const std::uint16_t ai = t.ai_line_count;
+    if (ai != c.ai_points) {
+        const int kept = std::max(std::min<int>(ai, c.ai_points), 1);
+        t.ai_line_count = static_cast<std::uint16_t>(c.ai_points);
+        for (int i = kept; i < c.ai_points; ++i) {
+            unindex(editor, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
         }
-        unindex(c, reference(Layer::ai_closing, 0));
-        for (int i = std::max(kept, 1); i < ai; ++i) {
-            measure_and_index(editor, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)),
-                              stale_after);
+        unindex(editor, reference(Layer::ai_closing, 0));
+        t.ai_line_count = ai;
+        for (int i = kept; i < ai; ++i) {
+            measure_and_index(editor, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
         }
-        measure_and_index(editor, reference(Layer::ai_closing, 0), stale_after);
+        measure_and_index(editor, reference(Layer::ai_closing, 0));
         c.ai_points = ai;
-        c.lines_reordered = false;
     }
 
-    const int pit_line = t.ai_pit_line_count;
-    for (int j = std::max(pit_line, 1); j < c.pit_points; ++j) {
-        unindex(c, reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
+    const std::uint8_t pit_line = t.ai_pit_line_count;
+    if (pit_line != c.pit_points) {
+        const int kept = std::max(std::min<int>(pit_line, c.pit_points), 1);
+        t.ai_pit_line_count = static_cast<std::uint8_t>(c.pit_points);
+        for (int j = kept; j < c.pit_points; ++j) {
+            unindex(editor, reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
+        }
+        t.ai_pit_line_count = pit_line;
+        for (int j = kept; j < pit_line; ++j) {
+            measure_and_index(editor,
+                              reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
+        }
+        c.pit_points = pit_line;
     }
-    for (int j = std::max(c.pit_points, 1); j < pit_line; ++j) {
-        measure_and_index(editor, reference(Layer::pit_segments, static_cast<std::uint32_t>(j)),
-                          stale_after);
-    }
-    c.pit_points = pit_line;
+    return true;
 }
 
 // --- Replays ---------------------------------------------------------------------------
@@ -444,31 +516,11 @@ bool box_meets_clip(const OverlayCache& c, const TileBox& box) {
            (box.top << tile_shift) <= c.clip_bottom;
 }
 
-// Recomputes the stale tiles of level k: a reset tile starts from the level below (or
-// from nothing), and the level's elements that touch the stale tiles are replayed into it
-// in drawing order, each only where it is due (a tile stale from an order key takes only
-// the elements from that key on). Every tile it changes is stale for the level above.
-void replay_level(Editor& editor, int k) {
-    OverlayCache& c = cache_of(editor);
-    CoverLevel& level = c.level[static_cast<std::size_t>(k)];
-    if (!stale_rectangle(c, level)) {
-        return;
-    }
-    std::uint32_t earliest = 0xFFFFFFFFu; // the lowest key any stale tile needs
-    for (int tile = 0; tile < tile_count; ++tile) {
-        const auto t = static_cast<std::size_t>(tile);
-        if (level.stale[t] == stale_reset) {
-            earliest = 0;
-            level.used[t] = 1;
-            for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
-                level.cover[p] = k == 0 ? OverlayCache::untouched
-                                        : c.level[static_cast<std::size_t>(k - 1)].cover[p];
-            });
-        } else if (level.stale[t] == stale_after) {
-            earliest = std::min(earliest, level.from[t]);
-        }
-    }
-
+// Gathers the references of level k that touch the flagged tiles (and the large ones)
+// once each, with an order key of at least `earliest` and a box that meets the clip
+// rectangle, sorted into drawing order in c.pairs.
+void gather(OverlayCache& c, const CoverLevel& level,
+            const std::array<std::uint8_t, tile_count>& tiles, std::uint32_t earliest) {
     c.scratch.clear();
     auto take = [&](std::uint32_t ref) {
         std::uint8_t& seen = c.seen[slot_of(ref)];
@@ -478,7 +530,7 @@ void replay_level(Editor& editor, int k) {
         }
     };
     for (int tile = 0; tile < tile_count; ++tile) {
-        if (level.stale[static_cast<std::size_t>(tile)] != 0) {
+        if (tiles[static_cast<std::size_t>(tile)] != 0) {
             for (std::uint32_t ref : level.tiles[static_cast<std::size_t>(tile)]) {
                 take(ref);
             }
@@ -496,7 +548,108 @@ void replay_level(Editor& editor, int k) {
         }
     }
     std::sort(c.pairs.begin(), c.pairs.end());
+}
 
+// What level k shows where nothing of its own is drawn.
+std::uint32_t below_value(const OverlayCache& c, int k, std::size_t p) {
+    return k == 0 ? OverlayCache::untouched : c.level[static_cast<std::size_t>(k - 1)].cover[p];
+}
+
+// The tiles that changed below show through wherever nothing of this level is drawn.
+void take_changes_from_below(OverlayCache& c, int k) {
+    if (k == 0) {
+        return;
+    }
+    const CoverLevel& below = c.level[static_cast<std::size_t>(k - 1)];
+    CoverLevel& level = c.level[static_cast<std::size_t>(k)];
+    for (int tile = 0; tile < tile_count; ++tile) {
+        const auto t = static_cast<std::size_t>(tile);
+        if (below.changed[t] == 0) {
+            continue;
+        }
+        level.changed[t] = 1;
+        level.used[t] |= below.used[t];
+        for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
+            if (level.touch[p] == 0) {
+                level.cover[p] = below.cover[p];
+            }
+        });
+    }
+}
+
+// The pixels that elements which went had drawn take the last remaining operation of the
+// level that touches them, found by replaying the level's elements backwards until every
+// such pixel has its one; the others show the level below.
+void resolve_level(Editor& editor, int k) {
+    OverlayCache& c = cache_of(editor);
+    CoverLevel& level = c.level[static_cast<std::size_t>(k)];
+    if (level.resolve.empty()) {
+        return;
+    }
+    std::array<std::uint8_t, tile_count> tiles{};
+    int left = image_size, top = image_size, right = -1, bottom = -1;
+    std::size_t needed = 0;
+    for (const std::uint32_t p : level.resolve) {
+        const int x = static_cast<int>(p % image_size);
+        const int y = static_cast<int>(p / image_size);
+        const auto tile = static_cast<std::size_t>(tile_of(x, y));
+        tiles[tile] = 1;
+        level.changed[tile] = 1;
+        level.cover[p] = below_value(c, k, p);
+        if (level.cover[p] != OverlayCache::untouched) {
+            level.used[tile] = 1;
+        }
+        if (level.touch[p] != 0) {
+            ++needed;
+        }
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    if (needed != 0) {
+        c.clip_left = left;
+        c.clip_top = top;
+        c.clip_right = right;
+        c.clip_bottom = bottom;
+        gather(c, level, tiles, 0);
+        c.target = PlotTarget::resolve;
+        c.drawing_level = k;
+        std::size_t resolved = 0;
+        for (auto it = c.pairs.rbegin(); it != c.pairs.rend() && resolved < needed; ++it) {
+            if (++c.element_seq == 0) { // the stamps wrapped: start them afresh
+                std::fill(c.hit_stamp.begin(), c.hit_stamp.end(), 0);
+                c.element_seq = 1;
+            }
+            c.hits.clear();
+            draw_element(editor, static_cast<std::uint32_t>(*it & 0xFFFFFFFFu));
+            for (const std::uint32_t p : c.hits) {
+                level.resolved_stamp[p] = c.generation;
+            }
+            resolved += c.hits.size();
+        }
+        c.target = PlotTarget::image;
+    }
+    level.resolve.clear();
+}
+
+// The stale tiles of level k, where elements came: the level's elements from each tile's
+// order key on are replayed forwards over the cover as it is.
+void replay_level(Editor& editor, int k) {
+    OverlayCache& c = cache_of(editor);
+    CoverLevel& level = c.level[static_cast<std::size_t>(k)];
+    if (!stale_rectangle(c, level)) {
+        return;
+    }
+    std::uint32_t earliest = 0xFFFFFFFFu;
+    for (int tile = 0; tile < tile_count; ++tile) {
+        const auto t = static_cast<std::size_t>(tile);
+        if (level.stale[t] != 0) {
+            earliest = std::min(earliest, level.from[t]);
+            level.changed[t] = 1;
+        }
+    }
+    gather(c, level, level.stale, earliest);
     c.target = PlotTarget::replay;
     c.drawing_level = k;
     for (const std::uint64_t pair : c.pairs) {
@@ -504,23 +657,19 @@ void replay_level(Editor& editor, int k) {
         draw_element(editor, static_cast<std::uint32_t>(pair & 0xFFFFFFFFu));
     }
     c.target = PlotTarget::image;
-
-    if (k + 1 < OverlayCache::levels) {
-        CoverLevel& above = c.level[static_cast<std::size_t>(k + 1)];
-        for (int tile = 0; tile < tile_count; ++tile) {
-            if (level.stale[static_cast<std::size_t>(tile)] != 0) {
-                mark_stale(above, tile, stale_reset, 0);
-            }
-        }
-        level.stale.fill(0);
-    }
+    level.stale.fill(0);
 }
 
 void incremental_pass(Editor& editor) {
     OverlayCache& c = cache_of(editor);
     Renderer& r = editor.renderer;
-    take_list_changes(editor);
+    if (!take_list_changes(editor)) {
+        rebuild(editor);
+        return;
+    }
     for (int k = 0; k < OverlayCache::levels; ++k) {
+        take_changes_from_below(c, k);
+        resolve_level(editor, k);
         replay_level(editor, k);
     }
 
@@ -528,7 +677,7 @@ void incremental_pass(Editor& editor) {
     CoverLevel& top = c.level[OverlayCache::levels - 1];
     for (int tile = 0; tile < tile_count; ++tile) {
         const auto t = static_cast<std::size_t>(tile);
-        if (top.stale[t] == 0 && r.written_tiles[t] == 0) {
+        if (top.changed[t] == 0 && r.written_tiles[t] == 0) {
             continue;
         }
         for_each_pixel_of_tile(tile, [&](int x, int y, std::size_t p) {
@@ -540,7 +689,10 @@ void incremental_pass(Editor& editor) {
             }
         });
     }
-    top.stale.fill(0);
+    for (CoverLevel& level : c.level) {
+        level.changed.fill(0);
+    }
+    ++c.generation;
 }
 
 void literal_pass(Editor& editor) {
@@ -567,14 +719,46 @@ void literal_pass(Editor& editor) {
 
 namespace {
 
-// A replay writes its level's cover, in the stale tiles that are due for the element.
-void put_replayed(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t value) {
+// What the drawing operations do with a pixel for the cache, by target.
+void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t value) {
     CoverLevel& level = c.level[static_cast<std::size_t>(c.drawing_level)];
     const auto tile = static_cast<std::size_t>(tile_of(x, y));
-    if (level.stale[tile] == stale_reset ||
-        (level.stale[tile] == stale_after && c.current_key >= level.from[tile])) {
-        level.cover[p] = value;
-        level.used[tile] = 1;
+    switch (c.target) {
+    case PlotTarget::measure:
+        ++level.touch[p];
+        c.box_left = std::min(c.box_left, x);
+        c.box_right = std::max(c.box_right, x);
+        c.box_top = std::min(c.box_top, y);
+        c.box_bottom = std::max(c.box_bottom, y);
+        break;
+    case PlotTarget::uncount:
+        --level.touch[p];
+        if (level.resolve_stamp[p] != c.generation) {
+            level.resolve_stamp[p] = c.generation;
+            level.resolve.push_back(static_cast<std::uint32_t>(p));
+        }
+        break;
+    case PlotTarget::resolve:
+        // Backwards: a pixel keeps the value of the last element that touches it; within
+        // an element its last operation wins.
+        if (level.resolve_stamp[p] == c.generation && level.resolved_stamp[p] != c.generation) {
+            level.cover[p] = value;
+            level.used[tile] = 1;
+            if (c.hit_stamp[p] != c.element_seq) {
+                c.hit_stamp[p] = c.element_seq;
+                c.hits.push_back(static_cast<std::uint32_t>(p));
+            }
+        }
+        break;
+    case PlotTarget::replay:
+        if (level.stale[tile] == stale_after && c.current_key >= level.from[tile]) {
+            level.cover[p] = value;
+            level.used[tile] = 1;
+        }
+        break;
+    case PlotTarget::image:
+    case PlotTarget::rebuild:
+        break;
     }
 }
 
@@ -582,10 +766,18 @@ void put_replayed(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t va
 
 void create_overlay_cache(Editor& editor) {
     auto c = std::make_unique<OverlayCache>();
+    const std::size_t pixels = static_cast<std::size_t>(image_size) * image_size;
     for (CoverLevel& level : c->level) {
-        level.cover.assign(static_cast<std::size_t>(image_size) * image_size, 0);
+        level.cover.assign(pixels, 0);
+        level.touch.assign(pixels, 0);
+        level.resolve_stamp.assign(pixels, 0);
+        level.resolved_stamp.assign(pixels, 0);
+        level.resolve.reserve(pixels);
     }
+    c->hit_stamp.assign(pixels, 0);
+    c->hits.reserve(pixels);
     c->object_boxes.assign(object_slots, TileBox{});
+    c->ai_points_drawn.assign(segment_slots, LinePoint{});
     c->ai_segment_boxes.assign(segment_slots, TileBox{});
     c->id_of_index.assign(object_slots, 0);
     c->index_of_id.assign(object_slots, 0);
@@ -611,16 +803,10 @@ void overlay_put(Editor& editor, int x, int y, Pixel colour) {
         r.image[p] = colour;
         c->record_rebuilt(x, y, value);
         return;
-    case PlotTarget::measure:
-        break;
-    case PlotTarget::replay:
-        put_replayed(*c, x, y, p, value);
+    default:
+        put_cached(*c, x, y, p, value);
         return;
     }
-    c->box_left = std::min(c->box_left, x);
-    c->box_right = std::max(c->box_right, x);
-    c->box_top = std::min(c->box_top, y);
-    c->box_bottom = std::max(c->box_bottom, y);
 }
 
 void overlay_put_terrain(Editor& editor, int x, int y) {
@@ -635,21 +821,15 @@ void overlay_put_terrain(Editor& editor, int x, int y) {
         recompute_pixel(editor, x, y);
         c->record_rebuilt(x, y, OverlayCache::terrain);
         return;
-    case PlotTarget::measure:
-        break;
-    case PlotTarget::replay:
-        put_replayed(*c, x, y, p, OverlayCache::terrain);
+    default:
+        put_cached(*c, x, y, p, OverlayCache::terrain);
         return;
     }
-    c->box_left = std::min(c->box_left, x);
-    c->box_right = std::max(c->box_right, x);
-    c->box_top = std::min(c->box_top, y);
-    c->box_bottom = std::max(c->box_bottom, y);
 }
 
 StepRange overlay_columns(const Editor& editor, long long first, long long last) {
     const OverlayCache* c = editor.renderer.overlays.get();
-    if (c != nullptr && c->target == PlotTarget::replay) {
+    if (c != nullptr && (c->target == PlotTarget::replay || c->target == PlotTarget::resolve)) {
         return {std::max<long long>(first, c->clip_left), std::min<long long>(last, c->clip_right)};
     }
     return {first, last};
@@ -657,7 +837,7 @@ StepRange overlay_columns(const Editor& editor, long long first, long long last)
 
 StepRange overlay_rows(const Editor& editor, long long first, long long last) {
     const OverlayCache* c = editor.renderer.overlays.get();
-    if (c != nullptr && c->target == PlotTarget::replay) {
+    if (c != nullptr && (c->target == PlotTarget::replay || c->target == PlotTarget::resolve)) {
         return {std::max<long long>(first, c->clip_top), std::min<long long>(last, c->clip_bottom)};
     }
     return {first, last};
@@ -668,8 +848,13 @@ void note_object_removed(Editor& editor, int index) {
     if (c == nullptr || !c->valid || index < 0 || index >= c->objects) {
         return;
     }
+    if (index <= start_positions) {
+        // Labels carry the places in the list: start the cache afresh.
+        c->valid = false;
+        return;
+    }
     const std::uint32_t id = c->id_of_index[static_cast<std::size_t>(index)];
-    unindex(*c, reference(Layer::objects, id));
+    unindex(editor, reference(Layer::objects, id));
     c->free_ids.push_back(id);
     // The ids follow the list's shift; the objects behind keep their drawing order.
     for (int i = index; i + 1 < c->objects; ++i) {
@@ -678,10 +863,6 @@ void note_object_removed(Editor& editor, int index) {
         c->index_of_id[moved] = static_cast<std::uint32_t>(i);
     }
     --c->objects;
-    // A start position's label carries its place in the list.
-    if (index < start_positions) {
-        note_objects_changed(editor, index, start_positions - 1);
-    }
 }
 
 void note_objects_changed(Editor& editor, int first, int last) {
@@ -693,15 +874,14 @@ void note_objects_changed(Editor& editor, int first, int last) {
         const std::uint32_t id = c->id_of_index[static_cast<std::size_t>(i)];
         if (std::find(c->changed_objects.begin(), c->changed_objects.end(), id) ==
             c->changed_objects.end()) {
+            unindex(editor, reference(Layer::objects, id));
             c->changed_objects.push_back(id);
         }
     }
 }
 
 void note_ai_line_reordered(Editor& editor) {
-    if (OverlayCache* c = editor.renderer.overlays.get()) {
-        c->lines_reordered = true;
-    }
+    invalidate_overlays(editor);
 }
 
 void invalidate_overlays(Editor& editor) {
