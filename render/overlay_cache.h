@@ -62,9 +62,9 @@ struct CoverLevel {
     std::vector<std::uint32_t> touch;
     // Tiles that may hold anything but untouched: a rebuild clears only these.
     std::array<std::uint8_t, 1024> used{};
-    // Per tile, the references of the elements whose drawing touches it, in no particular
-    // order. Elements whose box spans more than large_box tiles are kept once, in large,
-    // and count as touching every tile.
+    // Per tile, the references of the elements whose drawing touches it, in drawing order. Elements
+    // whose box spans more than large_box tiles are kept once, in large, and count as touching
+    // every tile.
     std::array<std::vector<std::uint32_t>, 1024> tiles;
     std::vector<std::uint32_t> large;
     // Tiles whose cover must be recomputed from the elements at or after `from` (an order
@@ -142,6 +142,7 @@ struct OverlayCache {
     std::vector<std::uint32_t> hits;
     std::vector<std::uint32_t> hit_stamp;
     std::uint32_t element_seq = 0;
+    int resolving_tile = -1;
 
     std::vector<std::uint32_t> scratch; // references gathered for a replay
     std::vector<std::uint64_t> pairs;   // (order key, reference), sorted

@@ -227,11 +227,28 @@ void for_each_pixel_of_tile(int tile, F f) {
 
 // --- The spatial index -----------------------------------------------------------------
 
-void erase_one(std::vector<std::uint32_t>& list, std::uint32_t ref) {
-    const auto it = std::find(list.begin(), list.end(), ref);
-    if (it != list.end()) {
-        *it = list.back();
-        list.pop_back();
+// The lists of references are kept in drawing order, so that a tile's elements can be
+// walked backwards without sorting. (Deletions shift the objects' places but keep their
+// order; only appended elements come, most of them at the end.)
+void insert_in_order(const OverlayCache& c, std::vector<std::uint32_t>& list, std::uint32_t ref,
+                     std::uint32_t key) {
+    if (list.empty() || order_key(c, list.back()) < key) {
+        list.push_back(ref);
+        return;
+    }
+    const auto at =
+        std::lower_bound(list.begin(), list.end(), key,
+                         [&](std::uint32_t r, std::uint32_t k) { return order_key(c, r) < k; });
+    list.insert(at, ref);
+}
+
+void erase_in_order(const OverlayCache& c, std::vector<std::uint32_t>& list, std::uint32_t ref,
+                    std::uint32_t key) {
+    auto at =
+        std::lower_bound(list.begin(), list.end(), key,
+                         [&](std::uint32_t r, std::uint32_t k) { return order_key(c, r) < k; });
+    if (at != list.end() && *at == ref) {
+        list.erase(at);
     }
 }
 
@@ -266,11 +283,13 @@ void unindex(Editor& editor, std::uint32_t ref) {
     swap_drawn(c, editor.track, ref);
     c.target = PlotTarget::image;
     CoverLevel& level = level_for(c, ref);
+    const std::uint32_t key = order_key(c, ref);
     if (is_large(box)) {
-        erase_one(level.large, ref);
+        erase_in_order(c, level.large, ref, key);
     } else {
-        for_each_tile(
-            box, [&](int tile) { erase_one(level.tiles[static_cast<std::size_t>(tile)], ref); });
+        for_each_tile(box, [&](int tile) {
+            erase_in_order(c, level.tiles[static_cast<std::size_t>(tile)], ref, key);
+        });
     }
     box = TileBox{};
 }
@@ -281,11 +300,13 @@ void index_box(OverlayCache& c, std::uint32_t ref, const TileBox& box) {
         return;
     }
     CoverLevel& level = level_for(c, ref);
+    const std::uint32_t key = order_key(c, ref);
     if (is_large(box)) {
-        level.large.push_back(ref);
+        insert_in_order(c, level.large, ref, key);
     } else {
-        for_each_tile(
-            box, [&](int tile) { level.tiles[static_cast<std::size_t>(tile)].push_back(ref); });
+        for_each_tile(box, [&](int tile) {
+            insert_in_order(c, level.tiles[static_cast<std::size_t>(tile)], ref, key);
+        });
     }
 }
 
@@ -577,59 +598,74 @@ void take_changes_from_below(OverlayCache& c, int k) {
     }
 }
 
+// Replays, backwards from the end of the drawing order, the elements of level k that touch
+// one tile (merged with the large ones), each clipped to the tile, until `needed` of the
+// tile's pixels due for resolving have found their last operation.
+void resolve_tile(Editor& editor, int k, int tile, std::size_t needed) {
+    OverlayCache& c = cache_of(editor);
+    CoverLevel& level = c.level[static_cast<std::size_t>(k)];
+    c.resolving_tile = tile;
+    c.clip_left = (tile % tiles_per_side) << tile_shift;
+    c.clip_top = (tile / tiles_per_side) << tile_shift;
+    c.clip_right = c.clip_left + tile_side_last;
+    c.clip_bottom = c.clip_top + tile_side_last;
+    const std::vector<std::uint32_t>& own = level.tiles[static_cast<std::size_t>(tile)];
+    auto a = own.rbegin();
+    auto b = level.large.rbegin();
+    std::size_t resolved = 0;
+    while (resolved < needed && (a != own.rend() || b != level.large.rend())) {
+        std::uint32_t ref = 0;
+        if (b == level.large.rend() || (a != own.rend() && order_key(c, *a) > order_key(c, *b))) {
+            ref = *a++;
+        } else {
+            ref = *b++;
+            if (!box_meets_clip(c, box_of(c, ref))) {
+                continue;
+            }
+        }
+        if (++c.element_seq == 0) { // the stamps wrapped: start them afresh
+            std::fill(c.hit_stamp.begin(), c.hit_stamp.end(), 0);
+            c.element_seq = 1;
+        }
+        c.hits.clear();
+        draw_element(editor, ref);
+        for (const std::uint32_t p : c.hits) {
+            level.resolved_stamp[p] = c.generation;
+        }
+        resolved += c.hits.size();
+    }
+}
+
 // The pixels that elements which went had drawn take the last remaining operation of the
-// level that touches them, found by replaying the level's elements backwards until every
-// such pixel has its one; the others show the level below.
+// level that touches them, found tile by tile by replaying the level's elements backwards
+// until every such pixel has its one; the others show the level below.
 void resolve_level(Editor& editor, int k) {
     OverlayCache& c = cache_of(editor);
     CoverLevel& level = c.level[static_cast<std::size_t>(k)];
     if (level.resolve.empty()) {
         return;
     }
-    std::array<std::uint8_t, tile_count> tiles{};
-    int left = image_size, top = image_size, right = -1, bottom = -1;
-    std::size_t needed = 0;
+    std::array<std::uint32_t, tile_count> needed{};
     for (const std::uint32_t p : level.resolve) {
-        const int x = static_cast<int>(p % image_size);
-        const int y = static_cast<int>(p / image_size);
-        const auto tile = static_cast<std::size_t>(tile_of(x, y));
-        tiles[tile] = 1;
+        const auto tile = static_cast<std::size_t>(
+            tile_of(static_cast<int>(p % image_size), static_cast<int>(p / image_size)));
         level.changed[tile] = 1;
         level.cover[p] = below_value(c, k, p);
         if (level.cover[p] != OverlayCache::untouched) {
             level.used[tile] = 1;
         }
         if (level.touch[p] != 0) {
-            ++needed;
+            ++needed[tile];
         }
-        left = std::min(left, x);
-        right = std::max(right, x);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
     }
-    if (needed != 0) {
-        c.clip_left = left;
-        c.clip_top = top;
-        c.clip_right = right;
-        c.clip_bottom = bottom;
-        gather(c, level, tiles, 0);
-        c.target = PlotTarget::resolve;
-        c.drawing_level = k;
-        std::size_t resolved = 0;
-        for (auto it = c.pairs.rbegin(); it != c.pairs.rend() && resolved < needed; ++it) {
-            if (++c.element_seq == 0) { // the stamps wrapped: start them afresh
-                std::fill(c.hit_stamp.begin(), c.hit_stamp.end(), 0);
-                c.element_seq = 1;
-            }
-            c.hits.clear();
-            draw_element(editor, static_cast<std::uint32_t>(*it & 0xFFFFFFFFu));
-            for (const std::uint32_t p : c.hits) {
-                level.resolved_stamp[p] = c.generation;
-            }
-            resolved += c.hits.size();
+    c.target = PlotTarget::resolve;
+    c.drawing_level = k;
+    for (int tile = 0; tile < tile_count; ++tile) {
+        if (needed[static_cast<std::size_t>(tile)] != 0) {
+            resolve_tile(editor, k, tile, needed[static_cast<std::size_t>(tile)]);
         }
-        c.target = PlotTarget::image;
     }
+    c.target = PlotTarget::image;
     level.resolve.clear();
 }
 
@@ -739,9 +775,10 @@ void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t valu
         }
         break;
     case PlotTarget::resolve:
-        // Backwards: a pixel keeps the value of the last element that touches it; within
-        // an element its last operation wins.
-        if (level.resolve_stamp[p] == c.generation && level.resolved_stamp[p] != c.generation) {
+        // Backwards, one tile at a time: a pixel keeps the value of the last element that
+        // touches it; within an element its last operation wins.
+        if (static_cast<int>(tile) == c.resolving_tile && level.resolve_stamp[p] == c.generation &&
+            level.resolved_stamp[p] != c.generation) {
             level.cover[p] = value;
             level.used[tile] = 1;
             if (c.hit_stamp[p] != c.element_seq) {
