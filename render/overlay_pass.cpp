@@ -762,6 +762,7 @@ void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t valu
     switch (c.target) {
     case PlotTarget::measure:
         ++level.touch[p];
+        level.used[tile] = 1; // so that a rebuild clears the count
         c.box_left = std::min(c.box_left, x);
         c.box_right = std::max(c.box_right, x);
         c.box_top = std::min(c.box_top, y);
