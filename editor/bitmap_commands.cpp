@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "editor/editor.h"
@@ -36,15 +38,25 @@ std::optional<std::string> choose_file(Editor& editor, std::string& name_buffer,
     return chosen;
 }
 
+// What an import reads at most: the bitmap's own size and room for the headers and colour
+// tables other programs write (larger information headers, colour profiles, padding).
+constexpr std::size_t foreign_header_margin = 64 * 1024;
+
 // Reads the chosen file for an import whose undo snapshot has been taken. True with the
-// file's bytes; false after the message when the file cannot be read.
-bool read_import(Editor& editor, const std::string& path, std::vector<std::uint8_t>& bytes) {
-    if (!read_whole_file(path, bytes, &editor.documents.last_file_error)) {
-        editor.ui->message_box("Can't open file!");
+// file's bytes; false after the message when the file cannot be read, or after the import's
+// own refusal when it is too long to be the bitmap it expects.
+bool read_import(Editor& editor, const std::string& path, std::size_t bitmap_size,
+                 std::string_view refusal, std::vector<std::uint8_t>& bytes) {
+    std::error_code& reason = editor.documents.last_file_error;
+    if (!read_whole_file(path, bytes, &reason, bitmap_size + foreign_header_margin)) {
+        editor.ui->message_box(reason == std::errc::file_too_large ? refusal : "Can't open file!");
         return false;
     }
     return true;
 }
+
+constexpr std::string_view not_land_bitmap = "This is not a 512x512 16-color bitmap.";
+constexpr std::string_view not_height_bitmap = "This is not a 64x64 256-color bitmap.";
 
 void write_export(Editor& editor, const std::string& path, const std::vector<std::uint8_t>& bytes) {
     if (!replace_file(path, bytes, &editor.documents.last_file_error)) {
@@ -64,11 +76,11 @@ void import_land_command(Editor& editor) {
     }
     snapshot_land(editor);
     std::vector<std::uint8_t> bytes;
-    if (!read_import(editor, *path, bytes)) {
+    if (!read_import(editor, *path, land_bitmap_size, not_land_bitmap, bytes)) {
         return;
     }
     if (!decode_land_bitmap(bytes, editor.track.land)) {
-        editor.ui->message_box("This is not a 512x512 16-color bitmap.");
+        editor.ui->message_box(not_land_bitmap);
         return;
     }
     full_redraw(editor);
@@ -82,11 +94,11 @@ void import_heights_command(Editor& editor) {
     }
     snapshot_heights(editor);
     std::vector<std::uint8_t> bytes;
-    if (!read_import(editor, *path, bytes)) {
+    if (!read_import(editor, *path, height_bitmap_size, not_height_bitmap, bytes)) {
         return;
     }
     if (!decode_height_bitmap(bytes, editor.track.heights)) {
-        editor.ui->message_box("This is not a 64x64 256-color bitmap.");
+        editor.ui->message_box(not_height_bitmap);
         return;
     }
     full_redraw(editor);

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 #include "editor/commands.h"
 #include "editor/editor.h"
 #include "interaction/ai_line.h"
 #include "model/file_io.h"
+#include "model/trk_file.h"
 #include "render/view.h"
 #include "resources/control_ids.h"
 
@@ -27,6 +30,8 @@ std::uint32_t u32_at(std::span<const std::uint8_t> b, std::size_t at) {
            (static_cast<std::uint32_t>(b[at + 2]) << 16) |
            (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
+
+constexpr std::string_view no_ghost_lap = "Can't find ghost lap.";
 
 bool has_magic(std::span<const std::uint8_t> b) {
     return b.size() >= 4 && b[2] == 'T' && b[3] == 'S';
@@ -97,14 +102,17 @@ void import_ai_line_command(Editor& editor) {
     docs.import_lap_name = *path;
 
     std::vector<std::uint8_t> bytes;
-    if (!read_whole_file(*path, bytes, &docs.last_file_error)) {
-        editor.ui->message_box("Can't open file!");
+    // A file longer than any track with a lap behind it holds no lap this editor can find:
+    // refused as such, after reading no more than such a track can need.
+    if (!read_whole_file(*path, bytes, &docs.last_file_error, max_track_file_size)) {
+        editor.ui->message_box(
+            docs.last_file_error == std::errc::file_too_large ? no_ghost_lap : "Can't open file!");
         return;
     }
     const std::optional<std::vector<LinePoint>> points =
         lap_line_points(bytes, point_spacing(editor));
     if (!points) {
-        editor.ui->message_box("Can't find ghost lap.");
+        editor.ui->message_box(no_ghost_lap);
         return;
     }
 

@@ -70,6 +70,11 @@ std::ptrdiff_t read_some(int fd, void* data, std::size_t size) {
 int close_file(int fd) {
     return ::_close(fd);
 }
+// The size of the regular file open at fd; -1 for anything else (a pipe, a device).
+long long regular_file_size(int fd) {
+    struct _stat64 st {};
+    return ::_fstat64(fd, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG ? st.st_size : -1;
+}
 bool may_write(const fs::path& path) {
     return ::_waccess(path.c_str(), 2) == 0;
 }
@@ -90,7 +95,19 @@ int system_rename(const fs::path& from, const fs::path& to) {
     return std::rename(from.c_str(), to.c_str());
 }
 int open_for_reading(const fs::path& path) {
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting: a FIFO that nothing writes to would otherwise hold the open
+    // for ever. Reads then wait as usual; with no writer they find the end at once.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0) {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+            const int error = errno;
+            ::close(fd);
+            errno = error;
+            return -1;
+        }
+    }
+    return fd;
 }
 int open_for_writing(const fs::path& path) {
     return ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
@@ -100,6 +117,11 @@ std::ptrdiff_t read_some(int fd, void* data, std::size_t size) {
 }
 int close_file(int fd) {
     return ::close(fd);
+}
+// The size of the regular file open at fd; -1 for anything else (a pipe, a device).
+long long regular_file_size(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size) : -1;
 }
 bool may_write(const fs::path& path) {
     return ::access(path.c_str(), W_OK) == 0;
@@ -329,7 +351,7 @@ void reset_file_calls() {
 }
 
 bool read_whole_file(const fs::path& path, std::vector<std::uint8_t>& bytes,
-                     std::error_code* reason) {
+                     std::error_code* reason, std::size_t limit) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
         return fail(reason, EISDIR);
@@ -338,11 +360,21 @@ bool read_whole_file(const fs::path& path, std::vector<std::uint8_t>& bytes,
     if (fd < 0) {
         return fail(reason, errno);
     }
+    // One byte past the limit is enough to know that the source is too long.
+    const std::size_t cap = limit == unbounded_read ? limit : limit + 1;
     std::vector<std::uint8_t> read;
+    if (const long long size = regular_file_size(fd); size > 0) {
+        if (static_cast<unsigned long long>(size) > limit) {
+            close_file(fd);
+            return fail(reason, std::make_error_code(std::errc::file_too_large));
+        }
+        read.reserve(static_cast<std::size_t>(size)); // it may still grow while being read
+    }
     std::vector<std::uint8_t> chunk(std::size_t{1} << 16);
     int error = 0;
-    for (;;) {
-        const std::ptrdiff_t n = read_some(fd, chunk.data(), chunk.size());
+    while (read.size() < cap) {
+        const std::size_t wanted = std::min(chunk.size(), cap - read.size());
+        const std::ptrdiff_t n = read_some(fd, chunk.data(), wanted);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -358,6 +390,9 @@ bool read_whole_file(const fs::path& path, std::vector<std::uint8_t>& bytes,
     close_file(fd);
     if (error != 0) {
         return fail(reason, error);
+    }
+    if (read.size() > limit) {
+        return fail(reason, std::make_error_code(std::errc::file_too_large));
     }
     bytes = std::move(read);
     return true;

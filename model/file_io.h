@@ -11,10 +11,16 @@
 
 namespace cs {
 
+// No bound on what read_whole_file takes.
+inline constexpr std::size_t unbounded_read = static_cast<std::size_t>(-1);
+
 // Reads a whole file into memory; false if it cannot be opened or read (a folder cannot).
-// reason, when given, takes the system's reason for a failure.
+// reason, when given, takes the system's reason for a failure. At most limit bytes are
+// taken: anything longer is refused with std::errc::file_too_large, a regular file by its
+// size before any byte is read, a pipe or a device once limit + 1 bytes have come, so that
+// no source can make the reader hold more than that. bytes is only changed on success.
 bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
-                     std::error_code* reason = nullptr);
+                     std::error_code* reason = nullptr, std::size_t limit = unbounded_read);
 
 // Replaces the file at path with bytes, as a careful editor does:
 // - a symbolic link is followed (through chains) and the file it points to is replaced;

@@ -308,7 +308,10 @@ TrackReadResult parse_track(std::span<const std::uint8_t> bytes, Track& track) {
 TrackReadResult read_track(const std::filesystem::path& path, Track& track) {
     std::vector<std::uint8_t> bytes;
     std::error_code reason;
-    if (!read_whole_file(path, bytes, &reason)) {
+    if (!read_whole_file(path, bytes, &reason, max_track_file_size)) {
+        if (reason == std::errc::file_too_large) {
+            return {TrackFileError::damaged, 0, reason};
+        }
         return {TrackFileError::cant_open, 0, reason};
     }
     return parse_track(bytes, track);

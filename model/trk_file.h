@@ -16,11 +16,29 @@ namespace cs {
 inline constexpr std::uint16_t trk_version = 261;
 inline constexpr std::size_t game_data_size = 9625;
 
+// The most a track file can hold: version 261 with every list at its capacity and the land
+// in single-cell runs, the author and comments trailer, the track length and the game's
+// block, and behind it a recorded lap of 65535 samples (a count, then a 12-byte record for
+// every two samples). The readers refuse anything longer without reading it.
+inline constexpr std::size_t max_track_file_size =
+    2 + 2 + 4 + 1 + 1 + 2 + 2 + 1 + 1 + 4             // version, magic, offset, settings, run count
+    + 2 * std::size_t{land_cells}                     // land runs
+    + 2 + std::size_t{height_samples}                 // height count and bytes
+    + 2 + 8 * std::size_t{max_objects}                // objects
+    + 1 + 6 * std::size_t{max_pits}                   // pits
+    + 1 + 8 * std::size_t{max_checkpoints}            // checkpoints
+    + 2 + 4 * std::size_t{max_ai_line}                // AI line
+    + 1 + 4 * std::size_t{max_ai_pit_line}            // AI pit line
+    + 2 + author_capacity + comments_capacity + 2 + 4 // trailer and track length
+    + game_data_size                                  // the game's block
+    + 2 + (std::size_t{65535} + 1) / 2 * 12;          // recorded lap
+
 enum class TrackFileError {
     none,
     cant_open,     // reading: the file cannot be opened
     newer_version, // reading: version above 261
-    damaged,       // reading: the file ends early or its counts exceed the track's capacities
+    damaged,       // reading: the file ends early, its counts exceed the track's capacities
+                   // or it is longer than max_track_file_size
     cant_create,   // writing: the file cannot be created or written
 };
 
@@ -30,7 +48,8 @@ std::string_view message_for(TrackFileError error);
 struct TrackReadResult {
     TrackFileError error = TrackFileError::none;
     std::uint16_t version = 0; // the version the file carries; 256 for a file without the magic
-    std::error_code reason;    // cant_open: the system's reason
+    std::error_code reason;    // cant_open: the system's reason; damaged: file_too_large
+                               // for a file longer than any track
 };
 
 // Parses a whole file. On success the track holds the file's contents (cells the land

@@ -3,14 +3,20 @@
 #include "tests/editor_fixture.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "editor/dispatch.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "render/view.h"
 #include "resources/control_ids.h"
+#include "resources/templates.h"
+#include "terrain/tool_state.h"
 
 namespace cs {
 namespace {
@@ -80,36 +86,191 @@ TEST_F(Dispatch, DeleteObjectBoxEndsItsModeOnFocusLoss) {
     EXPECT_EQ(ui.check_of(id::delete_object), 0);
 }
 
-// Each document button reaches its own flow: the first thing each asks of the port.
-TEST_F(Dispatch, DocumentButtonsReachTheirFlows) {
-    const std::pair<int, std::string> table[] = {
-        {id::new_track, "properties dialog -> cancel"},
-        {id::load, "open dialog  -> cancel"},
-        {id::save, "question: Track has following flaws"},
-        {id::launch_game, "start "},
-        {id::track_properties, "properties dialog -> cancel"},
-        {id::import_ai_line, "open dialog  -> cancel"},
-        {id::import_land, "open dialog  -> cancel"},
-        {id::import_hmap, "open dialog  -> cancel"},
-        {id::export_land, "save dialog  -> cancel"},
-        {id::export_hmap, "save dialog  -> cancel"},
+// One click on each control of the panel template, each on an editor in the same state,
+// must have that control's own effect: a case routed to a neighbour's action, or a
+// rotation with the wrong sign or step, shows up as the wrong effect.
+TEST(PanelRouting, EveryControlHasItsOwnEffect) {
+    struct Clicked {
+        ScriptedUi ui;
+        std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
+        Track& t = editor->track;
     };
-    for (const auto& [id, first_call] : table) {
-        ui.calls.clear();
-        ui.file_requests.clear();
-        dispatch_command(*editor, id, Notification::other);
-        const auto it = std::find_if(ui.calls.begin(), ui.calls.end(), [&](const std::string& c) {
-            return c.rfind("question", 0) == 0 || c.rfind("start", 0) == 0 ||
-                   c.find("dialog") != std::string::npos;
-        });
-        ASSERT_NE(it, ui.calls.end()) << id;
-        EXPECT_EQ(it->substr(0, first_call.size()), first_call) << id;
-        if (!ui.file_requests.empty()) {
-            const bool bitmap = id == id::import_land || id == id::import_hmap ||
-                                id == id::export_land || id == id::export_hmap;
-            const char* extension = id == id::launch_game ? "" : bitmap ? "bmp" : "trk";
-            EXPECT_EQ(ui.file_requests[0].default_extension, extension) << id;
+    // The first file dialog's remembered name: tells the file commands apart.
+    const auto first_name = [](const Clicked& c) {
+        return c.ui.file_requests.empty() ? std::string("-") : c.ui.file_requests[0].initial_name;
+    };
+    const auto first_call = [](const Clicked& c, std::string_view prefix) {
+        return std::any_of(c.ui.calls.begin(), c.ui.calls.end(),
+                           [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
+    };
+    // Where point 0 of the 7-point line is after a rotation: (0 + k) mod 7.
+    const auto point0_at = [](const Clicked& c) {
+        for (int i = 0; i < 7; ++i) {
+            if (c.t.ai_line[i].x == 100.0f) {
+                return i;
+            }
         }
+        return -1;
+    };
+    const std::pair<int, int> tools[] = {
+        {id::tool_tarmac, tarmac_tool},
+        {id::tool_tarmac2, tarmac2_tool},
+        {id::tool_grass, grass_tool},
+        {id::tool_gravel, gravel_tool},
+        {id::tool_sand, sand_tool},
+        {id::tool_snow, snow_tool},
+        {id::tool_white_line, white_line_tool},
+        {id::tool_yellow_line, yellow_line_tool},
+        {id::tool_kerb, kerb_tool},
+        {id::tool_oil, oil_tool},
+        {id::tool_hmap_adjust, hmap_adjust_tool},
+        {id::tool_object, object_tool},
+        {id::tool_checkpoint, checkpoint_tool},
+        {id::tool_ai_line, ai_line_tool},
+        {id::tool_ai_pit_line, ai_pit_line_tool},
+        {id::tool_pit, pit_tool},
+        {id::tool_hmap_smooth, hmap_smooth_tool},
+        {id::tool_mud, mud_tool},
+    };
+    std::map<int, std::function<void(Clicked&)>> effect = {
+        {id::new_track,
+         [](Clicked& c) {
+             EXPECT_EQ(c.t.land[0], grass);
+             EXPECT_EQ(c.t.ai_line_count, 0);
+         }},
+        {id::track_properties,
+         [&](Clicked& c) {
+             EXPECT_TRUE(first_call(c, "properties dialog"));
+             EXPECT_EQ(c.t.land[0], sand);
+         }},
+        {id::load, [&](Clicked& c) { EXPECT_EQ(first_name(c), "open"); }},
+        {id::save,
+         [&](Clicked& c) { EXPECT_TRUE(first_call(c, "question: Track has following flaws")); }},
+        {id::launch_game, [&](Clicked& c) { EXPECT_TRUE(first_call(c, "start ")); }},
+        {id::import_ai_line, [&](Clicked& c) { EXPECT_EQ(first_name(c), "lap"); }},
+        {id::import_land, [&](Clicked& c) { EXPECT_EQ(first_name(c), "in-land"); }},
+        {id::import_hmap, [&](Clicked& c) { EXPECT_EQ(first_name(c), "in-hmap"); }},
+        {id::export_land, [&](Clicked& c) { EXPECT_EQ(first_name(c), "out-land"); }},
+        {id::export_hmap, [&](Clicked& c) { EXPECT_EQ(first_name(c), "out-hmap"); }},
+        {id::land_undo,
+         [](Clicked& c) {
+             EXPECT_EQ(c.t.land[0], grass);
+             EXPECT_EQ(c.t.heights[0], 5000);
+         }},
+        {id::hmap_undo,
+         [](Clicked& c) {
+             EXPECT_NE(c.t.heights[0], 5000);
+             EXPECT_EQ(c.t.land[0], sand);
+         }},
+        {id::flatten,
+         [](Clicked& c) {
+             EXPECT_EQ(c.editor->undo.heights[0], 5000); // snapshot of the heights it flattened
+             EXPECT_EQ(std::count(c.t.heights.begin(), c.t.heights.end(), c.t.heights[0]),
+                       static_cast<std::ptrdiff_t>(c.t.heights.size()));
+         }},
+        {id::delete_object, [](Clicked& c) { EXPECT_TRUE(c.editor->elements.delete_object_mode); }},
+        {id::delete_pit,
+         [](Clicked& c) {
+             EXPECT_EQ(c.t.pit_count, 1);
+             EXPECT_EQ(c.t.checkpoint_count, 2);
+         }},
+        {id::delete_checkpoint,
+         [](Clicked& c) {
+             EXPECT_EQ(c.t.checkpoint_count, 1);
+             EXPECT_EQ(c.t.pit_count, 2);
+         }},
+        {id::delete_ai_line,
+         [](Clicked& c) {
+             EXPECT_EQ(c.t.ai_line_count, 6);
+             EXPECT_EQ(c.t.ai_pit_line_count, 3);
+         }},
+        {id::delete_ai_pit_line,
+         [](Clicked& c) {
+             EXPECT_EQ(c.t.ai_pit_line_count, 2);
+             EXPECT_EQ(c.t.ai_line_count, 7);
+         }},
+        {id::rotate_back_10, [&](Clicked& c) { EXPECT_EQ(point0_at(c), 4); }},
+        {id::rotate_back_1, [&](Clicked& c) { EXPECT_EQ(point0_at(c), 6); }},
+        {id::rotate_on_1, [&](Clicked& c) { EXPECT_EQ(point0_at(c), 1); }},
+        {id::rotate_on_10, [&](Clicked& c) { EXPECT_EQ(point0_at(c), 3); }},
+        {id::object_kinds, [](Clicked& c) { EXPECT_EQ(c.editor->tools.object_kind, fence); }},
+        {id::brush_size, [](Clicked& c) { EXPECT_EQ(c.editor->tools.brush_size, 35); }},
+        {id::rope_length, [](Clicked& c) { EXPECT_EQ(c.editor->tools.rope_length, 70); }},
+        {id::image_blend, [](Clicked& c) { EXPECT_EQ(c.editor->tools.image_blend, 7); }},
+        {id::show_objects,
+         [](Clicked& c) {
+             const ViewState& v = c.editor->view;
+             EXPECT_TRUE(!v.show_objects && v.show_ai_line && v.show_checkpoints);
+         }},
+        {id::show_ai_line,
+         [](Clicked& c) {
+             const ViewState& v = c.editor->view;
+             EXPECT_TRUE(v.show_objects && !v.show_ai_line && v.show_checkpoints);
+         }},
+        {id::show_checkpoints,
+         [](Clicked& c) {
+             const ViewState& v = c.editor->view;
+             EXPECT_TRUE(v.show_objects && v.show_ai_line && !v.show_checkpoints);
+         }},
+        {id::zoom_2x, [](Clicked& c) { EXPECT_EQ(magnification(c.editor->view), 2); }},
+        {id::zoom_4x, [](Clicked& c) { EXPECT_EQ(magnification(c.editor->view), 4); }},
+    };
+    for (const auto& [control, tool] : tools) {
+        effect[control] = [tool](Clicked& c) { EXPECT_EQ(c.editor->tools.current_tool, tool); };
+    }
+
+    for (const DialogControl& control : panel_controls) {
+        if (control.id == no_id) {
+            continue;
+        }
+        SCOPED_TRACE(control.id);
+        Clicked c;
+        ASSERT_TRUE(set_up_editor(*c.editor));
+        initialise_panel(*c.editor);
+        c.ui.clock = 1000;
+        Track& t = c.t;
+        for (int i = 0; i < 7; ++i) {
+            t.ai_line[i] = {100.0f + 10.0f * i, 200.0f};
+        }
+        t.ai_line_count = 7;
+        t.ai_pit_line[0] = {50, 50};
+        t.ai_pit_line[1] = {60, 80};
+        t.ai_pit_line[2] = {70, 110};
+        t.ai_pit_line_count = 3;
+        t.pits[0] = {300, 300, 0};
+        t.pits[1] = {350, 300, 0};
+        t.pit_count = 2;
+        t.checkpoints[0] = {100, 400, 140, 400};
+        t.checkpoints[1] = {200, 400, 240, 400};
+        t.checkpoint_count = 2;
+        snapshot_land(*c.editor);
+        snapshot_heights(*c.editor);
+        t.land[0] = sand;
+        t.heights[0] = 5000;
+        full_redraw(*c.editor);
+        DocumentState& d = c.editor->documents;
+        d.open_track_name = "open";
+        d.import_lap_name = "lap";
+        d.import_land_name = "in-land";
+        d.import_heights_name = "in-hmap";
+        d.export_land_name = "out-land";
+        d.export_heights_name = "out-hmap";
+        c.ui.checked[control.id] = control.id == id::delete_object || control.id == id::zoom_2x ||
+                                   control.id == id::zoom_4x;
+        c.ui.object_kind_entry = 4; // "Fence"
+        c.ui.sliders[control.id] = 7;
+        c.ui.calls.clear();
+
+        if (control.kind == ControlKind::trackbar) {
+            slider_notification(*c.editor, control.id, SliderEvent::released_capture);
+        } else {
+            dispatch_command(*c.editor, control.id,
+                             control.kind == ControlKind::drop_down_list
+                                 ? Notification::selection_changed
+                                 : Notification::clicked);
+        }
+        ASSERT_TRUE(effect.contains(control.id));
+        effect[control.id](c);
     }
 }
 

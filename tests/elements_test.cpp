@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "editor/scripted_ui.h"
@@ -115,6 +116,7 @@ TEST_F(Elements, PitsStopAtSixAndDeleteFromTheEnd) {
     EXPECT_EQ(t.pit_count, max_pits);
 
     for (int i = 0; i < max_pits; ++i) {
+        EXPECT_TRUE(ui.is_enabled(id::delete_pit)) << i; // until the last one goes
         delete_last_pit(*editor);
     }
     EXPECT_EQ(t.pit_count, 0);
@@ -130,6 +132,16 @@ TEST_F(Elements, CheckpointsNeedTenUnitsAndRoom) {
     checkpoint_drag(*editor, 109, 100);
     checkpoint_commit(*editor, 109, 100);
     EXPECT_EQ(t.checkpoint_count, 0);
+    checkpoint_start(*editor, 100, 100);
+    checkpoint_commit(*editor, 106, 108); // exactly 10 long: kept
+    EXPECT_EQ(t.checkpoint_count, 1);
+    // Released past the bottom edge: the far end is pulled in to the last row, 511.
+    checkpoint_start(*editor, 300, 505);
+    checkpoint_commit(*editor, 300, 530);
+    ASSERT_EQ(t.checkpoint_count, 2);
+    EXPECT_FLOAT_EQ(t.checkpoints[1].x2, 300.0f);
+    EXPECT_FLOAT_EQ(t.checkpoints[1].y2, 511.0f);
+    t.checkpoint_count = 0;
 
     checkpoint_start(*editor, 5, 100);
     checkpoint_drag(*editor, -20, 100);
@@ -154,6 +166,35 @@ TEST_F(Elements, CheckpointsNeedTenUnitsAndRoom) {
     EXPECT_FALSE(ui.is_enabled(id::delete_checkpoint));
     delete_last_checkpoint(*editor); // empty: nothing
     EXPECT_EQ(t.checkpoint_count, 0);
+}
+
+// A release away from where the last drag drew the checkpoint: the picture shows the
+// checkpoint that was added, not the one that was being dragged.
+TEST_F(Elements, ACheckpointReleasedAwayFromTheLastDragShowsWhereItEnds) {
+    checkpoint_start(*editor, 100, 100);
+    checkpoint_drag(*editor, 320, 140);
+    checkpoint_commit(*editor, 160, 140);
+    ASSERT_EQ(t.checkpoint_count, 1);
+    EXPECT_FLOAT_EQ(t.checkpoints[0].x2, 160.0f);
+    EXPECT_EQ(stale_pixels(), 0);
+}
+
+TEST_F(Elements, CommitsReleasedOutsideTheMapAreDropped) {
+    editor->tools.object_kind = house;
+    t.objects[t.object_count].kind = house;
+    const int objects = t.object_count;
+    for (auto [x, y] :
+         {std::pair{512.0f, 10.0f}, {10.0f, 512.0f}, {-0.5f, 10.0f}, {10.0f, -0.5f}}) {
+        object_commit(*editor, x, y);
+        pit_commit(*editor, x, y);
+    }
+    EXPECT_EQ(t.object_count, objects);
+    EXPECT_EQ(t.pit_count, 0);
+    // The edge cells are inside.
+    object_commit(*editor, 0, 511.5f);
+    pit_commit(*editor, 511.5f, 0);
+    EXPECT_EQ(t.object_count, objects + 1);
+    EXPECT_EQ(t.pit_count, 1);
 }
 
 TEST_F(Elements, DeleteObjectTakesTheNearestWithinItsRadius) {

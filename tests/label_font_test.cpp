@@ -96,15 +96,36 @@ TEST(LabelFont, GlyphsAreWhiteAndStayInsideTheMeasuredBox) {
     }
 }
 
-TEST(LabelFont, DigitsAreDistinctAndTheBackgroundIsKept) {
+// Each digit as its 5 x 7 picture, '#' for a white pixel; the glyph starts one row below
+// the label's top.
+constexpr const char* digit_pictures[10][7] = {
+    {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."},
+    {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."},
+    {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"},
+    {"#####", "...#.", "..#..", "...#.", "....#", "#...#", ".###."},
+    {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."},
+    {"#####", "#....", "####.", "....#", "....#", "#...#", ".###."},
+    {"..##.", ".#...", "#....", "####.", "#...#", "#...#", ".###."},
+    {"#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."},
+    {".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."},
+    {".###.", "#...#", "#...#", ".####", "....#", "...#.", ".##.."},
+};
+
+TEST(LabelFont, DigitsAreTheirBitmapsAndTheBackgroundIsKept) {
     Canvas c;
-    std::set<std::set<std::pair<int, int>>> shapes;
-    for (char d = '0'; d <= '9'; ++d) {
+    for (int d = 0; d < 10; ++d) {
+        std::set<std::pair<int, int>> expected;
+        for (int row = 0; row < 7; ++row) {
+            for (int col = 0; col < 5; ++col) {
+                if (digit_pictures[d][row][col] == '#') {
+                    expected.emplace(col, row);
+                }
+            }
+        }
         c.clear();
-        draw_label(*c.editor, 50, 60, std::string(1, d));
-        shapes.insert(c.ink(50, 60));
+        draw_label(*c.editor, 50, 60, std::string(1, static_cast<char>('0' + d)));
+        EXPECT_EQ(c.ink(50, 61), expected) << d;
     }
-    EXPECT_EQ(shapes.size(), 10u);
 
     // Drawn over a picture, only glyph pixels change: the holes of "0" and the gap
     // between two digits keep what was there.

@@ -233,7 +233,7 @@ TEST_F(Overlay, FreshEditorShowsSixNumberedStartBoxes) {
 
 TEST_F(Overlay, StartBeyondTheSixthIsAnUnnumberedBox) {
     const Image before = image();
-    draw_object(*editor, 200, 200, 0, start, DrawMode::draw, 7);
+    draw_object(*editor, 200, 200, 0, start, DrawMode::draw, 6); // the seventh in the list
     Image expected = before;
     put_row(expected, 194, 189, 211, 0xFFFFFF);
     put_row(expected, 206, 189, 211, 0xFFFFFF);
@@ -406,6 +406,10 @@ TEST_F(Overlay, CheckpointSecondEndIsHeldInsideTheImage) {
     set_image(before);
     draw_checkpoint(*editor, 480, 300, 600, 300, DrawMode::draw, -1);
     EXPECT_EQ(at(511, 300), pixel_of(0x00FFFF)); // the cross bar at the edge
+    // Past the bottom edge: held at the last row, whose cross bar is drawn there.
+    set_image(before);
+    draw_checkpoint(*editor, 300, 400, 300, 600, DrawMode::draw, -1);
+    EXPECT_EQ(at(300, 511), pixel_of(0x00FFFF));
 
     set_image(before);
     draw_checkpoint(*editor, 300, 480, 310, -70, DrawMode::draw, -1);
@@ -497,9 +501,20 @@ TEST_F(Overlay, RedrawLaysPitsObjectsCheckpointsThenLinesOnTop) {
     put_label(expected, (600 - size.width) / 2, (600 - size.height) / 2, "1");
     EXPECT_EQ(differences(image(), expected), "");
 
-    // A pit count beyond the pit slots is not followed past them.
+    // A pit count beyond the pit slots is not followed past them: the six pits are drawn,
+    // the placement slot and whatever lies behind it are not.
+    for (int i = 0; i <= max_pits; ++i) {
+        t.pits[i] = {60.0f + 60.0f * static_cast<float>(i), 450.0f, 0.0f};
+    }
+    t.pit_count = 0;
+    full_redraw(*editor);
+    for (int i = 0; i < max_pits; ++i) {
+        draw_object(*editor, t.pits[i].x, t.pits[i].y, 0, pit_kind, DrawMode::draw, -1);
+    }
+    const Image six = image();
     t.pit_count = 200;
-    redraw_overlays(*editor);
+    full_redraw(*editor);
+    EXPECT_EQ(differences(image(), six), "");
 }
 
 // --- Positions that no edit produces --------------------------------------------------
@@ -541,6 +556,8 @@ TEST_F(Overlay, FarAwayPositionsDrawOnlyWhatCrossesTheImage) {
     put_row(expected, 100, 0, image_size - 1, 0xABCDEF);
     EXPECT_EQ(differences(image(), expected), "");
     plot_segment(*editor, 300, -huge, 300, huge, 0xABCDEF, DrawMode::draw);
+    put_column(expected, 300, 0, image_size - 1, 0xABCDEF);
+    EXPECT_EQ(differences(image(), expected), "");
     plot_segment(*editor, -huge, -huge, huge, huge, 0xABCDEF, DrawMode::erase);
     plot_segment(*editor, huge, -huge, -huge, 3, 0xABCDEF, DrawMode::draw);
     plot_segment(*editor, 1e20f, 1e20f, 1e20f + 1e14f, 1e20f, 0xABCDEF, DrawMode::draw);
@@ -559,10 +576,18 @@ TEST_F(Overlay, FarAwayPositionsDrawOnlyWhatCrossesTheImage) {
         draw_checkpoint(*editor, v, v, 100, 100, DrawMode::erase, -1);
         draw_checkpoint(*editor, v, 100, 100, 100, DrawMode::draw, 254);
     }
-    plot_circle(*editor, INT_MIN, INT_MAX, 5, 0xABCDEF, DrawMode::draw);
+    // A ring of radius INT_MAX + 0.5 around (INT_MAX, 0) reaches x = -0.5 and is
+    // straight to well below a pixel over the image's height: it takes column 0.
+    Image expected_rings = image();
+    put_column(expected_rings, 0, 0, image_size - 1, 0xABCDEF);
     plot_circle(*editor, INT_MAX, 0, INT_MAX, 0xABCDEF, DrawMode::draw);
+    EXPECT_EQ(differences(image(), expected_rings), "");
+    // Rings centred or reaching farther away cross no pixel of it.
+    const Image before_rings = image();
+    plot_circle(*editor, INT_MIN, INT_MAX, 5, 0xABCDEF, DrawMode::draw);
     plot_circle(*editor, 256, 256, INT_MAX, 0xABCDEF, DrawMode::draw);
     plot_circle(*editor, 256, 256, INT_MIN, 0xABCDEF, DrawMode::draw);
+    EXPECT_EQ(differences(image(), before_rings), "");
     // Huge angles still give a shape; a NaN angle leaves the rings only.
     draw_object(*editor, 300, 300, 1e30f, house, DrawMode::draw, -1);
     draw_object(*editor, 300, 300, nan, palm_tree, DrawMode::draw, -1);

@@ -51,6 +51,10 @@ TEST_F(Tools, UndoRestoresTheLayerFromBeforeTheLastSnapshotAndDisarms) {
     EXPECT_EQ(image(), redrawn_image());
     // The buffer keeps its copy.
     EXPECT_EQ(editor->undo.land, after_first);
+    // A second undo finds nothing armed: what changed since stays.
+    t.land[3000] = sand;
+    undo_land(*editor);
+    EXPECT_EQ(t.land[3000], sand);
 }
 
 TEST_F(Tools, HeightUndoIsIndependentOfLandUndo) {
@@ -73,6 +77,9 @@ TEST_F(Tools, HeightUndoIsIndependentOfLandUndo) {
     EXPECT_EQ(t.land[5], grass);
     EXPECT_EQ(t.heights, heights);
     EXPECT_FALSE(ui.is_enabled(id::land_undo));
+    t.heights[9] = 900; // a second height undo leaves it
+    undo_heights(*editor);
+    EXPECT_EQ(t.heights[9], 900);
 }
 
 TEST_F(Tools, PlacementToolsShowTheirHiddenOverlay) {
@@ -147,6 +154,15 @@ TEST_F(Tools, ChoosingAnObjectKindSwitchesToTheObjectTool) {
     EXPECT_NE(image(), drawn);
     EXPECT_EQ(image(), redrawn_image());
     EXPECT_EQ(pending.kind, bush);
+}
+
+// Wiping the pending object and pit must not leave holes in the shapes they lay on.
+TEST_F(Tools, ChoosingAnObjectKindKeepsTheShapesUnderThePendingOnes) {
+    Track& t = editor->track;
+    t.pits[t.pit_count] = Pit{t.objects[0].x, t.objects[0].y, 0.0f};
+    t.objects[t.object_count] = Object{t.objects[1].x, t.objects[1].y, 0.0f, house};
+    select_object_kind(*editor, bush);
+    EXPECT_EQ(image(), redrawn_image());
 }
 
 TEST_F(Tools, SlidersScaleTheirPositions) {

@@ -165,9 +165,12 @@ TEST(TrkRead, DamagedFilesAreRefusedAndChangeNothing) {
     Bytes more = old_file(261);
     more.v[20 + 2 * 64] = 65 & 0xFF; // last run: 65 cells instead of 64
     damaged.push_back(more.v);
-    // A height byte count other than 4096.
+    // A height byte count other than 4096: 4351 and 4095 (the bytes that follow are the
+    // same 4096, so only the count can refuse them).
     Bytes heights = old_file(261);
     heights.v[20 + 2 * 65] = 0xFF;
+    damaged.push_back(heights.v);
+    heights.v[20 + 2 * 65 + 1] = 0x0F;
     damaged.push_back(heights.v);
     // Seven pits.
     Bytes pits = old_file(261);
@@ -356,25 +359,79 @@ TEST(TrkWrite, StoresTheTrackLength) {
     EXPECT_EQ(f[end - 4], 5);
 }
 
+// Every list at its capacity, every value non-zero and x distinct from y, so that a field
+// written in the wrong place or order comes back different.
 TEST(TrkWrite, FullListsRoundTrip) {
     auto t = new_track();
+    t->world_size = 90;
+    t->water_level = 33;
+    t->view_angle = -45;
+    t->rotation = 120;
+    t->zoom = 77;
+    t->sf_line = 0;
+    std::strcpy(t->author.data(), "Ann");
+    std::strcpy(t->comments.data(), "Hills");
     t->object_count = max_objects;
     for (int i = 0; i < max_objects; ++i) {
-        t->objects[i] = {static_cast<float>(i % 512), static_cast<float>(i / 128), 0.5f,
+        t->objects[i] = {static_cast<float>(i % 509) + 0.5f, static_cast<float>(i / 128) + 1.0f,
+                         static_cast<float>(i % 60000 + 1) * 0.0001f,
                          static_cast<std::uint8_t>(i % 25)};
     }
-    t->ai_line_count = max_ai_line;
-    t->ai_pit_line_count = max_ai_pit_line;
-    t->checkpoint_count = max_checkpoints;
     t->pit_count = max_pits;
+    for (int i = 0; i < max_pits; ++i) {
+        t->pits[i] = {10.5f + 20.0f * i, 30.0f + 7.0f * i,
+                      static_cast<float>(1000 * (i + 1)) * 0.0001f};
+    }
+    t->checkpoint_count = max_checkpoints;
+    for (int i = 0; i < max_checkpoints; ++i) {
+        t->checkpoints[i] = {1.0f + i, 3.5f + i, 500.0f - i, 256.0f + 0.5f * i};
+    }
+    t->ai_line_count = max_ai_line;
+    for (int i = 0; i < max_ai_line; ++i) {
+        t->ai_line[i] = {static_cast<float>(i % 500) + 0.5f, static_cast<float>(i % 300) + 2.0f};
+    }
+    t->ai_pit_line_count = max_ai_pit_line;
+    for (int i = 0; i < max_ai_pit_line; ++i) {
+        t->ai_pit_line[i] = {400.0f - i, 5.5f + i};
+    }
+
     auto back = new_track();
     ASSERT_EQ(parse_track(encode_track(*t), *back).error, TrackFileError::none);
-    EXPECT_EQ(back->object_count, max_objects);
-    EXPECT_EQ(back->objects[max_objects - 1].kind, (max_objects - 1) % 25);
-    EXPECT_EQ(back->ai_line_count, max_ai_line);
-    EXPECT_EQ(back->ai_pit_line_count, max_ai_pit_line);
-    EXPECT_EQ(back->checkpoint_count, max_checkpoints);
-    EXPECT_EQ(back->pit_count, max_pits);
+    EXPECT_EQ(back->world_size, 90);
+    EXPECT_EQ(back->water_level, 33);
+    EXPECT_EQ(back->view_angle, -45);
+    EXPECT_EQ(back->rotation, 120);
+    EXPECT_EQ(back->zoom, 77);
+    EXPECT_EQ(back->sf_line, 0);
+    EXPECT_EQ(text_of(back->author), "Ann");
+    EXPECT_EQ(text_of(back->comments), "Hills");
+    ASSERT_EQ(back->object_count, max_objects);
+    ASSERT_EQ(back->pit_count, max_pits);
+    ASSERT_EQ(back->checkpoint_count, max_checkpoints);
+    ASSERT_EQ(back->ai_line_count, max_ai_line);
+    ASSERT_EQ(back->ai_pit_line_count, max_ai_pit_line);
+    // Counted rather than reported one by one: a fault changes thousands of them.
+    int wrong = 0;
+    for (int i = 0; i < max_objects; ++i) {
+        const Object &a = t->objects[i], &b = back->objects[i];
+        wrong += a.x != b.x || a.y != b.y || a.angle != b.angle || a.kind != b.kind;
+    }
+    for (int i = 0; i < max_pits; ++i) {
+        const Pit &a = t->pits[i], &b = back->pits[i];
+        wrong += a.x != b.x || a.y != b.y || a.angle != b.angle;
+    }
+    for (int i = 0; i < max_checkpoints; ++i) {
+        const Checkpoint &a = t->checkpoints[i], &b = back->checkpoints[i];
+        wrong += a.x1 != b.x1 || a.y1 != b.y1 || a.x2 != b.x2 || a.y2 != b.y2;
+    }
+    for (int i = 0; i < max_ai_line; ++i) {
+        wrong += t->ai_line[i].x != back->ai_line[i].x || t->ai_line[i].y != back->ai_line[i].y;
+    }
+    for (int i = 0; i < max_ai_pit_line; ++i) {
+        wrong += t->ai_pit_line[i].x != back->ai_pit_line[i].x ||
+                 t->ai_pit_line[i].y != back->ai_pit_line[i].y;
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 class TrkFiles : public ::testing::Test {

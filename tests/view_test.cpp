@@ -58,6 +58,7 @@ TEST_F(View, FirstRepaintRequestIsCarriedOut) {
 
 TEST_F(View, UnforcedRequestsAtMostOncePer50Ms) {
     EXPECT_TRUE(repaint_at(1000));
+    EXPECT_FALSE(repaint_at(1000)); // the same tick
     EXPECT_FALSE(repaint_at(1030));
     EXPECT_FALSE(repaint_at(1049));
     EXPECT_TRUE(repaint_at(1050));
@@ -82,6 +83,9 @@ TEST_F(View, ThrottleAcrossTheTickCountWrap) {
     EXPECT_TRUE(repaint_at(40));
     EXPECT_FALSE(repaint_at(60));
     EXPECT_TRUE(repaint_at(90));
+    // A period that ends just before the wrap drops nothing past it.
+    EXPECT_TRUE(repaint_at(top - 100));
+    EXPECT_TRUE(repaint_at(3));
 }
 
 TEST_F(View, RequestWithoutViewWindowStillStartsThePeriod) {

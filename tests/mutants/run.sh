@@ -1,0 +1,81 @@
+#!/bin/sh
+# Mutation run: applies each fault in mutants.txt, one at a time, to a copy of the tree,
+# rebuilds the core tests (Debug, no sanitizers, one build folder reused so only the
+# mutated file and the link are redone) and reports whether the suite catches it.
+#
+#   tests/mutants/run.sh [WORK_DIR] [NAME_FILTER]
+#
+# WORK_DIR (default /tmp/coursesmith-mutants) holds the copy and its build folder; the
+# real tree is only read. NAME_FILTER runs the mutants whose name contains it.
+set -eu
+
+src=$(cd "$(dirname "$0")/../.." && pwd)
+work=${1:-/tmp/coursesmith-mutants}
+filter=${2:-}
+list="$src/tests/mutants/mutants.txt"
+copy="$work/tree"
+build="$work/build"
+mkdir -p "$copy"
+
+# Bring the copy up to date. Only files whose content differs are copied, so they get a
+# fresh time stamp and unchanged files keep theirs (the build redoes only what changed).
+(cd "$src" && find . -path ./build -prune -o -path ./.git -prune -o -type f -print) |
+    while IFS= read -r f; do
+        if ! cmp -s "$src/$f" "$copy/$f"; then
+            mkdir -p "$(dirname "$copy/$f")"
+            cp "$src/$f" "$copy/$f"
+        fi
+    done
+
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$copy" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOURSESMITH_SANITIZE=OFF \
+        -DCOURSESMITH_BENCH=OFF >/dev/null
+fi
+build_tests() { cmake --build "$build" --target core_tests >"$work/build.log" 2>&1; }
+run_tests() { timeout 300 "$build/tests/core_tests" --gtest_brief=1 --gtest_fail_fast >"$work/test.log" 2>&1; }
+
+build_tests || { echo "the unmutated tree does not build; see $work/build.log"; exit 2; }
+run_tests || { echo "the unmutated suite fails; see $work/test.log"; exit 2; }
+
+rm -f "$work/results"
+# Each line: NAME FILE OLD => NEW. OLD must occur exactly once in FILE; \n in OLD or NEW
+# stands for a line break.
+grep -v '^[[:space:]]*\(#\|$\)' "$list" | while IFS= read -r line; do
+    name=${line%% *}
+    rest=${line#* }
+    file=${rest%% *}
+    case "$name" in *"$filter"*) ;; *) continue ;; esac
+    cp "$copy/$file" "$work/original"
+    if ! python3 - "$copy/$file" "${rest#* }" <<'PY'
+import sys
+path, spec = sys.argv[1], sys.argv[2]
+old, new = (s.strip().replace("\\n", "\n") for s in spec.split(" => ", 1))
+text = open(path).read()
+if text.count(old) != 1:
+    sys.exit(f"{old!r} occurs {text.count(old)} times")
+open(path, "w").write(text.replace(old, new))
+PY
+    then
+        echo "INVALID  $name"
+        continue
+    fi
+    if ! build_tests; then
+        verdict="killed (build)"
+    elif run_tests; then
+        verdict="SURVIVED"
+    else
+        failed=$(grep -c '^\[  FAILED  \]' "$work/test.log" || true)
+        verdict="killed ($failed failing)"
+        [ "$failed" -gt 0 ] || verdict="killed (crash or timeout)"
+    fi
+    # Restored by copying, so the file is newer than the mutant's object and is rebuilt.
+    cp "$work/original" "$copy/$file"
+    echo "$verdict  $name" | tee -a "$work/results"
+done
+
+[ -f "$work/results" ] || exit 0
+total=$(wc -l <"$work/results")
+killed=$(grep -c '^killed' "$work/results" || true)
+echo "score: $killed of $total killed"
+grep '^SURVIVED' "$work/results" || true
+rm -f "$work/results"
