@@ -1,9 +1,12 @@
 # Set-up, build, test and run on Debian 12. `make run` and `make test` do everything.
-.PHONY: deps run test bench bench-ratios build-debug build-release format clean
+.PHONY: deps run test bench bench-ratios build-debug build-release build-fuzz fuzz fuzz-regression format clean
 
 DEBUG_DIR := build/debug
 RELEASE_DIR := build/release
 RUN_DIR := build/run
+FUZZ_DIR := build/fuzz
+FUZZ_SECONDS ?= 60
+FUZZERS := track land_bitmap height_bitmap lap replay
 
 deps:
 	@./scripts/install-deps.sh
@@ -18,6 +21,43 @@ build-release: deps
 
 test: build-debug
 	ctest --test-dir $(DEBUG_DIR) --output-on-failure
+	$(MAKE) --no-print-directory fuzz-regression
+
+# The fuzz harnesses (clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer) and
+# their seed corpora, which make_corpora writes from scratch into $(FUZZ_DIR)/seeds.
+build-fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCOURSESMITH_FUZZ=ON -DCOURSESMITH_TESTS=OFF -DCOURSESMITH_BENCH=OFF
+	cmake --build $(FUZZ_DIR)
+	rm -rf $(FUZZ_DIR)/seeds
+	$(FUZZ_DIR)/tests/fuzz/make_corpora $(FUZZ_DIR)/seeds
+
+# Every harness once over its seeds and the kept corpus (tests/fuzz/corpus), so that an
+# input that once crashed keeps being run.
+fuzz-regression: build-fuzz
+	@for f in $(FUZZERS); do \
+	    echo "fuzz regression: $$f"; \
+	    $(FUZZ_DIR)/tests/fuzz/$${f}_fuzz -runs=0 $(FUZZ_DIR)/seeds/$$f tests/fuzz/corpus/$$f \
+	        > $(FUZZ_DIR)/$$f-regression.log 2>&1 \
+	        || { cat $(FUZZ_DIR)/$$f-regression.log; exit 1; }; \
+	    grep -h DONE $(FUZZ_DIR)/$$f-regression.log; \
+	done
+
+# Each harness for FUZZ_SECONDS (default 60); new inputs go to $(FUZZ_DIR)/corpus/NAME and
+# a crashing input to $(FUZZ_DIR)/artifacts. Scripts (the harnesses with a dictionary of
+# their words) may grow to 4 KiB. `make fuzz FUZZ_SECONDS=600` for ten minutes.
+fuzz: build-fuzz
+	@mkdir -p $(FUZZ_DIR)/artifacts
+	@for f in $(FUZZERS); do \
+	    mkdir -p $(FUZZ_DIR)/corpus/$$f; \
+	    echo "fuzz: $$f for $(FUZZ_SECONDS) s"; \
+	    opts=; [ -f tests/fuzz/$$f.dict ] && opts="-dict=tests/fuzz/$$f.dict -max_len=4096"; \
+	    $(FUZZ_DIR)/tests/fuzz/$${f}_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$opts \
+	        -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f \
+	        $(FUZZ_DIR)/seeds/$$f tests/fuzz/corpus/$$f 2> $(FUZZ_DIR)/$$f-fuzz.log \
+	        || { tail -n 60 $(FUZZ_DIR)/$$f-fuzz.log; exit 1; }; \
+	    grep -E "^#[0-9]+ +DONE" $(FUZZ_DIR)/$$f-fuzz.log; \
+	done
 
 # Builds the editor alone (release, no tests or benchmarks, a folder of its own) and starts
 # it; `make run TRACK=path` opens a track. Without a display it says how to get one instead.

@@ -202,10 +202,14 @@ void checkpoint_commit(Editor& editor, float x, float y) {
         request_repaint(editor, true);
         return;
     }
+    // The last drag drew the checkpoint to where the pointer was then; the release may
+    // come from elsewhere, so that shape is taken back and the committed one drawn.
+    erase_pending_checkpoint(editor);
     c.x2 = clamp_to_map(x);
     c.y2 = clamp_to_map(y);
     t.checkpoint_count = static_cast<std::uint8_t>(t.checkpoint_count + 1);
     editor.ui->set_control_enabled(id::delete_checkpoint, true);
+    redraw_overlays(editor);
     request_repaint(editor, true);
 }
 

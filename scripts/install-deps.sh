@@ -5,7 +5,7 @@ set -eu
 
 packages="g++ make cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
 libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth qt6-wayland desktop-file-utils xdotool
-shared-mime-info"
+shared-mime-info clang libclang-rt-14-dev"
 
 missing=""
 for p in $packages; do

@@ -40,6 +40,9 @@ void select_object_kind(Editor& editor, std::uint8_t kind) {
     const Pit& pending_pit = t.pits[t.pit_count];
     draw_object(editor, pending_pit.x, pending_pit.y, pending_pit.angle, pit_kind, DrawMode::erase,
                 -1);
+    // The erase recomputes the terrain under both shapes, cutting through whatever else lay
+    // there (a start position under the pit slot's default place, for one).
+    redraw_overlays(editor);
     request_repaint(editor, false);
     pending.kind = kind;
 }
