@@ -556,6 +556,35 @@ class Replay {
 
 } // namespace
 
+namespace {
+
+// No line of a script needs more: a path, or the properties with every text at its longest
+// and escaped. A longer line (or a stream without line breaks, such as a device) is refused
+// instead of read into memory without end.
+constexpr std::size_t max_script_line = 16384;
+
+// One line without its line feed; too_long when it would run past max_script_line (text then
+// holds the first bytes, for the message). False at the end of the stream.
+bool read_script_line(std::istream& in, std::string& text, bool& too_long) {
+    text.clear();
+    too_long = false;
+    std::istream::int_type c = in.get();
+    if (c == std::istream::traits_type::eof()) {
+        return false;
+    }
+    while (c != std::istream::traits_type::eof() && c != '\n') {
+        if (text.size() == max_script_line) {
+            too_long = true;
+            return true;
+        }
+        text.push_back(static_cast<char>(c));
+        c = in.get();
+    }
+    return true;
+}
+
+} // namespace
+
 int run_replay(const ReplayOptions& options, std::istream& script, std::FILE* out) {
     ScriptedUi ui;
     ui.on_message = [out](std::string_view text) {
@@ -580,8 +609,14 @@ int run_replay(const ReplayOptions& options, std::istream& script, std::FILE* ou
     };
     std::string text;
     int line_number = 0;
-    while (std::getline(script, text)) {
+    bool too_long = false;
+    while (read_script_line(script, text, too_long)) {
         ++line_number;
+        if (too_long) {
+            return fail(line_number,
+                        "the line is longer than " + std::to_string(max_script_line) + " bytes",
+                        text);
+        }
         if (!text.empty() && text.back() == '\r') { // a script written with CR LF
             text.pop_back();
         }

@@ -578,6 +578,20 @@ TEST_F(Cli, ReplayStopsAtALineItCannotParse) {
         EXPECT_EQ(r.err, "bad.txt:1: " + c.err + "\n");
     }
 
+    // A line of 16384 bytes is read; one byte more is refused, as is a device without line
+    // breaks, instead of being read into memory without end.
+    write_text(path("long.txt"), "#" + std::string(16383, 'x') + "\nprint counts\n");
+    r = run("replay long.txt");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "6 0 0 0 0\n");
+    write_text(path("long.txt"), "#" + std::string(16384, 'x') + "\nprint counts\n");
+    r = run("replay long.txt");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err.rfind("long.txt:1: the line is longer than 16384 bytes: \"#xxx", 0), 0u);
+    r = run("replay /dev/zero");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err.rfind("/dev/zero:1: the line is longer than 16384 bytes", 0), 0u);
+
     // A script that cannot be read: missing, or a folder.
     r = run("replay missing.txt");
     EXPECT_EQ(r.exit_code, 2);
