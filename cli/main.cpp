@@ -95,13 +95,13 @@ struct Split {
     std::vector<std::string_view> operands;
 };
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;
     bool takes_value = false;
 };
 
 // False (after the usage error) for an unknown option or one missing its value.
-bool split_arguments(const Arguments& args, std::span<const OptionSpec> specs, Split& split,
+bool split_arguments(const Arguments& args, std::span<const OptionRule> rules, Split& split,
                      int& exit_code) {
     bool options_ended = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -114,18 +114,18 @@ bool split_arguments(const Arguments& args, std::span<const OptionSpec> specs, S
             options_ended = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& s : specs) {
+        const OptionRule* rule = nullptr;
+        for (const OptionRule& s : rules) {
             if (s.name == a) {
-                spec = &s;
+                rule = &s;
             }
         }
-        if (spec == nullptr) {
+        if (rule == nullptr) {
             exit_code = usage_error("unknown option for " + std::string(current->name) + ": " +
                                     std::string(a));
             return false;
         }
-        if (!spec->takes_value) {
+        if (!rule->takes_value) {
             split.options.emplace_back(a, std::string_view{});
         } else if (i + 1 < args.size()) {
             split.options.emplace_back(a, args[++i]);
@@ -252,8 +252,8 @@ void print_summary(const Track& t, std::uint16_t version) {
 int command_info(const Arguments& args) {
     Split split;
     int code = exit_failure;
-    constexpr std::array<OptionSpec, 1> specs{{{"--json"}}};
-    if (!split_arguments(args, specs, split, code)) {
+    constexpr std::array<OptionRule, 1> rules{{{"--json"}}};
+    if (!split_arguments(args, rules, split, code)) {
         return code;
     }
     if (split.operands.size() != 1) {
@@ -419,9 +419,9 @@ bool local_track_path(std::string_view argument, std::string& path) {
 int command_render(const Arguments& args) {
     Split split;
     int code = exit_failure;
-    constexpr std::array<OptionSpec, 4> specs{
+    constexpr std::array<OptionRule, 4> rules{
         {{"--blend", true}, {"--zoom", true}, {"--hide", true}, {"--size", true}}};
-    if (!split_arguments(args, specs, split, code)) {
+    if (!split_arguments(args, rules, split, code)) {
         return code;
     }
     int blend = -1;
@@ -543,9 +543,9 @@ int command_import_lap(const Arguments& args) {
 int command_replay(const Arguments& args) {
     Split split;
     int code = exit_failure;
-    constexpr std::array<OptionSpec, 3> specs{
+    constexpr std::array<OptionRule, 3> rules{
         {{"--track", true}, {"--save", true}, {"--png", true}}};
-    if (!split_arguments(args, specs, split, code)) {
+    if (!split_arguments(args, rules, split, code)) {
         return code;
     }
     ReplayOptions options;

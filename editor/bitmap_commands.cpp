@@ -66,42 +66,44 @@ void write_export(Editor& editor, const std::string& path, const std::vector<std
 
 } // namespace
 
-// The undo snapshot is taken once a file is chosen and before it is read, so a file that is
-// then refused still leaves the undo button armed with the unchanged map.
-void import_land_command(Editor& editor) {
+namespace {
+
+// One import: the chosen file replaces the land map or the height grid. The undo snapshot
+// is taken once a file is chosen and before it is read, so a file that is then refused
+// still leaves the undo button armed with the unchanged layer.
+template <typename Decode>
+void import_bitmap(Editor& editor, std::string& name_buffer, void (*snapshot)(Editor&),
+                   std::size_t size, std::string_view refusal, Decode decode) {
     editor.documents.last_file_error.clear();
-    const auto path = choose_file(editor, editor.documents.import_land_name, true);
+    const auto path = choose_file(editor, name_buffer, true);
     if (!path) {
         return;
     }
-    snapshot_land(editor);
+    snapshot(editor);
     std::vector<std::uint8_t> bytes;
-    if (!read_import(editor, *path, land_bitmap_size, not_land_bitmap, bytes)) {
+    if (!read_import(editor, *path, size, refusal, bytes)) {
         return;
     }
-    if (!decode_land_bitmap(bytes, editor.track.land)) {
-        editor.ui->message_box(not_land_bitmap);
+    if (!decode(bytes)) {
+        editor.ui->message_box(refusal);
         return;
     }
     full_redraw(editor);
 }
 
+} // namespace
+
+void import_land_command(Editor& editor) {
+    import_bitmap(editor, editor.documents.import_land_name, snapshot_land, land_bitmap_size,
+                  not_land_bitmap,
+                  [&](const auto& bytes) { return decode_land_bitmap(bytes, editor.track.land); });
+}
+
 void import_heights_command(Editor& editor) {
-    editor.documents.last_file_error.clear();
-    const auto path = choose_file(editor, editor.documents.import_heights_name, true);
-    if (!path) {
-        return;
-    }
-    snapshot_heights(editor);
-    std::vector<std::uint8_t> bytes;
-    if (!read_import(editor, *path, height_bitmap_size, not_height_bitmap, bytes)) {
-        return;
-    }
-    if (!decode_height_bitmap(bytes, editor.track.heights)) {
-        editor.ui->message_box(not_height_bitmap);
-        return;
-    }
-    full_redraw(editor);
+    import_bitmap(editor, editor.documents.import_heights_name, snapshot_heights,
+                  height_bitmap_size, not_height_bitmap, [&](const auto& bytes) {
+                      return decode_height_bitmap(bytes, editor.track.heights);
+                  });
 }
 
 void export_land_command(Editor& editor) {

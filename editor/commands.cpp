@@ -31,22 +31,6 @@ void open_track_file(Editor& editor, const std::string& path) {
     }
 }
 
-int property_value(const Track& t, TrackProperty property) {
-    switch (property) {
-    case TrackProperty::water_level:
-        return t.water_level;
-    case TrackProperty::view_angle:
-        return t.view_angle;
-    case TrackProperty::rotation:
-        return t.rotation;
-    case TrackProperty::zoom:
-        return t.zoom;
-    case TrackProperty::world_size:
-        return t.world_size;
-    }
-    return 0;
-}
-
 int& dialog_value(PropertiesValues& v, TrackProperty property) {
     switch (property) {
     case TrackProperty::water_level:
@@ -66,9 +50,11 @@ int& dialog_value(PropertiesValues& v, TrackProperty property) {
 // What the dialog shows when it opens; refreshes the stored track length on the way.
 PropertiesValues properties_of(Track& t) {
     PropertiesValues v;
-    for (const PropertySlider& s : property_sliders) {
-        dialog_value(v, s.property) = property_value(t, s.property);
-    }
+    v.water_level = t.water_level;
+    v.view_angle = t.view_angle;
+    v.rotation = t.rotation;
+    v.zoom = t.zoom;
+    v.world_size = t.world_size;
     v.sf_line = t.sf_line == 1;
     t.track_length = compute_track_length(t);
     v.track_length = t.track_length;
