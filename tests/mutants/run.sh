@@ -48,8 +48,8 @@ grep -v '^[[:space:]]*\(#\|$\)' "$list" | while IFS= read -r line; do
     cp "$copy/$file" "$work/original"
     if ! python3 - "$copy/$file" "${rest#* }" <<'PY'
 import sys
-path, spec = sys.argv[1], sys.argv[2]
-old, new = (s.strip().replace("\\n", "\n") for s in spec.split(" => ", 1))
+path, fault = sys.argv[1], sys.argv[2]
+old, new = (s.strip().replace("\\n", "\n") for s in fault.split(" => ", 1))
 text = open(path).read()
 if text.count(old) != 1:
     sys.exit(f"{old!r} occurs {text.count(old)} times")
