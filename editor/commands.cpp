@@ -124,6 +124,8 @@ void new_track_command(Editor& editor) {
     set_title(editor, {});
     request_repaint(editor, false);
     track_properties_command(editor);
+    // The track New made, with the properties chosen for it, starts the history.
+    start_history(editor);
 }
 
 void open_track_command(Editor& editor) {
@@ -162,6 +164,7 @@ void save_track_command(Editor& editor) {
         ui.message_box(message_for(error));
         return;
     }
+    mark_saved(editor);
     set_title(editor, *path);
 }
 

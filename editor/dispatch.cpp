@@ -4,6 +4,7 @@
 
 #include "editor/commands.h"
 #include "editor/editor.h"
+#include "editor/history.h"
 #include "interaction/ai_line.h"
 #include "interaction/elements.h"
 #include "interaction/mouse.h"
@@ -57,13 +58,8 @@ void delete_object_box(Editor& editor, Notification notification) {
     }
 }
 
-} // namespace
-
-void dispatch_command(Editor& editor, int id, Notification notification) {
-    if (id >= id::first_tool && id <= id::last_tool) {
-        select_tool(editor, id - id::first_tool);
-        return;
-    }
+// A command's own action.
+void run_command(Editor& editor, int id, Notification notification) {
     switch (id) {
     case id::object_kinds:
         if (notification == Notification::selection_changed) {
@@ -146,6 +142,18 @@ void dispatch_command(Editor& editor, int id, Notification notification) {
     default:
         break;
     }
+}
+
+} // namespace
+
+void dispatch_command(Editor& editor, int id, Notification notification) {
+    if (id >= id::first_tool && id <= id::last_tool) {
+        select_tool(editor, id - id::first_tool);
+        return;
+    }
+    run_command(editor, id, notification);
+    // Every command that changed the track is one step of the history.
+    record_edit(editor);
 }
 
 void slider_notification(Editor& editor, int id, SliderEvent event) {

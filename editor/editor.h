@@ -5,6 +5,7 @@
 #include <string>
 
 #include "editor/commands.h"
+#include "editor/history.h"
 #include "editor/ui.h"
 #include "interaction/elements.h"
 #include "interaction/mouse.h"
@@ -31,6 +32,7 @@ struct Editor {
     ElementState elements;
     TrackNames names;
     DocumentState documents;
+    History history;
     RandomDraw draw = standard_draw; // the source of made-up names
     std::string program_folder;      // where the executable lies
     std::string cursor_path;         // program folder + "coursesmith.cur"

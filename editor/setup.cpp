@@ -36,6 +36,7 @@ bool load_track(Editor& editor, const std::string& path) {
     ui.set_control_enabled(id::delete_pit, t.pit_count != 0);
     build_shading_table(editor.renderer, t.water_level);
     full_redraw(editor);
+    start_history(editor);
     return true;
 }
 
@@ -68,6 +69,7 @@ bool set_up_editor(Editor& editor) {
         draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::draw, i);
     }
 
+    create_history(editor);
     if (!editor.command_line_track.empty()) {
         load_track(editor, editor.command_line_track);
         set_title(editor, editor.command_line_track);

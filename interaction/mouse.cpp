@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "editor/editor.h"
+#include "editor/history.h"
 #include "interaction/ai_line.h"
 #include "interaction/elements.h"
 #include "render/view.h"
@@ -254,14 +255,9 @@ void move_handler(Editor& editor, int key_state, int x, int y) {
     drag_action(editor, key_state, static_cast<float>(x), static_cast<float>(y));
 }
 
-void release_handler(Editor& editor, int button, int x, int y) {
-    editor.ui->release_mouse();
-    if (editor.gesture.button_down == 0) {
-        return;
-    }
-    editor.gesture.button_down = 0;
-    const float cx = static_cast<float>(x);
-    const float cy = static_cast<float>(y);
+namespace {
+
+void release_action(Editor& editor, int button, float cx, float cy) {
     if (editor.elements.delete_object_mode) {
         delete_object_at(editor, cx, cy);
         return;
@@ -276,6 +272,19 @@ void release_handler(Editor& editor, int button, int x, int y) {
     } else {
         request_repaint(editor, true);
     }
+}
+
+} // namespace
+
+void release_handler(Editor& editor, int button, int x, int y) {
+    editor.ui->release_mouse();
+    if (editor.gesture.button_down == 0) {
+        return;
+    }
+    editor.gesture.button_down = 0;
+    release_action(editor, button, static_cast<float>(x), static_cast<float>(y));
+    // The gesture from its press to here is one step of the history.
+    record_edit(editor);
 }
 
 } // namespace cs

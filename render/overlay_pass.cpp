@@ -881,7 +881,9 @@ StepRange overlay_rows(const Editor& editor, long long first, long long last) {
     return {first, last};
 }
 
+// Each report also tells the edit history where to compare the lists.
 void note_object_removed(Editor& editor, int index) {
+    editor.history.hints.objects(index);
     OverlayCache* c = editor.renderer.overlays.get();
     if (c == nullptr || !c->valid || index < 0 || index >= c->objects) {
         return;
@@ -904,6 +906,7 @@ void note_object_removed(Editor& editor, int index) {
 }
 
 void note_objects_changed(Editor& editor, int first, int last) {
+    editor.history.hints.objects(first);
     OverlayCache* c = editor.renderer.overlays.get();
     if (c == nullptr || !c->valid) {
         return;
@@ -923,6 +926,8 @@ void note_ai_line_reordered(Editor& editor) {
 }
 
 void invalidate_overlays(Editor& editor) {
+    editor.history.hints.objects(0);
+    editor.history.hints.ai_line(0);
     if (OverlayCache* c = editor.renderer.overlays.get()) {
         c->valid = false;
     }

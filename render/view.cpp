@@ -128,6 +128,8 @@ void request_repaint(Editor& editor, bool force) {
 }
 
 void full_redraw(Editor& editor) {
+    // A change that touches the whole track: the history compares all of it.
+    editor.history.hints.everything();
     if (editor.renderer.exists()) {
         recompute_all_pixels(editor);
         // Whatever changed, the next pass draws every overlay afresh.

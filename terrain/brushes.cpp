@@ -74,6 +74,7 @@ void oil_disc(Editor& editor, float cx, float cy, float r) {
             std::uint8_t& cell = editor.track.land[y * map_size + x];
             if (cell == tarmac || cell == tarmac2) {
                 cell = oil;
+                editor.history.hints.land_row(y);
                 recompute_pixel(editor, x, y);
             }
         }

@@ -31,6 +31,7 @@ void paint_cell(Editor& editor, int x, int y, std::uint8_t kind, std::uint8_t se
         return;
     }
     cell = kind;
+    editor.history.hints.land_row(y);
     recompute_pixel(editor, x, y);
 }
 
@@ -61,6 +62,7 @@ void edge_cell(Editor& editor, int x, int y, int kind, std::uint8_t secondary) {
     }
     if (edged != cell) {
         cell = edged;
+        editor.history.hints.land_row(y);
         recompute_pixel(editor, x, y);
     }
 }
