@@ -10,6 +10,7 @@
 
 #include "cli/png_output.h"
 #include "editor/dispatch.h"
+#include "editor/history.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
 #include "interaction/mouse.h"
@@ -408,6 +409,15 @@ class Replay {
             return answer(w);
         } else if (verb == "print") {
             return print(w);
+        } else if (verb == "history") {
+            // Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) of the desktop program.
+            if (w.size() == 2 && w[1] == "undo") {
+                undo_edit(editor_);
+            } else if (w.size() == 2 && w[1] == "redo") {
+                redo_edit(editor_);
+            } else {
+                return expected("history undo|redo");
+            }
         } else {
             return "unknown word " + q(verb);
         }
@@ -491,7 +501,7 @@ class Replay {
 
     std::string print(const Words& w) {
         constexpr std::string_view form =
-            "print title|file|properties|counts|tool|brush|rope|blend|repaints, "
+            "print title|file|properties|counts|tool|brush|rope|blend|repaints|history|modified, "
             "print enabled|checked ID or print pixel X Y";
         if (w.size() < 2) {
             return expected(form);
@@ -536,10 +546,14 @@ class Replay {
             line(std::to_string(editor_.tools.image_blend));
         } else if (what == "repaints" && w.size() == 2) {
             line(std::to_string(ui_.repaints));
+        } else if (what == "history" && w.size() == 2) {
+            line(std::to_string(undo_steps(editor_)) + " " + std::to_string(redo_steps(editor_)));
+        } else if (what == "modified" && w.size() == 2) {
+            line(track_modified(editor_) ? "1" : "0");
         } else {
-            constexpr std::array<std::string_view, 12> known = {
-                "title",  "file", "properties", "enabled", "checked", "pixel",
-                "counts", "tool", "brush",      "rope",    "blend",   "repaints"};
+            constexpr std::array<std::string_view, 14> known = {
+                "title", "file",  "properties", "enabled",  "checked", "pixel",   "counts",
+                "tool",  "brush", "rope",       "repaints", "blend",   "history", "modified"};
             if (std::find(known.begin(), known.end(), what) == known.end()) {
                 return "unknown word " + q(what) + " after print";
             }

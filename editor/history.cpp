@@ -95,6 +95,60 @@ void report_list_changes(Editor& editor, const TrackChange& c, ChangeDirection d
     }
 }
 
+// Wipes from the image what the elements about to leave their lists drew, as the editing
+// operations do before they remove an element; the overlay pass then repairs what the
+// wipe cut through. A segment of a driving line goes with either of its points, and the
+// closing segment with any change of the AI line.
+void erase_leaving(Editor& editor, const TrackChange& c, ChangeDirection direction) {
+    const bool undo = direction == ChangeDirection::undo;
+    const Track& t = editor.track;
+    auto leaving = [undo](const auto& splice) {
+        return static_cast<int>(undo ? splice.after.size() : splice.before.size());
+    };
+    if (c.objects.changed) {
+        for (int i = c.objects.at; i < c.objects.at + leaving(c.objects); ++i) {
+            const Object& o = t.objects[static_cast<std::size_t>(i)];
+            draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::erase, i);
+        }
+    }
+    if (c.pits.changed) {
+        for (int i = c.pits.at; i < c.pits.at + leaving(c.pits); ++i) {
+            const Pit& p = t.pits[static_cast<std::size_t>(i)];
+            draw_object(editor, p.x, p.y, p.angle, pit_kind, DrawMode::erase, -1);
+        }
+    }
+    if (c.checkpoints.changed) {
+        for (int i = c.checkpoints.at; i < c.checkpoints.at + leaving(c.checkpoints); ++i) {
+            const Checkpoint& k = t.checkpoints[static_cast<std::size_t>(i)];
+            // Without its index: erasing restores the terrain under the number as well.
+            draw_checkpoint(editor, k.x1, k.y1, k.x2, k.y2, DrawMode::erase, -1);
+        }
+    }
+    auto erase_segments = [&](const auto& splice, const LinePoint* points, int count) {
+        if (!splice.changed) {
+            return;
+        }
+        const int last = std::min(splice.at + leaving(splice), count - 1);
+        for (int i = std::max(splice.at, 1); i <= last; ++i) {
+            const LinePoint& a = points[i - 1];
+            const LinePoint& b = points[i];
+            plot_segment(editor, a.x, a.y, b.x, b.y, 0, DrawMode::erase);
+        }
+        // The segment into the first point that leaves, from the one before it.
+        if (splice.at > 0 && splice.at < count && leaving(splice) == 0) {
+            const LinePoint& a = points[splice.at - 1];
+            const LinePoint& b = points[splice.at];
+            plot_segment(editor, a.x, a.y, b.x, b.y, 0, DrawMode::erase);
+        }
+    };
+    erase_segments(c.ai_line, t.ai_line.data(), t.ai_line_count);
+    erase_segments(c.ai_pit_line, t.ai_pit_line.data(), t.ai_pit_line_count);
+    if (c.ai_line.changed && t.ai_line_count >= 3) {
+        const LinePoint& a = t.ai_line[t.ai_line_count - 1u];
+        plot_segment(editor, a.x, a.y, t.ai_line[0].x, t.ai_line[0].y, 0, DrawMode::erase);
+    }
+}
+
 // The delete buttons follow the lists' lengths, as after a load.
 void refresh_delete_buttons(Editor& editor) {
     const Track& t = editor.track;
@@ -110,11 +164,25 @@ void refresh_delete_buttons(Editor& editor) {
 // overlay pass repairs the rest; a change of the water level or world size redraws all.
 void apply_step(Editor& editor, const TrackChange& c, ChangeDirection direction) {
     Track& t = editor.track;
-    const bool whole_picture =
-        c.properties_before && (c.properties_before->water_level != c.properties_after->water_level ||
-                                c.properties_before->world_size != c.properties_after->world_size);
-    if (!whole_picture) {
+    bool whole_picture =
+        c.properties != nullptr && ((*c.properties)[0].water_level != (*c.properties)[1].water_level ||
+                                    (*c.properties)[0].world_size != (*c.properties)[1].world_size);
+    if (!whole_picture && editor.renderer.exists()) {
+        // The pending object and pit are no part of the track: wiped as a full redraw wipes
+        // them. Then a pass takes in what was placed since the last one, so that the cache
+        // can take it back.
+        const Object& o = t.objects[t.object_count];
+        draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::erase, -1);
+        if (t.pit_count < max_pits) {
+            const Pit& p = t.pits[t.pit_count];
+            draw_object(editor, p.x, p.y, p.angle, pit_kind, DrawMode::erase, -1);
+        }
+        redraw_overlays(editor);
+        erase_leaving(editor, c, direction);
         report_list_changes(editor, c, direction);
+        // Changes the pass cannot follow start the overlays afresh, over a fresh terrain.
+        const OverlayCache* cache = editor.renderer.overlays.get();
+        whole_picture = cache == nullptr || !cache->valid || editor.renderer.literal_overlays;
     }
     // The pending object and pit hang on the pointer, whatever the lists do.
     const Object pending_object = t.objects[t.object_count];

@@ -153,6 +153,15 @@ void apply_runs(std::array<Cell, n>& cells, const CellRuns<Cell>& runs, ChangeDi
     }
 }
 
+// The runs grow while they are collected; a step keeps only what it holds.
+template <typename Cell>
+void shrink(CellRuns<Cell>& runs) {
+    runs.offset.shrink_to_fit();
+    runs.length.shrink_to_fit();
+    runs.before.shrink_to_fit();
+    runs.after.shrink_to_fit();
+}
+
 template <typename Cell>
 std::size_t runs_bytes(const CellRuns<Cell>& runs) {
     return (runs.offset.capacity() + runs.length.capacity()) * sizeof(std::uint32_t) +
@@ -194,13 +203,13 @@ bool same_list(const std::array<Element, n>& a, int a_count, const std::array<El
 bool TrackChange::empty() const {
     return land.empty() && heights.empty() && !objects.changed && !pits.changed &&
            !checkpoints.changed && !ai_line.changed && !ai_pit_line.changed &&
-           !properties_before.has_value();
+           properties == nullptr;
 }
 
 std::size_t TrackChange::bytes() const {
     return sizeof(TrackChange) + runs_bytes(land) + runs_bytes(heights) + splice_bytes(objects) +
            splice_bytes(pits) + splice_bytes(checkpoints) + splice_bytes(ai_line) +
-           splice_bytes(ai_pit_line);
+           splice_bytes(ai_pit_line) + (properties != nullptr ? sizeof(*properties) : 0);
 }
 
 TrackProperties properties_of_track(const Track& t) {
@@ -214,6 +223,8 @@ TrackChange compare_tracks(const Track& before, const Track& after, const Change
     if (std::memcmp(before.heights.data(), after.heights.data(), sizeof(before.heights)) != 0) {
         collect_runs(before.heights.data(), after.heights.data(), 0, height_samples, c.heights);
     }
+    shrink(c.land);
+    shrink(c.heights);
     compare_list(before.objects, before.object_count, after.objects, after.object_count,
                  hints.objects_from, c.objects);
     compare_list(before.pits, before.pit_count, after.pits, after.pit_count, 0, c.pits);
@@ -226,8 +237,8 @@ TrackChange compare_tracks(const Track& before, const Track& after, const Change
     const TrackProperties old_properties = properties_of_track(before);
     const TrackProperties new_properties = properties_of_track(after);
     if (!same(old_properties, new_properties)) {
-        c.properties_before = old_properties;
-        c.properties_after = new_properties;
+        c.properties = std::make_unique<std::array<TrackProperties, 2>>(
+            std::array<TrackProperties, 2>{old_properties, new_properties});
     }
     return c;
 }
@@ -240,9 +251,8 @@ void apply_change(Track& t, const TrackChange& c, ChangeDirection direction) {
     apply_list(t.checkpoints, t.checkpoint_count, c.checkpoints, direction);
     apply_list(t.ai_line, t.ai_line_count, c.ai_line, direction);
     apply_list(t.ai_pit_line, t.ai_pit_line_count, c.ai_pit_line, direction);
-    if (c.properties_before) {
-        set_properties(t, direction == ChangeDirection::undo ? *c.properties_before
-                                                             : *c.properties_after);
+    if (c.properties != nullptr) {
+        set_properties(t, (*c.properties)[direction == ChangeDirection::undo ? 0 : 1]);
     }
 }
 

@@ -5,8 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <vector>
 
 #include "model/track.h"
@@ -86,8 +87,8 @@ struct TrackChange {
     ListSplice<Checkpoint> checkpoints;
     ListSplice<LinePoint> ai_line;
     ListSplice<LinePoint> ai_pit_line;
-    std::optional<TrackProperties> properties_before;
-    std::optional<TrackProperties> properties_after;
+    // The properties before and after, when they changed (kept apart: most steps leave them).
+    std::unique_ptr<std::array<TrackProperties, 2>> properties;
 
     bool empty() const;
     // What the change keeps in memory, its own record included.

@@ -21,6 +21,7 @@
 #include "editor/commands.h"
 #include "editor/dispatch.h"
 #include "editor/editor.h"
+#include "editor/history.h"
 #include "interaction/mouse.h"
 #include "model/track.h"
 #include "shell/view_widget.h"
@@ -99,6 +100,24 @@ bool skipped_radio(QWidget* w) {
         }
     }
     return false;
+}
+
+// The edit history's keys: Ctrl+Z takes the newest step back, Ctrl+Y and Ctrl+Shift+Z make
+// the next one again.
+enum class HistoryKey { none, undo, redo };
+
+HistoryKey history_key(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers == Qt::ControlModifier) {
+        if (key == Qt::Key_Z) {
+            return HistoryKey::undo;
+        }
+        if (key == Qt::Key_Y) {
+            return HistoryKey::redo;
+        }
+    } else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_Z) {
+        return HistoryKey::redo;
+    }
+    return HistoryKey::none;
 }
 
 QString path_of(const QUrl& url) {
@@ -320,6 +339,22 @@ bool Panel::handle_key(QKeyEvent* event) {
         event->modifiers() &
         (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const int key = event->key();
+
+    // The history keys act at once and once per press: a held key's repeats, a modal
+    // window (which this window's keys can only reach behind its back) and a mouse button
+    // held in the view (the core refuses then) take no step. The key goes no further, so
+    // no control also reads it as a letter.
+    if (const HistoryKey step = history_key(key, modifiers); step != HistoryKey::none) {
+        if (!event->isAutoRepeat()) {
+            if (step == HistoryKey::undo) {
+                undo_edit(editor_);
+            } else {
+                redo_edit(editor_);
+            }
+        }
+        event->accept();
+        return true;
+    }
 
     // Accelerators first; the key is then delivered as an ordinary key press as well.
     if ((modifiers == Qt::ControlModifier || modifiers == Qt::AltModifier) && key >= Qt::Key_A &&

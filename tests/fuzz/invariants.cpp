@@ -31,6 +31,9 @@ void check_editor(const Editor& editor, const ScriptedUi& ui) {
     FUZZ_CHECK(ui.is_enabled(id::delete_checkpoint) == (t.checkpoint_count != 0));
     FUZZ_CHECK(ui.is_enabled(id::delete_ai_line) == (t.ai_line_count != 0));
     FUZZ_CHECK(ui.is_enabled(id::delete_ai_pit_line) == (t.ai_pit_line_count != 0));
+    // Every finished action is in the history: an operation that wrote the track without
+    // telling it where would leave a change that undo cannot take back.
+    FUZZ_CHECK(editor.gesture.button_down != 0 || history_in_step(editor));
 }
 
 namespace {

@@ -8,7 +8,8 @@ namespace cs::fuzz {
 
 // Counts within their lists' capacities, every land cell a surface kind 0..15, the two
 // undo buttons enabled exactly while their snapshots are held and the four delete buttons
-// enabled exactly while their lists hold something. ("Delete object" is left out: placing
+// enabled exactly while their lists hold something, and, outside a gesture, every change
+// recorded in the edit history. ("Delete object" is left out: placing
 // and deleting objects keep its state on purpose, only a load sets it.) Aborts with the
 // broken condition.
 void check_editor(const Editor& editor, const ScriptedUi& ui);

@@ -2,6 +2,7 @@
 // side of the Ui port. Dialogs and questions go to a ScriptedUi, so nothing blocks.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,11 +21,13 @@
 #include <algorithm>
 
 #include "editor/editor.h"
+#include "editor/history.h"
 #include "editor/scripted_ui.h"
 #include "model/trk_file.h"
 #include "shell/app.h"
 #include "shell/panel.h"
 #include "shell/qt_ui.h"
+#include "shell/view_widget.h"
 
 using namespace cs;
 
@@ -36,11 +39,14 @@ int count_calls(const ScriptedUi& ui, const std::string& prefix) {
                                           [&](const auto& c) { return c.rfind(prefix, 0) == 0; }));
 }
 
-// Counts the presses of the S key that a widget receives.
+// Counts the presses of letter keys that a widget receives.
 struct KeyCounter : QObject {
     int presses = 0;
     bool eventFilter(QObject*, QEvent* e) override {
-        presses += e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_S;
+        if (e->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            presses += key >= Qt::Key_A && key <= Qt::Key_Z;
+        }
         return false;
     }
 };
@@ -190,6 +196,96 @@ class PanelTest : public QObject {
         press(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(counter.presses, 1);
         QCOMPARE(count_calls(*answers, "question"), 1);
+    }
+
+    // Ctrl+Z takes one step back and Ctrl+Y or Ctrl+Shift+Z makes one again, wherever the
+    // focus is; a repeat, a button held in the view or a modal dialog take none. The keys
+    // never reach the focused control.
+    void history_keys_step_once_per_press() {
+        enum Hold { free, mouse_down, modal };
+        struct Row {
+            const char* name;
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            bool repeat;
+            Hold hold;
+            std::size_t done; // steps that can be undone afterwards, of the two painted
+        };
+        const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+        const Row rows[] = {
+            {"Ctrl+Z", Qt::Key_Z, ctrl, false, free, 0},
+            {"Ctrl+Y", Qt::Key_Y, ctrl, false, free, 2},
+            {"Ctrl+Shift+Z", Qt::Key_Z, ctrl | Qt::ShiftModifier, false, free, 2},
+            {"repeated Ctrl+Z", Qt::Key_Z, ctrl, true, free, 1},
+            {"Ctrl+Z, mouse held", Qt::Key_Z, ctrl, false, mouse_down, 1},
+            {"Ctrl+Z, modal dialog", Qt::Key_Z, ctrl, false, modal, 1},
+        };
+        Editor& editor = app->editor();
+        QWidget* view = app->view().client();
+        const QPoint a(100, 60), b(200, 160);
+        const auto cells = [&] { return std::make_unique<Track>(editor.track); };
+        const std::pair<QWidget*, const char*> focused[] = {{control(id::object_kinds), "the list"},
+                                                            {control(id::brush_size), "a slider"},
+                                                            {view, "the view"}};
+        for (const auto& [focus, where] : focused) {
+            for (const Row& row : rows) {
+                const std::string what = std::string(row.name) + " at " + where;
+                // Two painted steps, the second taken back.
+                start_history(editor);
+                std::unique_ptr<Track> painted[3] = {cells()};
+                QTest::mouseClick(view, Qt::LeftButton, {}, a);
+                painted[1] = cells();
+                QTest::mouseClick(view, Qt::LeftButton, {}, b);
+                painted[2] = cells();
+                QVERIFY2(painted[1]->land != painted[0]->land, what.c_str());
+                QVERIFY2(painted[2]->land != painted[1]->land, what.c_str());
+                QVERIFY(undo_edit(editor));
+
+                app->panel().activateWindow(); // again, after a dialog
+                QVERIFY(QTest::qWaitForWindowActive(&app->panel()));
+                focus->setFocus();
+                QVERIFY2(QApplication::focusWidget() == focus, what.c_str());
+                KeyCounter counter;
+                focus->installEventFilter(&counter);
+                QDialog dialog(&app->panel());
+                auto* field = new QLineEdit(&dialog);
+                if (row.hold == modal) {
+                    dialog.setWindowModality(Qt::ApplicationModal);
+                    dialog.show();
+                    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+                    field->setFocus();
+                    QTest::keyClicks(field, "ab");
+                } else if (row.hold == mouse_down) {
+                    QTest::mousePress(view, Qt::LeftButton, {}, a); // paints what a has
+                }
+                const auto send = [&](QWindow* to) {
+                    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                        qt_handleKeyEvent(to, type, row.key, row.modifiers, {}, row.repeat);
+                    }
+                };
+                if (row.hold == modal) {
+                    send(dialog.windowHandle());
+                    // Qt keeps keys from a blocked window; one that arrives anyway acts not.
+                    QKeyEvent behind(QEvent::KeyPress, row.key, row.modifiers);
+                    QApplication::sendEvent(app->panel().windowHandle(), &behind);
+                } else {
+                    send(app->panel().windowHandle());
+                }
+                QCoreApplication::processEvents();
+                if (row.hold == mouse_down) {
+                    QTest::mouseRelease(view, Qt::LeftButton, {}, a);
+                    QCoreApplication::processEvents();
+                }
+                QVERIFY2(undo_steps(editor) == row.done, what.c_str());
+                QVERIFY2(redo_steps(editor) == 2 - row.done, what.c_str());
+                QVERIFY2(editor.track.land == painted[row.done]->land, what.c_str());
+                QVERIFY2(counter.presses == 0, what.c_str());
+                // Ctrl+Z in the dialog's text keeps Qt's own meaning.
+                QVERIFY2(field->text().isEmpty(), what.c_str());
+                while (undo_edit(editor)) {
+                }
+            }
+        }
     }
 
     void tab_moves_the_focus_one_control() {
