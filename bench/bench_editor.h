@@ -6,6 +6,7 @@
 
 #include "bench/heavy_track.h"
 #include "editor/dispatch.h"
+#include "editor/history.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
 #include "render/overlay.h"
@@ -35,6 +36,8 @@ struct BenchEditor {
     void redraw_after_direct_change() {
         invalidate_overlays(*editor);
         full_redraw(*editor);
+        // As after a load: the history starts on the track as written.
+        start_history(*editor);
     }
     // Keeps the record of calls from growing without bound.
     void forget_calls() {

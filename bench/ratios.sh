@@ -11,7 +11,7 @@ set -eu
 
 bench=${1:-build/release/bench/coursesmith_bench}
 [ $# -gt 0 ] && shift
-steps='FullRedraw|TarmacStep|HeightAdjustStep|AiRopeMove|PendingObjectFollow|CheckpointDrag|DeleteObject'
+steps='FullRedraw|TarmacStep|HeightAdjustStep|AiRopeMove|PendingObjectFollow|CheckpointDrag|DeleteObject|UndoStroke|RedoStroke'
 json=$(mktemp)
 trap 'rm -f "$json"' EXIT INT TERM
 

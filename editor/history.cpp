@@ -32,30 +32,6 @@ void keep_to_budget(History& h) {
     }
 }
 
-// The pixels a change of the height samples can reach: pixel x blends the samples
-// floor((x + 0.5) / spacing) and the one after, so sample c reaches the pixels whose
-// centres lie within one spacing either side of it (one pixel more for rounding).
-Rect height_reach(const CellRuns<std::uint16_t>& runs, float spacing) {
-    int left = height_size, top = height_size, right = -1, bottom = -1;
-    for (std::size_t i = 0; i < runs.offset.size(); ++i) {
-        const int first = static_cast<int>(runs.offset[i]);
-        const int last = first + static_cast<int>(runs.length[i]) - 1;
-        top = std::min(top, first / height_size);
-        bottom = std::max(bottom, last / height_size);
-        // A run across rows covers every column between.
-        if (first / height_size != last / height_size) {
-            left = 0;
-            right = height_size - 1;
-        } else {
-            left = std::min(left, first % height_size);
-            right = std::max(right, last % height_size);
-        }
-    }
-    auto low = [spacing](int s) { return truncate_to_int(static_cast<float>(s - 1) * spacing) - 1; };
-    auto high = [spacing](int s) { return truncate_to_int(static_cast<float>(s + 1) * spacing) + 2; };
-    return Rect{low(left), low(top), high(right), high(bottom)};
-}
-
 // Objects changed in place beyond this many are redrawn with everything else instead.
 constexpr std::size_t max_reported_in_place = 64;
 
@@ -95,98 +71,55 @@ void report_list_changes(Editor& editor, const TrackChange& c, ChangeDirection d
     }
 }
 
-// Wipes from the image what the elements about to leave their lists drew, as the editing
-// operations do before they remove an element; the overlay pass then repairs what the
-// wipe cut through. A segment of a driving line goes with either of its points, and the
-// closing segment with any change of the AI line.
-void erase_leaving(Editor& editor, const TrackChange& c, ChangeDirection direction) {
-    const bool undo = direction == ChangeDirection::undo;
-    const Track& t = editor.track;
-    auto leaving = [undo](const auto& splice) {
-        return static_cast<int>(undo ? splice.after.size() : splice.before.size());
-    };
-    if (c.objects.changed) {
-        for (int i = c.objects.at; i < c.objects.at + leaving(c.objects); ++i) {
-            const Object& o = t.objects[static_cast<std::size_t>(i)];
-            draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::erase, i);
-        }
-    }
-    if (c.pits.changed) {
-        for (int i = c.pits.at; i < c.pits.at + leaving(c.pits); ++i) {
-            const Pit& p = t.pits[static_cast<std::size_t>(i)];
-            draw_object(editor, p.x, p.y, p.angle, pit_kind, DrawMode::erase, -1);
-        }
-    }
-    if (c.checkpoints.changed) {
-        for (int i = c.checkpoints.at; i < c.checkpoints.at + leaving(c.checkpoints); ++i) {
-            const Checkpoint& k = t.checkpoints[static_cast<std::size_t>(i)];
-            // Without its index: erasing restores the terrain under the number as well.
-            draw_checkpoint(editor, k.x1, k.y1, k.x2, k.y2, DrawMode::erase, -1);
-        }
-    }
-    auto erase_segments = [&](const auto& splice, const LinePoint* points, int count) {
-        if (!splice.changed) {
-            return;
-        }
-        const int last = std::min(splice.at + leaving(splice), count - 1);
-        for (int i = std::max(splice.at, 1); i <= last; ++i) {
-            const LinePoint& a = points[i - 1];
-            const LinePoint& b = points[i];
-            plot_segment(editor, a.x, a.y, b.x, b.y, 0, DrawMode::erase);
-        }
-        // The segment into the first point that leaves, from the one before it.
-        if (splice.at > 0 && splice.at < count && leaving(splice) == 0) {
-            const LinePoint& a = points[splice.at - 1];
-            const LinePoint& b = points[splice.at];
-            plot_segment(editor, a.x, a.y, b.x, b.y, 0, DrawMode::erase);
-        }
-    };
-    erase_segments(c.ai_line, t.ai_line.data(), t.ai_line_count);
-    erase_segments(c.ai_pit_line, t.ai_pit_line.data(), t.ai_pit_line_count);
-    if (c.ai_line.changed && t.ai_line_count >= 3) {
-        const LinePoint& a = t.ai_line[t.ai_line_count - 1u];
-        plot_segment(editor, a.x, a.y, t.ai_line[0].x, t.ai_line[0].y, 0, DrawMode::erase);
-    }
+// The delete buttons follow the lists' lengths, as after a load. Only a button whose list
+// became empty or stopped being empty is touched: setting a control's state takes the
+// keyboard focus away, which an undo should not do for nothing.
+struct ListsEmpty {
+    bool pits, checkpoints, ai_line, ai_pit_line;
+};
+ListsEmpty lists_empty(const Track& t) {
+    return {t.pit_count == 0, t.checkpoint_count == 0, t.ai_line_count == 0,
+            t.ai_pit_line_count == 0};
 }
-
-// The delete buttons follow the lists' lengths, as after a load.
-void refresh_delete_buttons(Editor& editor) {
-    const Track& t = editor.track;
+void refresh_delete_buttons(Editor& editor, ListsEmpty before) {
+    const ListsEmpty now = lists_empty(editor.track);
     Ui& ui = *editor.ui;
-    ui.set_control_enabled(id::delete_pit, t.pit_count != 0);
-    ui.set_control_enabled(id::delete_checkpoint, t.checkpoint_count != 0);
-    ui.set_control_enabled(id::delete_ai_line, t.ai_line_count != 0);
-    ui.set_control_enabled(id::delete_ai_pit_line, t.ai_pit_line_count != 0);
+    if (before.pits != now.pits) {
+        ui.set_control_enabled(id::delete_pit, !now.pits);
+    }
+    if (before.checkpoints != now.checkpoints) {
+        ui.set_control_enabled(id::delete_checkpoint, !now.checkpoints);
+    }
+    if (before.ai_line != now.ai_line) {
+        ui.set_control_enabled(id::delete_ai_line, !now.ai_line);
+    }
+    if (before.ai_pit_line != now.ai_pit_line) {
+        ui.set_control_enabled(id::delete_ai_pit_line, !now.ai_pit_line);
+    }
 }
 
-// Applies one step to the track and the shadow, then brings the view up to what a full
-// redraw of the new state shows: the cells and samples that changed are recomputed and the
-// overlay pass repairs the rest; a change of the water level or world size redraws all.
+// Applies one step to the track and the shadow, then makes the view what a full redraw of
+// the new state shows. The image is not assumed to be that before: some editing operations
+// leave shapes behind on purpose (a start position moved onto an object of another kind),
+// so the terrain is recomputed everywhere and the overlay pass, which keeps the per-pixel
+// result of every overlay, writes its cover over it. That costs the same on every track. A
+// change of water level or world size, or one the pass cannot follow, redraws everything.
 void apply_step(Editor& editor, const TrackChange& c, ChangeDirection direction) {
     Track& t = editor.track;
-    bool whole_picture =
-        c.properties != nullptr && ((*c.properties)[0].water_level != (*c.properties)[1].water_level ||
-                                    (*c.properties)[0].world_size != (*c.properties)[1].world_size);
+    bool whole_picture = c.properties != nullptr &&
+                         ((*c.properties)[0].water_level != (*c.properties)[1].water_level ||
+                          (*c.properties)[0].world_size != (*c.properties)[1].world_size);
     if (!whole_picture && editor.renderer.exists()) {
-        // The pending object and pit are no part of the track: wiped as a full redraw wipes
-        // them. Then a pass takes in what was placed since the last one, so that the cache
-        // can take it back.
-        const Object& o = t.objects[t.object_count];
-        draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::erase, -1);
-        if (t.pit_count < max_pits) {
-            const Pit& p = t.pits[t.pit_count];
-            draw_object(editor, p.x, p.y, p.angle, pit_kind, DrawMode::erase, -1);
-        }
+        // A pass takes in what was placed since the last one, so that it can be taken back.
         redraw_overlays(editor);
-        erase_leaving(editor, c, direction);
         report_list_changes(editor, c, direction);
-        // Changes the pass cannot follow start the overlays afresh, over a fresh terrain.
         const OverlayCache* cache = editor.renderer.overlays.get();
         whole_picture = cache == nullptr || !cache->valid || editor.renderer.literal_overlays;
     }
     // The pending object and pit hang on the pointer, whatever the lists do.
     const Object pending_object = t.objects[t.object_count];
     const Pit pending_pit = t.pits[t.pit_count];
+    const ListsEmpty empty_before = lists_empty(t);
     apply_change(t, c, direction);
     apply_change(*editor.history.shadow, c, direction);
     t.objects[t.object_count] = pending_object;
@@ -196,20 +129,12 @@ void apply_step(Editor& editor, const TrackChange& c, ChangeDirection direction)
         build_shading_table(editor.renderer, t.water_level);
         full_redraw(editor);
     } else if (editor.renderer.exists()) {
-        for (std::size_t i = 0; i < c.land.offset.size(); ++i) {
-            const int x = static_cast<int>(c.land.offset[i] % map_size);
-            const int y = static_cast<int>(c.land.offset[i] / map_size);
-            recompute_rectangle(editor, x, y, x + static_cast<int>(c.land.length[i]), y + 1);
-        }
-        if (!c.heights.empty()) {
-            const Rect r = height_reach(c.heights, editor.renderer.height_spacing);
-            recompute_rectangle(editor, r.left, r.top, r.right, r.bottom);
-        }
+        recompute_all_pixels(editor);
         redraw_overlays(editor);
     }
-    // The redraws above may have noted where they wrote; the shadow already agrees.
+    // The redraws above may have left hints; the shadow already agrees with the track.
     editor.history.hints = ChangeHints{};
-    refresh_delete_buttons(editor);
+    refresh_delete_buttons(editor, empty_before);
     request_repaint(editor, true);
 }
 

@@ -86,14 +86,13 @@ void compare_list(const std::array<Element, n>& before, int before_count,
                   ListSplice<Element>& splice) {
     const int shorter = std::min(before_count, after_count);
     int at = std::clamp(from, 0, shorter);
-    while (at < shorter && same(before[static_cast<std::size_t>(at)],
-                                after[static_cast<std::size_t>(at)])) {
+    while (at < shorter &&
+           same(before[static_cast<std::size_t>(at)], after[static_cast<std::size_t>(at)])) {
         ++at;
     }
     int tail = 0;
-    while (tail < shorter - at &&
-           same(before[static_cast<std::size_t>(before_count - 1 - tail)],
-                after[static_cast<std::size_t>(after_count - 1 - tail)])) {
+    while (tail < shorter - at && same(before[static_cast<std::size_t>(before_count - 1 - tail)],
+                                       after[static_cast<std::size_t>(after_count - 1 - tail)])) {
         ++tail;
     }
     if (at == before_count && at == after_count) {
@@ -213,7 +212,7 @@ std::size_t TrackChange::bytes() const {
 }
 
 TrackProperties properties_of_track(const Track& t) {
-    return TrackProperties{t.world_size, t.water_level, t.view_angle, t.rotation, t.zoom,
+    return TrackProperties{t.world_size, t.water_level, t.view_angle, t.rotation,   t.zoom,
                            t.sf_line,    t.author,      t.comments,   t.world_scale};
 }
 

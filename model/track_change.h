@@ -4,8 +4,8 @@
 // back (the track before the edit) and made again (the track after it).
 #pragma once
 
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>

@@ -345,7 +345,7 @@ bool Panel::handle_key(QKeyEvent* event) {
     // held in the view (the core refuses then) take no step. The key goes no further, so
     // no control also reads it as a letter.
     if (const HistoryKey step = history_key(key, modifiers); step != HistoryKey::none) {
-        if (!event->isAutoRepeat()) {
+        if (!event->isAutoRepeat() && QGuiApplication::modalWindow() == nullptr) {
             if (step == HistoryKey::undo) {
                 undo_edit(editor_);
             } else {

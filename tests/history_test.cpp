@@ -47,7 +47,8 @@ std::uint64_t digest(const Track& t) {
         real(c.x1), real(c.y1), real(c.x2), real(c.y2);
     }
     for (int i = 0; i < t.ai_line_count; ++i) {
-        real(t.ai_line[static_cast<std::size_t>(i)].x), real(t.ai_line[static_cast<std::size_t>(i)].y);
+        real(t.ai_line[static_cast<std::size_t>(i)].x),
+            real(t.ai_line[static_cast<std::size_t>(i)].y);
     }
     for (int i = 0; i < t.ai_pit_line_count; ++i) {
         real(t.ai_pit_line[static_cast<std::size_t>(i)].x);
@@ -93,7 +94,8 @@ struct HistoryDifferential : SessionTest {
         const Pixel* got = e.renderer.image.get();
         const Pixel* redrawn = t.renderer.image.get();
         const std::size_t pixels = std::size_t{image_size} * image_size;
-        if (const auto at = static_cast<std::size_t>(std::mismatch(got, got + pixels, redrawn).first - got);
+        if (const auto at =
+                static_cast<std::size_t>(std::mismatch(got, got + pixels, redrawn).first - got);
             at != pixels) {
             std::ostringstream what;
             what << "the view differs from a full redraw at (" << at % image_size << ", "
@@ -150,7 +152,8 @@ struct HistoryDifferential : SessionTest {
                         return fail(step, m);
                     }
                 }
-            } else if (u == 0 && r == 0 && (x.what == Action::load || x.what == Action::new_track)) {
+            } else if (u == 0 && r == 0 &&
+                       (x.what == Action::load || x.what == Action::new_track)) {
                 states.assign(1, state_of(e)); // a new history
             } else if (u == undos + 1 && r == 0) {
                 states.resize(u);
@@ -262,6 +265,7 @@ TEST_F(HistoryTest, OpenAndNewStartAnEmptyHistoryThatIsNotModified) {
     // A new step where the saved state could have been redone: it cannot be reached again.
     undo_edit(*editor);
     undo_edit(*editor);
+    EXPECT_TRUE(track_modified(*editor)); // before the saved state
     dab(50, 50);
     EXPECT_TRUE(track_modified(*editor));
     undo_edit(*editor);

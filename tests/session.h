@@ -659,7 +659,8 @@ struct SessionTest : ::testing::Test {
     }
 
     // The seed, the step and every action of the session so far.
-    static std::string replay_note(std::uint32_t seed, bool heavy, const std::vector<Action>& actions) {
+    static std::string replay_note(std::uint32_t seed, bool heavy,
+                                   const std::vector<Action>& actions) {
         std::ostringstream report;
         report << "Replay with COURSESMITH_DIFF_SEED=" << seed << (heavy ? " (heavy track)" : "")
                << ". Actions so far:\n";

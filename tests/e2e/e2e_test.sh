@@ -1,6 +1,7 @@
 #!/bin/sh
 # The desktop program on a real X server: the view shows on the screen what the command-line
-# renderer draws, and a real mouse drag edits the track as the same gesture replayed does.
+# renderer draws, a real mouse drag edits the track as the same gesture replayed does, and
+# the history keys take it back and make it again.
 # Runs under xvfb-run; skipped (exit 77) when xdotool or an X server is missing.
 set -eu
 cli=$1
@@ -94,4 +95,12 @@ release left $px $py"
 
 echo "$replay" | "$cli" replay --track track.trk - --png after.png >/dev/null
 QT_QPA_PLATFORM=xcb "$probe" compare after.png "$x" "$y" 400 400
+
+# The history keys: each press takes the drag back or makes it again, and the view follows.
+for step in ctrl+z:before ctrl+shift+z:after ctrl+z:before ctrl+y:after; do
+    xdotool key "${step%:*}"
+    sleep 0.5
+    echo "after ${step%:*}"
+    QT_QPA_PLATFORM=xcb "$probe" compare "${step#*:}.png" "$x" "$y" 400 400
+done
 echo "the screen shows what the renderer and replay draw"

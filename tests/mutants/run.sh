@@ -31,8 +31,27 @@ if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$copy" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOURSESMITH_SANITIZE=OFF \
         -DCOURSESMITH_BENCH=OFF >/dev/null
 fi
-build_tests() { cmake --build "$build" --target core_tests >"$work/build.log" 2>&1; }
-run_tests() { timeout 300 "$build/tests/core_tests" --gtest_brief=1 --gtest_fail_fast >"$work/test.log" 2>&1; }
+# Faults in the desktop program are tried on its widget tests (offscreen), all others on the
+# core tests.
+target=core_tests
+build_tests() {
+    if [ "$target" = shell ]; then
+        cmake --build "$build" --target panel_test view_test startup_test properties_dialog_test \
+            >"$work/build.log" 2>&1
+    else
+        cmake --build "$build" --target core_tests >"$work/build.log" 2>&1
+    fi
+}
+run_tests() {
+    if [ "$target" = shell ]; then
+        for t in panel_test view_test startup_test properties_dialog_test; do
+            QT_QPA_PLATFORM=offscreen timeout 300 "$build/tests/shell/$t" >"$work/test.log" 2>&1 ||
+                return 1
+        done
+    else
+        timeout 300 "$build/tests/core_tests" --gtest_brief=1 --gtest_fail_fast >"$work/test.log" 2>&1
+    fi
+}
 
 build_tests || { echo "the unmutated tree does not build; see $work/build.log"; exit 2; }
 run_tests || { echo "the unmutated suite fails; see $work/test.log"; exit 2; }
@@ -45,6 +64,7 @@ grep -v '^[[:space:]]*\(#\|$\)' "$list" | while IFS= read -r line; do
     rest=${line#* }
     file=${rest%% *}
     case "$name" in *"$filter"*) ;; *) continue ;; esac
+    case "$file" in shell/*) target=shell ;; *) target=core_tests ;; esac
     cp "$copy/$file" "$work/original"
     if ! python3 - "$copy/$file" "${rest#* }" <<'PY'
 import sys
@@ -64,7 +84,7 @@ PY
     elif run_tests; then
         verdict="SURVIVED"
     else
-        failed=$(grep -c '^\[  FAILED  \]' "$work/test.log" || true)
+        failed=$(grep -c '^\[  FAILED  \]\|^FAIL!' "$work/test.log" || true)
         verdict="killed ($failed failing)"
         [ "$failed" -gt 0 ] || verdict="killed (crash or timeout)"
     fi
