@@ -186,32 +186,33 @@ bool record_edit(Editor& editor) {
     return true;
 }
 
-bool undo_edit(Editor& editor) {
+namespace {
+
+// One step back or forward, after recording whatever the last action left unrecorded.
+bool move_in_history(Editor& editor, ChangeDirection direction) {
     if (gesture_under_way(editor)) {
         return false;
     }
     record_edit(editor);
     History& h = editor.history;
-    if (h.done == 0) {
+    const bool undo = direction == ChangeDirection::undo;
+    if (undo ? h.done == 0 : h.done >= h.steps.size()) {
         return false;
     }
-    --h.done;
-    apply_step(editor, h.steps[h.done], ChangeDirection::undo);
+    const std::size_t step = undo ? h.done - 1 : h.done;
+    apply_step(editor, h.steps[step], direction);
+    h.done = undo ? step : step + 1;
     return true;
 }
 
+} // namespace
+
+bool undo_edit(Editor& editor) {
+    return move_in_history(editor, ChangeDirection::undo);
+}
+
 bool redo_edit(Editor& editor) {
-    if (gesture_under_way(editor)) {
-        return false;
-    }
-    record_edit(editor);
-    History& h = editor.history;
-    if (h.done >= h.steps.size()) {
-        return false;
-    }
-    apply_step(editor, h.steps[h.done], ChangeDirection::redo);
-    ++h.done;
-    return true;
+    return move_in_history(editor, ChangeDirection::redo);
 }
 
 std::size_t undo_steps(const Editor& editor) {
