@@ -110,8 +110,6 @@ void apply_step(Editor& editor, const TrackChange& c, ChangeDirection direction)
                          ((*c.properties)[0].water_level != (*c.properties)[1].water_level ||
                           (*c.properties)[0].world_size != (*c.properties)[1].world_size);
     if (!whole_picture && editor.renderer.exists()) {
-        // A pass takes in what was placed since the last one, so that it can be taken back.
-        redraw_overlays(editor);
         report_list_changes(editor, c, direction);
         const OverlayCache* cache = editor.renderer.overlays.get();
         whole_picture = cache == nullptr || !cache->valid || editor.renderer.literal_overlays;
