@@ -345,6 +345,28 @@ TEST_F(HistoryTest, EveryLandToolIsTakenBackCellForCell) {
     }
 }
 
+// The pending object hangs on the pointer with the kind chosen last, whatever the list does.
+TEST_F(HistoryTest, ThePendingObjectStaysOnThePointer) {
+    auto choose = [this](std::uint8_t kind) {
+        ui.object_kind_entry = object_kind_position(kind);
+        dispatch_command(*editor, id::object_kinds, Notification::selection_changed);
+    };
+    choose(house);
+    move_handler(*editor, 0, 300, 300);
+    press_handler(*editor, left_button, 300, 300);
+    release_handler(*editor, left_button, 300, 300);
+    choose(bush);
+    move_handler(*editor, 0, 200, 200);
+    undo_edit(*editor);
+    const Track& t = editor->track;
+    EXPECT_EQ(t.object_count, start_positions);
+    EXPECT_EQ(t.objects[t.object_count].kind, bush);
+    EXPECT_EQ(t.objects[t.object_count].x, 200.0f);
+    redo_edit(*editor);
+    EXPECT_EQ(t.objects[t.object_count - 1].kind, house);
+    EXPECT_EQ(t.objects[t.object_count].kind, bush);
+}
+
 TEST_F(HistoryTest, PropertiesComeBackWithTheirPicture) {
     const std::vector<Pixel> before = image();
     ui.answer_properties([](PropertiesValues& v) {
