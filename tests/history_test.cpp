@@ -367,26 +367,30 @@ TEST_F(HistoryTest, ThePendingObjectStaysOnThePointer) {
     EXPECT_EQ(t.objects[t.object_count].kind, bush);
 }
 
+// Two steps: the water level alone (every pixel's shade), then the world size and a text.
 TEST_F(HistoryTest, PropertiesComeBackWithTheirPicture) {
     const std::vector<Pixel> before = image();
+    ui.answer_properties([](PropertiesValues& v) { v.water_level = 200; });
+    click(id::track_properties);
+    const std::vector<Pixel> flooded = image();
+    ASSERT_NE(before, flooded);
     ui.answer_properties([](PropertiesValues& v) {
-        v.water_level = 200;
         v.world_size = 60;
         v.author = "Zoë";
     });
     click(id::track_properties);
-    const std::vector<Pixel> after = image();
-    ASSERT_NE(before, after); // the water covers the map now
     undo_edit(*editor);
-    EXPECT_EQ(editor->track.water_level, 50);
     EXPECT_EQ(editor->track.world_size, 120);
     EXPECT_EQ(editor->track.world_scale, 512.0f / 120.0f);
     EXPECT_EQ(text_of(editor->track.author), "");
+    EXPECT_EQ(image(), flooded);
+    undo_edit(*editor);
+    EXPECT_EQ(editor->track.water_level, 50);
     EXPECT_EQ(image(), before);
     redo_edit(*editor);
-    EXPECT_EQ(editor->track.water_level, 200);
+    EXPECT_EQ(image(), flooded);
+    redo_edit(*editor);
     EXPECT_EQ(text_of(editor->track.author), "Zo\xEB");
-    EXPECT_EQ(image(), after);
 }
 
 TEST_F(HistoryTest, UndoLeavesThePanelsOwnUndoAlone) {
