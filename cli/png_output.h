@@ -23,8 +23,8 @@ inline bool is_standard_output(std::string_view path) {
 bool write_standard_output(std::span<const std::uint8_t> bytes, std::error_code& reason);
 
 // An 8-bit RGB PNG of the 512 x 512 image, every pixel a zoom x zoom block. A fit above 0
-// shrinks a picture larger than fit x fit to that size, smoothly; a smaller one keeps its
-// size. False when the picture cannot be made.
+// shrinks a picture larger than fit x fit to that size, each pixel the average of the area
+// it covers; a smaller one keeps its size. False when the picture cannot be made.
 bool encode_view_png(const Renderer& renderer, int zoom, std::vector<std::uint8_t>& png,
                      int fit = 0);
 

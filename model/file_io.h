@@ -33,15 +33,20 @@ bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t
 //   (/dev/stdout, /dev/fd/N, /proc/self/fd/N) are written directly, whatever they lead to,
 //   so that a pipe or a shell redirect receives the bytes;
 // - a folder is refused.
+// On Windows the same holds in its terms: the temporary file takes the old file's attributes
+// (hidden, system, archive) and replaces it with MoveFileExW; a read-only file is refused;
+// NUL, CON and other devices are written directly; names are UTF-8 and may be longer than
+// MAX_PATH. The new file's security is the folder's, as for any new file.
 // False on any failure, with the system's reason in reason when given.
 bool replace_file(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                   std::error_code* reason = nullptr);
 
 // The system calls replace_file goes through, replaceable so that tests can make one step
 // fail (set errno and return -1) or write in small pieces. Not for concurrent use; put the
-// defaults back with reset_file_calls().
+// defaults back with reset_file_calls(). Descriptors are the C runtime's on every system.
 struct FileCalls {
     // Creates a new file exclusively with the given mode (less the umask); a descriptor.
+    // On Windows mode is the new file's attributes (FILE_ATTRIBUTE_*, 0 for none).
     int (*create)(const std::filesystem::path& path, unsigned mode);
     // Writes up to size bytes; how many were written.
     std::ptrdiff_t (*write)(int fd, const void* data, std::size_t size);

@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QTimer>
 
+#include "editor/launch.h"
 #include "shell/panel.h"
 #include "shell/properties_dialog.h"
 #include "shell/view_widget.h"
@@ -275,7 +276,17 @@ bool QtUi::start_program(const std::string& path) {
     if (answerer) {
         return answerer->start_program(path);
     }
-    return QProcess::startDetached(QFile::decodeName(QByteArray::fromStdString(path)), {});
+    // A Windows game runs through Wine where Wine is installed (editor/launch.h); the start
+    // counts as made when the program of the plan starts.
+    const LaunchPlan plan = plan_launch(path, qgetenv("PATH").toStdString());
+    const auto local = [](const std::string& name) {
+        return QFile::decodeName(QByteArray::fromStdString(name));
+    };
+    QStringList arguments;
+    for (const std::string& argument : plan.arguments) {
+        arguments << local(argument);
+    }
+    return QProcess::startDetached(local(plan.program), arguments, local(plan.working_directory));
 }
 
 bool QtUi::run_properties_dialog(PropertiesValues& values,

@@ -2,9 +2,14 @@
 // longer with its own message, whether the source is a file, a pipe or a device.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -38,11 +43,18 @@ void put(const fs::path& path, const Bytes& bytes) {
 }
 
 // A file of the given length whose blocks are never written: it takes no room on the disk.
-void put_sparse(const fs::path& path, off_t length) {
-    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, length), 0);
-    ::close(fd);
+void put_sparse(const fs::path& path, std::uintmax_t length) {
+    put(path, {});
+    fs::resize_file(path, length);
+}
+
+// The sources that never fit: the file given, and an endless device where the system has one.
+std::vector<fs::path> too_long_sources(const fs::path& file) {
+#ifdef _WIN32
+    return {file};
+#else
+    return {file, "/dev/zero"};
+#endif
 }
 
 struct BoundedInput : test_support::EditorTest {
@@ -63,6 +75,31 @@ struct BoundedInput : test_support::EditorTest {
 
 // Reading from a pipe, through the name of its read end, while a thread writes `length`
 // bytes into it and closes it.
+#ifdef _WIN32
+bool read_from_pipe(std::size_t length, std::size_t limit, Bytes& bytes, std::error_code& reason) {
+    static int made = 0;
+    const std::string name = "\\\\.\\pipe\\coursesmith-bounded-" + std::to_string(::_getpid()) +
+                             "-" + std::to_string(++made);
+    const HANDLE server = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1,
+                                           65536, 65536, 0, nullptr);
+    EXPECT_NE(server, INVALID_HANDLE_VALUE);
+    std::thread writer([&] {
+        ConnectNamedPipe(server, nullptr); // fails at once when the reader came first
+        const Bytes data(length, 0x5A);
+        std::size_t done = 0;
+        DWORD n = 0;
+        while (done < length && WriteFile(server, data.data() + done,
+                                          static_cast<DWORD>(length - done), &n, nullptr)) {
+            done += n;
+        }
+        FlushFileBuffers(server); // until the reader has taken everything, or has gone
+        CloseHandle(server);
+    });
+    const bool read = read_whole_file(name, bytes, &reason, limit);
+    writer.join();
+    return read;
+}
+#else
 bool read_from_pipe(std::size_t length, std::size_t limit, Bytes& bytes, std::error_code& reason) {
     int ends[2];
     EXPECT_EQ(::pipe(ends), 0);
@@ -83,6 +120,7 @@ bool read_from_pipe(std::size_t length, std::size_t limit, Bytes& bytes, std::er
     ::close(ends[0]);
     return read;
 }
+#endif
 
 TEST_F(BoundedInput, ReadingStopsAtTheLimitWhateverTheSource) {
     const Bytes untouched{7, 7};
@@ -108,15 +146,15 @@ TEST_F(BoundedInput, ReadingStopsAtTheLimitWhateverTheSource) {
     EXPECT_EQ(reason, too_large);
     EXPECT_EQ(bytes, untouched);
 
-    // A device that never ends, and a 2 GB file, are refused: the call returns.
-    reason.clear();
-    EXPECT_FALSE(read_whole_file("/dev/zero", bytes, &reason, limit));
-    EXPECT_EQ(reason, too_large);
-    put_sparse(dir / "huge", off_t{2} << 30);
-    reason.clear();
-    EXPECT_FALSE(read_whole_file(dir / "huge", bytes, &reason, limit));
-    EXPECT_EQ(reason, too_large);
-    EXPECT_EQ(bytes, untouched);
+    // A 2 GB file, and a device that never ends, are refused: the call returns.
+    put_sparse(dir / "huge", std::uintmax_t{2} << 30);
+    for (const fs::path& path : too_long_sources(dir / "huge")) {
+        SCOPED_TRACE(path);
+        reason.clear();
+        EXPECT_FALSE(read_whole_file(path, bytes, &reason, limit));
+        EXPECT_EQ(reason, too_large);
+        EXPECT_EQ(bytes, untouched);
+    }
 
     // Without a limit a file is read whole, as before.
     ASSERT_TRUE(read_whole_file(dir / "limit", bytes));
@@ -126,6 +164,9 @@ TEST_F(BoundedInput, ReadingStopsAtTheLimitWhateverTheSource) {
 // A named FIFO that nothing writes to reads as empty instead of holding the reader at the
 // open for ever; a reader that does block is let go by opening the FIFO for writing.
 TEST_F(BoundedInput, AFifoWithoutAWriterReadsAsEmpty) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no FIFOs in the file system";
+#else
     const fs::path fifo = dir / "fifo.trk";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     auto track = std::make_unique<Track>();
@@ -137,6 +178,7 @@ TEST_F(BoundedInput, AFifoWithoutAWriterReadsAsEmpty) {
     const TrackReadResult result = reading.get();
     EXPECT_EQ(result.error, TrackFileError::damaged);
     EXPECT_FALSE(result.reason);
+#endif
 }
 
 // The largest valid track: every list at its capacity, the land in 262144 single-cell runs,
@@ -190,7 +232,7 @@ TEST_F(BoundedInput, TheLargestTrackWithALapIsReadAndOneByteMoreIsRefused) {
     // The track reader's own message, with the reason the tools show beside it; the track
     // stays as it was.
     reset_track(*track);
-    for (const fs::path& path : {dir / "longer.trk", fs::path("/dev/zero")}) {
+    for (const fs::path& path : too_long_sources(dir / "longer.trk")) {
         SCOPED_TRACE(path);
         result = read_track(path, *track);
         EXPECT_EQ(result.error, TrackFileError::damaged);
@@ -203,7 +245,7 @@ TEST_F(BoundedInput, TheLargestTrackWithALapIsReadAndOneByteMoreIsRefused) {
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_GT(editor->track.ai_line_count, 0);
     editor->track.ai_line_count = 0;
-    for (const fs::path& path : {dir / "longer.trk", fs::path("/dev/zero")}) {
+    for (const fs::path& path : too_long_sources(dir / "longer.trk")) {
         SCOPED_TRACE(path);
         run(&import_ai_line_command, path);
         EXPECT_EQ(ui.messages, std::vector<std::string>{"Can't find ghost lap."});
@@ -214,7 +256,7 @@ TEST_F(BoundedInput, TheLargestTrackWithALapIsReadAndOneByteMoreIsRefused) {
 
 TEST_F(BoundedInput, A2GigabyteFileIsRefusedByEveryReader) {
     const fs::path huge = dir / "huge";
-    put_sparse(huge, off_t{2} << 30);
+    put_sparse(huge, std::uintmax_t{2} << 30);
     const auto start = std::chrono::steady_clock::now();
 
     auto track = std::make_unique<Track>();
@@ -261,7 +303,7 @@ TEST_F(BoundedInput, BitmapImportsTakeTheirSizePlusTheMargin) {
         bytes.push_back(0xEE);
         put(dir / "too-long.bmp", bytes);
 
-        for (const fs::path& path : {dir / "too-long.bmp", fs::path("/dev/zero")}) {
+        for (const fs::path& path : too_long_sources(dir / "too-long.bmp")) {
             SCOPED_TRACE(path);
             run(c.import, path);
             EXPECT_EQ(ui.messages, std::vector<std::string>{c.refusal});

@@ -5,6 +5,7 @@
 
 #include <sys/wait.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,11 +13,17 @@
 #include <memory>
 #include <sstream>
 #include <string>
-
-#include <QImage>
-#include <QString>
+#include <string_view>
+#include <vector>
 
 #include "model/trk_file.h"
+
+// The PNG and BMP reader of the command-line tests (bitmap_reader_test.cpp uses it too):
+// a decoder of its own, independent of the zlib stream and the writer under test.
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#define STBI_ONLY_BMP
+#include "stb_image.h"
 
 namespace cs {
 namespace {
@@ -226,9 +233,36 @@ TEST_F(Cli, UnreadableFilesAndUsageErrors) {
     }
 }
 
-QImage load_png(const std::string& path) {
-    QImage image(QString::fromStdString(path), "PNG");
-    return image.convertToFormat(QImage::Format_RGB32);
+// A decoded picture, each pixel 0xRRGGBB; 0 x 0 when the bytes are no picture.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t pixel(int x, int y) const { return pixels.at(std::size_t(y) * width + x); }
+    bool operator==(const Picture&) const = default;
+};
+
+Picture decode_png(std::string_view bytes) {
+    Picture picture;
+    int channels = 0;
+    std::unique_ptr<stbi_uc, void (*)(void*)> rgb(
+        stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
+                              static_cast<int>(bytes.size()), &picture.width, &picture.height,
+                              &channels, 3),
+        stbi_image_free);
+    if (rgb == nullptr) {
+        return {};
+    }
+    for (int i = 0; i < picture.width * picture.height; ++i) {
+        const stbi_uc* p = rgb.get() + 3 * i;
+        picture.pixels.push_back(std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2]);
+    }
+    return picture;
+}
+
+Picture load_png(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return decode_png(std::string(std::istreambuf_iterator<char>(file), {}));
 }
 
 TEST_F(Cli, RenderDrawsTheTrackAsTheEditorShowsIt) {
@@ -237,25 +271,26 @@ TEST_F(Cli, RenderDrawsTheTrackAsTheEditorShowsIt) {
     save("t.trk", *t);
     CliRun r = run("render " + path("t.trk") + " " + path("a.png"));
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    QImage a = load_png(path("a.png"));
-    ASSERT_EQ(a.width(), 512);
-    ASSERT_EQ(a.height(), 512);
-    EXPECT_EQ(a.pixel(200, 200) & 0xFFFFFF, 0x88AE70u); // grass on level 128, blend 5
-    EXPECT_EQ(a.pixel(300, 300) & 0xFFFFFF, 0xBF4040u); // kerb: (128 + 255) / 2, 64, 64
-    EXPECT_EQ(a.pixel(31, 10) & 0xFFFFFF, 0xFFFFFFu);   // front of the first start box
+    const Picture a = load_png(path("a.png"));
+    ASSERT_EQ(a.width, 512);
+    ASSERT_EQ(a.height, 512);
+    EXPECT_EQ(a.pixel(200, 200), 0x88AE70u);                      // grass on level 128, blend 5
+    EXPECT_EQ(a.pixel(300, 300), 0xBF4040u);                      // kerb: (128 + 255) / 2, 64, 64
+    EXPECT_EQ(a.pixel(31, 10), 0xFFFFFFu);                        // front of the first start box
+    EXPECT_LT(std::filesystem::file_size(path("a.png")), 32768u); // compressed, not 786 KB
 
     r = run("render " + path("t.trk") + " " + path("b.png") +
             " --blend 10 --zoom 4 --hide objects --hide ai --hide checkpoints");
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    QImage b = load_png(path("b.png"));
-    ASSERT_EQ(b.width(), 2048);
+    const Picture b = load_png(path("b.png"));
+    ASSERT_EQ(b.width, 2048);
     for (int dy = 0; dy < 4; ++dy) {
         for (int dx = 0; dx < 4; ++dx) {
-            EXPECT_EQ(b.pixel(1200 + dx, 1200 + dy) & 0xFFFFFF, 0xFF0000u);
+            EXPECT_EQ(b.pixel(1200 + dx, 1200 + dy), 0xFF0000u);
         }
     }
-    EXPECT_EQ(b.pixel(1204, 1200) & 0xFFFFFF, 0x90DC60u);
-    EXPECT_EQ(b.pixel(31 * 4, 10 * 4) & 0xFFFFFF, 0x90DC60u); // objects hidden
+    EXPECT_EQ(b.pixel(1204, 1200), 0x90DC60u);
+    EXPECT_EQ(b.pixel(31 * 4, 10 * 4), 0x90DC60u); // objects hidden
 
     r = run("render " + path("missing.trk") + " " + path("c.png"));
     EXPECT_EQ(r.exit_code, 2);
@@ -273,18 +308,19 @@ TEST_F(Cli, RenderSizeShrinksSmoothlyAndNeverEnlarges) {
     save("t.trk", *t);
     CliRun r = run("render t.trk full.png");
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    const QImage full = load_png(path("full.png"));
+    const Picture full = load_png(path("full.png"));
 
     // Halved: each pixel averages a 2 x 2 block, so the kerb cell blends with three of grass.
     r = run("render --size 256 t.trk half.png");
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    const QImage half = load_png(path("half.png"));
-    ASSERT_EQ(half.size(), QSize(256, 256));
+    const Picture half = load_png(path("half.png"));
+    ASSERT_EQ(half.width, 256);
+    ASSERT_EQ(half.height, 256);
     EXPECT_EQ(half.pixel(100, 100), full.pixel(200, 200)); // plain grass stays grass
-    const QRgb blend = half.pixel(150, 150);               // (0xBF + 3 * 0x88) / 4, ...
-    EXPECT_NEAR(qRed(blend), 150, 2);
-    EXPECT_NEAR(qGreen(blend), 146, 2);
-    EXPECT_NEAR(qBlue(blend), 100, 2);
+    const std::uint32_t blend = half.pixel(150, 150);      // (0xBF + 3 * 0x88) / 4, ...
+    EXPECT_NEAR(blend >> 16, 150, 1);
+    EXPECT_NEAR(blend >> 8 & 0xFF, 146, 1);
+    EXPECT_NEAR(blend & 0xFF, 100, 1);
 
     // The side the picture gets for each size and zoom; 512 and above keep zoom 1 as it is.
     const struct {
@@ -301,8 +337,9 @@ TEST_F(Cli, RenderSizeShrinksSmoothlyAndNeverEnlarges) {
         SCOPED_TRACE(c.options);
         r = run(std::string("render t.trk s.png ") + c.options);
         ASSERT_EQ(r.exit_code, 0) << r.err;
-        const QImage image = load_png(path("s.png"));
-        EXPECT_EQ(image.size(), QSize(c.side, c.side));
+        const Picture image = load_png(path("s.png"));
+        EXPECT_EQ(image.width, c.side);
+        EXPECT_EQ(image.height, c.side);
         if (c.side == 512) {
             EXPECT_EQ(image, full);
         }
@@ -325,7 +362,8 @@ TEST_F(Cli, RenderReadsFileUrisAsThumbnailersPassThem) {
     save("my tracks/50% grip.trk", *t);
     CliRun r = run("render '" + path("my tracks/50% grip.trk") + "' expected.png");
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    const QImage expected = load_png(path("expected.png"));
+    const Picture expected = load_png(path("expected.png"));
+    ASSERT_EQ(expected.width, 512);
 
     const std::string escaped = dir.string() + "/my%20tracks/50%25%20grip.trk";
     for (const std::string& uri : {"file://" + escaped, "file://localhost" + escaped,
@@ -407,10 +445,7 @@ TEST_F(Cli, DashWritesToStandardOutput) {
     CliRun r = run("render t.trk - --zoom 2");
     ASSERT_EQ(r.exit_code, 0) << r.err;
     ASSERT_EQ(r.out.rfind("\x89PNG\r\n\x1a\n", 0), 0u);
-    QImage image;
-    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(r.out.data()),
-                                   static_cast<int>(r.out.size()), "PNG"));
-    EXPECT_EQ(image.width(), 1024);
+    EXPECT_EQ(decode_png(r.out).width, 1024);
 
     r = run("convert t.trk -");
     ASSERT_EQ(r.exit_code, 0) << r.err;
@@ -536,8 +571,8 @@ print repaints
     ASSERT_EQ(read_track(path("out.trk"), *saved).error, TrackFileError::none);
     EXPECT_EQ(saved->land[200 * 512 + 230], tarmac);
     EXPECT_EQ(saved->pit_count, 1);
-    QImage image = load_png(path("out.png"));
-    EXPECT_EQ(image.pixel(200, 200) & 0xFFFFFF, 0x909090u);
+    const Picture image = load_png(path("out.png"));
+    EXPECT_EQ(image.pixel(200, 200), 0x909090u);
 }
 
 TEST_F(Cli, ReplayClicksToggleCheckBoxes) {

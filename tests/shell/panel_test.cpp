@@ -1,8 +1,12 @@
 // The panel driven through its real widgets: controls, keys, sliders, drops, and the Qt
 // side of the Ui port. Dialogs and questions go to a ScriptedUi, so nothing blocks.
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,6 +26,7 @@
 
 #include "editor/editor.h"
 #include "editor/history.h"
+#include "editor/launch.h"
 #include "editor/scripted_ui.h"
 #include "model/trk_file.h"
 #include "shell/app.h"
@@ -31,7 +36,27 @@
 
 using namespace cs;
 
+namespace cs {
+char* toString(const LaunchPlan& plan) {
+    QString text = QString::fromStdString(plan.program);
+    for (const std::string& argument : plan.arguments) {
+        text += " [" + QString::fromStdString(argument) + "]";
+    }
+    return QTest::toString(text + " in [" + QString::fromStdString(plan.working_directory) + "]");
+}
+} // namespace cs
+
 namespace {
+
+// Writes a file for a test; executable for its owner when asked.
+void write_file(const QString& path, const QByteArray& bytes, bool executable = false) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    if (executable) {
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+    }
+}
 
 // How many of the answerer's calls start with prefix.
 int count_calls(const ScriptedUi& ui, const std::string& prefix) {
@@ -428,6 +453,70 @@ class PanelTest : public QObject {
         QtUi ui;
         QVERIFY(!ui.start_program(QDir::tempPath().toStdString() + "/no-such-game.exe"));
         QVERIFY(ui.start_program("/bin/true"));
+    }
+
+    void windows_games_run_through_wine_found_on_the_search_path() {
+        QTemporaryDir dir;
+        const auto path = [&](const char* name) { return dir.filePath(name).toStdString(); };
+        for (const char* folder : {"bin", "plain", "dir/wine", "my games"}) {
+            QVERIFY(QDir(dir.path()).mkpath(folder));
+        }
+        // The stand-in notes its working folder and its arguments, one a line.
+        write_file(dir.filePath("bin/wine"),
+                   "#!/bin/sh\n{ pwd -P; for a in \"$@\"; do echo \"$a\"; done; } > \"$0.tmp\" && "
+                   "mv \"$0.tmp\" \"$0.log\"\n",
+                   true);
+        write_file(dir.filePath("plain/wine"), "#!/bin/sh\n"); // not executable
+        write_file(dir.filePath("wine"), "#!/bin/sh\n", true); // in the working folder
+        write_file(dir.filePath("my games/Tyrestorm.exe"), "MZ\x90");
+        write_file(dir.filePath("my games/native"), "\177ELF", true);
+        write_file(dir.filePath("my games/lower.exe"), "Mz\x90");
+        QCOMPARE(::mkfifo(path("my games/pipe.exe").c_str(), 0600), 0);
+
+        const std::string game = path("my games/Tyrestorm.exe");
+        const std::string skipped = path("plain") + ":" + path("dir");
+        const LaunchPlan through_wine{path("bin/wine"), {game}, path("my games")};
+        QCOMPARE(plan_launch(game, skipped + ":" + path("bin")), through_wine);
+        QCOMPARE(plan_launch(game, path("bin") + ":" + skipped), through_wine);
+        const struct {
+            std::string game;
+            std::string search_path;
+        } as_today[] = {
+            {game, skipped}, // no wine to run
+            {game, ""},
+            {path("my games/native"), path("bin")}, // not a Windows executable
+            {path("my games/lower.exe"), path("bin")},
+            {path("my games/pipe.exe"), path("bin")}, // never opened, so nothing blocks
+            {path("my games/missing.exe"), path("bin")},
+            {path("my games"), path("bin")},
+        };
+        for (const auto& c : as_today) {
+            QCOMPARE(plan_launch(c.game, c.search_path), (LaunchPlan{c.game, {}, {}}));
+        }
+
+        // From the temporary folder: empty and relative entries of the search path, which
+        // would find its wine and bin/wine, are skipped, and a relative game name is made
+        // absolute, since the game starts in another folder.
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const LaunchPlan unsearched = plan_launch("my games/Tyrestorm.exe", ":.:bin");
+        const LaunchPlan relative = plan_launch("my games/Tyrestorm.exe", "bin:" + path("bin"));
+        QVERIFY(QDir::setCurrent(before));
+        QCOMPARE(unsearched, (LaunchPlan{"my games/Tyrestorm.exe", {}, {}}));
+        QCOMPARE(relative, through_wine);
+
+        // The port carries the plan out with the search path of its environment.
+        const QByteArray search_path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(dir.filePath("bin")) + ":" + search_path);
+        QtUi ui;
+        const bool started = ui.start_program(game);
+        qputenv("PATH", search_path);
+        QVERIFY(started);
+        QFile log(dir.filePath("bin/wine.log"));
+        QTRY_VERIFY(log.exists());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(log.readAll()), QDir(dir.filePath("my games")).canonicalPath() +
+                                                       "\n" + QString::fromStdString(game) + "\n");
     }
 };
 

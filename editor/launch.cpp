@@ -1,0 +1,72 @@
+#include "editor/launch.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+namespace cs {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// path made absolute against the editor's working folder; as it is when that fails.
+fs::path absolute_or_same(const std::string& path) {
+    std::error_code ec;
+    fs::path absolute = fs::absolute(fs::path(path), ec);
+    return ec ? fs::path(path) : absolute;
+}
+
+} // namespace
+
+bool is_windows_executable(const std::string& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    char mark[2] = {};
+    return file.read(mark, 2) && mark[0] == 'M' && mark[1] == 'Z';
+}
+
+std::string find_on_search_path(std::string_view name, std::string_view search_path) {
+    constexpr auto executable =
+        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    while (true) {
+        const std::size_t colon = search_path.find(':');
+        const fs::path folder(search_path.substr(0, colon));
+        if (folder.is_absolute()) {
+            const fs::path candidate = folder / name;
+            std::error_code ec;
+            const fs::file_status status = fs::status(candidate, ec);
+            if (fs::is_regular_file(status) &&
+                (status.permissions() & executable) != fs::perms::none) {
+                return candidate.string();
+            }
+        }
+        if (colon == std::string_view::npos) {
+            return {};
+        }
+        search_path.remove_prefix(colon + 1);
+    }
+}
+
+LaunchPlan plan_launch(const std::string& path, std::string_view search_path) {
+#ifdef _WIN32
+    (void)search_path;
+    const fs::path game = absolute_or_same(path);
+    return {game.string(), {}, game.parent_path().string()};
+#else
+    if (is_windows_executable(path)) {
+        std::string wine = find_on_search_path("wine", search_path);
+        if (!wine.empty()) {
+            const fs::path game = absolute_or_same(path);
+            return {std::move(wine), {game.string()}, game.parent_path().string()};
+        }
+    }
+    return {path, {}, {}};
+#endif
+}
+
+} // namespace cs

@@ -1,0 +1,110 @@
+// Replacing files on Windows, where it differs from the other systems (file_io_test.cpp
+// holds what they share): attributes, devices, and a replacement the system itself refuses.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "model/file_io.h"
+#include "tests/temp_dir.h"
+
+namespace cs {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::span<const std::uint8_t> as_bytes(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+class FileIoWindows : public ::testing::Test {
+  protected:
+    void SetUp() override { dir = test_support::fresh_temp_dir("cs-fileio-windows"); }
+    void TearDown() override {
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        fs::remove_all(dir);
+    }
+
+    void put(const fs::path& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::string contents(const fs::path& path) {
+        std::vector<std::uint8_t> bytes;
+        EXPECT_TRUE(read_whole_file(path, bytes)) << path;
+        return {bytes.begin(), bytes.end()};
+    }
+    std::set<std::string> names() {
+        std::set<std::string> all;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            all.insert(entry.path().filename().string());
+        }
+        return all;
+    }
+    static DWORD attributes_of(const fs::path& path) {
+        return GetFileAttributesW(path.c_str()) &
+               (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+    }
+
+    fs::path dir;
+    std::error_code reason;
+};
+
+TEST_F(FileIoWindows, AReplacedFileKeepsItsAttributesAndANewOneHasNone) {
+    const fs::path hidden = dir / "hidden.trk";
+    put(hidden, "old");
+    ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(replace_file(hidden, as_bytes("new"), &reason)) << reason.message();
+    EXPECT_EQ(contents(hidden), "new");
+    EXPECT_EQ(attributes_of(hidden), DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
+
+    ASSERT_TRUE(replace_file(dir / "plain.trk", as_bytes("x"), &reason)) << reason.message();
+    EXPECT_EQ(attributes_of(dir / "plain.trk"), DWORD{0});
+    EXPECT_EQ(names(), (std::set<std::string>{"hidden.trk", "plain.trk"}));
+}
+
+// NUL, under any spelling and in any folder, is the device: it takes the bytes, reads as
+// empty, and no file of that name appears.
+TEST_F(FileIoWindows, NulIsTheDevice) {
+    for (const fs::path& nul : {fs::path("NUL"), fs::path("nul"), dir / "NUL"}) {
+        SCOPED_TRACE(nul.string());
+        EXPECT_TRUE(replace_file(nul, as_bytes("gone"), &reason)) << reason.message();
+        std::vector<std::uint8_t> bytes{1};
+        EXPECT_TRUE(read_whole_file(nul, bytes, &reason)) << reason.message();
+        EXPECT_TRUE(bytes.empty());
+    }
+    EXPECT_TRUE(names().empty());
+}
+
+// A replacement the system refuses at its last step (another program holds the file and
+// does not let it be deleted) reports the system's reason and leaves the old file whole
+// with nothing beside it.
+TEST_F(FileIoWindows, AReplacementTheSystemRefusesLeavesTheOldFile) {
+    const fs::path held = dir / "held.trk";
+    put(held, "old");
+    const HANDLE holder =
+        CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(replace_file(held, as_bytes("new"), &reason));
+    CloseHandle(holder);
+    EXPECT_EQ(reason.category(), std::system_category());
+    EXPECT_TRUE(reason == std::errc::permission_denied ||
+                reason == std::errc::device_or_resource_busy)
+        << reason.value() << " " << reason.message();
+    EXPECT_EQ(contents(held), "old");
+    EXPECT_EQ(names(), std::set<std::string>{"held.trk"});
+
+    ASSERT_TRUE(replace_file(held, as_bytes("new"), &reason)) << reason.message();
+    EXPECT_EQ(contents(held), "new");
+}
+
+} // namespace
+} // namespace cs
