@@ -550,6 +550,12 @@ bool replace_through_temporary(const fs::path& target, const Target& old,
 
 FileCalls file_calls = system_calls;
 
+#ifdef _WIN32
+std::wstring windows_path(const fs::path& path) {
+    return system_path(path);
+}
+#endif
+
 void reset_file_calls() {
     file_calls = system_calls;
 }

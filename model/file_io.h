@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -40,6 +41,13 @@ bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t
 // False on any failure, with the system's reason in reason when given.
 bool replace_file(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                   std::error_code* reason = nullptr);
+
+#ifdef _WIN32
+// The name the Windows calls take for path: UTF-16 (path's UTF-8 decoded), made absolute and
+// marked \\?\ (\\?\UNC\ on a share) so that it may be longer than MAX_PATH; a device
+// (NUL, CON) as \\.\NAME.
+std::wstring windows_path(const std::filesystem::path& path);
+#endif
 
 // The system calls replace_file goes through, replaceable so that tests can make one step
 // fail (set errno and return -1) or write in small pieces. Not for concurrent use; put the

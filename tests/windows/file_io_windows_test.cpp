@@ -57,6 +57,18 @@ class FileIoWindows : public ::testing::Test {
     std::error_code reason;
 };
 
+// Wine takes names of any length, Windows only those marked \\?\; the mark turns off
+// Windows' own clean-up of names, so they are made absolute and clean first.
+TEST(WindowsPath, NamesAreAbsoluteAndMarkedAndDevicesKeepTheirs) {
+    EXPECT_EQ(windows_path("C:/Pistes/../Pistes/./C\xc3\xb4te d'Azur.trk"),
+              L"\\\\?\\C:\\Pistes\\C\u00f4te d'Azur.trk");
+    EXPECT_EQ(windows_path("//server/share/t.trk"), L"\\\\?\\UNC\\server\\share\\t.trk");
+    EXPECT_EQ(windows_path(L"\\\\?\\C:\\as\\is"), L"\\\\?\\C:\\as\\is");
+    EXPECT_EQ(windows_path("t.trk"), L"\\\\?\\" + fs::current_path().native() + L"\\t.trk");
+    EXPECT_EQ(windows_path("nul"), L"\\\\.\\nul");
+    EXPECT_EQ(windows_path("C:/Pistes/CON"), L"\\\\.\\CON");
+}
+
 TEST_F(FileIoWindows, AReplacedFileKeepsItsAttributesAndANewOneHasNone) {
     const fs::path hidden = dir / "hidden.trk";
     put(hidden, "old");
