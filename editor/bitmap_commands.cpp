@@ -3,6 +3,7 @@
 #include "editor/commands.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -42,17 +43,34 @@ std::optional<std::string> choose_file(Editor& editor, std::string& name_buffer,
 // tables other programs write (larger information headers, colour profiles, padding).
 constexpr std::size_t foreign_header_margin = 64 * 1024;
 
+// What one import takes: its bitmap's size, the check of its headers and its refusal.
+struct ImportKind {
+    std::size_t bitmap_size;
+    bool (*headers_fit)(std::span<const std::uint8_t>);
+    std::string_view refusal;
+};
+
 // Reads the chosen file for an import whose undo snapshot has been taken. True with the
 // file's bytes; false after the message when the file cannot be read, or after the import's
-// own refusal when it is too long to be the bitmap it expects.
-bool read_import(Editor& editor, const std::string& path, std::size_t bitmap_size,
-                 std::string_view refusal, std::vector<std::uint8_t>& bytes) {
+// own refusal when it is too long to be the bitmap it expects. The system's reason (the
+// file is too large) stays only where the length alone is at fault: a file whose headers
+// already describe another bitmap is refused for that.
+bool read_import(Editor& editor, const std::string& path, const ImportKind& kind,
+                 std::vector<std::uint8_t>& bytes) {
     std::error_code& reason = editor.documents.last_file_error;
-    if (!read_whole_file(path, bytes, &reason, bitmap_size + foreign_header_margin)) {
-        editor.ui->message_box(reason == std::errc::file_too_large ? refusal : "Can't open file!");
+    if (read_whole_file(path, bytes, &reason, kind.bitmap_size + foreign_header_margin)) {
+        return true;
+    }
+    if (reason != std::errc::file_too_large) {
+        editor.ui->message_box("Can't open file!");
         return false;
     }
-    return true;
+    std::vector<std::uint8_t> start;
+    if (read_file_start(path, bitmap_headers_size, start) && !kind.headers_fit(start)) {
+        reason.clear();
+    }
+    editor.ui->message_box(kind.refusal);
+    return false;
 }
 
 constexpr std::string_view not_land_bitmap = "This is not a 512x512 16-color bitmap.";
@@ -73,7 +91,7 @@ namespace {
 // still leaves the undo button armed with the unchanged layer.
 template <typename Decode>
 void import_bitmap(Editor& editor, std::string& name_buffer, void (*snapshot)(Editor&),
-                   std::size_t size, std::string_view refusal, Decode decode) {
+                   const ImportKind& kind, Decode decode) {
     editor.documents.last_file_error.clear();
     const auto path = choose_file(editor, name_buffer, true);
     if (!path) {
@@ -81,11 +99,11 @@ void import_bitmap(Editor& editor, std::string& name_buffer, void (*snapshot)(Ed
     }
     snapshot(editor);
     std::vector<std::uint8_t> bytes;
-    if (!read_import(editor, *path, size, refusal, bytes)) {
+    if (!read_import(editor, *path, kind, bytes)) {
         return;
     }
     if (!decode(bytes)) {
-        editor.ui->message_box(refusal);
+        editor.ui->message_box(kind.refusal);
         return;
     }
     full_redraw(editor);
@@ -94,23 +112,23 @@ void import_bitmap(Editor& editor, std::string& name_buffer, void (*snapshot)(Ed
 } // namespace
 
 void import_land_command(Editor& editor) {
-    import_bitmap(editor, editor.documents.import_land_name, snapshot_land, land_bitmap_size,
-                  not_land_bitmap,
+    import_bitmap(editor, editor.documents.import_land_name, snapshot_land,
+                  {land_bitmap_size, land_bitmap_headers_fit, not_land_bitmap},
                   [&](const auto& bytes) { return decode_land_bitmap(bytes, editor.track.land); });
 }
 
 void import_heights_command(Editor& editor) {
-    import_bitmap(editor, editor.documents.import_heights_name, snapshot_heights,
-                  height_bitmap_size, not_height_bitmap, [&](const auto& bytes) {
-                      return decode_height_bitmap(bytes, editor.track.heights);
-                  });
+    import_bitmap(
+        editor, editor.documents.import_heights_name, snapshot_heights,
+        {height_bitmap_size, height_bitmap_headers_fit, not_height_bitmap},
+        [&](const auto& bytes) { return decode_height_bitmap(bytes, editor.track.heights); });
 }
 
 void export_land_command(Editor& editor) {
     editor.documents.last_file_error.clear();
     const auto path = choose_file(editor, editor.documents.export_land_name, false);
     if (path) {
-        write_export(editor, *path, encode_land_bitmap(editor.track, editor.renderer.land_colours));
+        write_export(editor, *path, encode_land_bitmap(editor.track));
     }
 }
 

@@ -619,6 +619,33 @@ bool read_whole_file(const fs::path& path, std::vector<std::uint8_t>& bytes,
     return true;
 }
 
+bool read_file_start(const fs::path& path, std::size_t count, std::vector<std::uint8_t>& bytes) {
+    const int fd = open_for_reading(path);
+    if (fd < 0) {
+        return false;
+    }
+    std::vector<std::uint8_t> read(count);
+    std::size_t filled = 0;
+    bool ok = regular_file_size(fd) >= 0;
+    while (ok && filled < count) {
+        const std::ptrdiff_t n = read_some(fd, read.data() + filled, count - filled);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        ok = n >= 0;
+        if (n <= 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(n);
+    }
+    close_file(fd);
+    if (ok) {
+        read.resize(filled);
+        bytes = std::move(read);
+    }
+    return ok;
+}
+
 bool replace_file(const fs::path& path, std::span<const std::uint8_t> bytes,
                   std::error_code* reason) {
     if (path.empty()) {

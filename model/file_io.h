@@ -23,6 +23,12 @@ inline constexpr std::size_t unbounded_read = static_cast<std::size_t>(-1);
 bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                      std::error_code* reason = nullptr, std::size_t limit = unbounded_read);
 
+// Reads the first count bytes of a regular file (all of it when it is shorter), for a
+// look at the headers of a file too long to be read whole. False for anything that is not
+// a regular file or cannot be read; bytes is only changed on success.
+bool read_file_start(const std::filesystem::path& path, std::size_t count,
+                     std::vector<std::uint8_t>& bytes);
+
 // Replaces the file at path with bytes, as a careful editor does:
 // - a symbolic link is followed (through chains) and the file it points to is replaced;
 //   the link stays a link;

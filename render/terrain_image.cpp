@@ -3,31 +3,11 @@
 #include <algorithm>
 
 #include "editor/editor.h"
+#include "model/land_colours.h"
 #include "render/overlay_cache.h"
 #include "render/terrain_rows.h"
 
 namespace cs {
-
-namespace {
-
-constexpr std::array<std::uint32_t, 16> land_rgb = {
-    0xA0A0A0, // Tarmac
-    0xB4B4B4, // Tarmac2
-    0x90DC60, // Grass
-    0xBEC880, // grass edge
-    0x968C64, // Mud
-    0xBEB4A0, // Gravel
-    0xF0DCD2, // Sand
-    0xF6FBFE, // Snow
-    0xDCE7F0, // snow edge
-    0xFFFFFF, // White line
-    0xFFFF00, // Yellow line
-    0xFF0000, // Kerb
-    0x3F3F3F, // Oil
-    0x000000, 0x000000, 0x000000,
-};
-
-} // namespace
 
 void build_land_colours(Renderer& renderer) {
     for (std::size_t k = 0; k < land_rgb.size(); ++k) {

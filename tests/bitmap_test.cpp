@@ -146,6 +146,93 @@ TEST(BitmapFile, HeightImportAcceptsOnlyA64By64EightBitFile) {
     });
 }
 
+// The file as an image editor may re-save it: each pixel value v becomes new_value[v] and
+// the colour table (#RRGGBB entries) is replaced by table, the header following its length.
+Bytes reindexed(const Bytes& file, int bits, const std::vector<int>& new_value,
+                const std::vector<std::uint32_t>& table) {
+    const std::size_t old_offset = file[10] | (file[11] << 8);
+    Bytes out(file.begin(), file.begin() + 54);
+    for (const std::uint32_t rgb : table) {
+        out.insert(out.end(), {static_cast<std::uint8_t>(rgb), static_cast<std::uint8_t>(rgb >> 8),
+                               static_cast<std::uint8_t>(rgb >> 16), 0});
+    }
+    for (std::size_t i = old_offset; i < file.size(); ++i) {
+        out.push_back(bits == 8 ? static_cast<std::uint8_t>(new_value[file[i]])
+                                : static_cast<std::uint8_t>((new_value[file[i] >> 4] << 4) |
+                                                            new_value[file[i] & 0x0F]));
+    }
+    put32(out, 2, static_cast<std::uint32_t>(out.size()));
+    put32(out, 10, static_cast<std::uint32_t>(54 + 4 * table.size()));
+    put32(out, 46, static_cast<std::uint32_t>(table.size()));
+    return out;
+}
+
+// A colour table made only of the file's own colours, in another order or shortened, is read
+// by colour; any other table is ignored and the pixel values are taken as they are.
+TEST(BitmapFile, ColourTablesOfOwnColoursAreReadByColour) {
+    constexpr std::uint32_t black = 0, grass_rgb = 0x90DC60, kerb_rgb = 0xFF0000,
+                            oil_rgb = 0x3F3F3F, tarmac_rgb = 0xA0A0A0;
+    auto track = std::make_unique<Track>();
+    for (int i = 0; i < land_cells; ++i) {
+        track->land[i] = static_cast<std::uint8_t>((i + i / 512) % 14); // kinds 0 to 13
+    }
+    const Bytes own = encode_land_bitmap(*track);
+    std::vector<int> reversed(16), identity(16);
+    std::vector<std::uint32_t> reversed_table(16), foreign_table(16, 0x777777);
+    for (int v = 0; v < 16; ++v) {
+        reversed[v] = 15 - v;
+        identity[v] = v;
+        reversed_table[15 - v] = own[54 + 4 * v] | (own[55 + 4 * v] << 8) | (own[56 + 4 * v] << 16);
+    }
+    auto few = std::make_unique<Track>(); // four surfaces, in a table of four sorted by colour
+    few->land.fill(grass);
+    few->land[7] = kerb;
+    few->land[512 * 511] = oil;
+    few->land[land_cells - 1] = tarmac;
+    std::vector<int> sorted(16, 0);
+    sorted[oil] = 0, sorted[tarmac] = 1, sorted[grass] = 2, sorted[kerb] = 3;
+
+    auto land = std::make_unique<std::array<std::uint8_t, land_cells>>();
+    ASSERT_TRUE(decode_land_bitmap(reindexed(own, 4, reversed, reversed_table), *land));
+    EXPECT_EQ(*land, track->land);
+    ASSERT_TRUE(decode_land_bitmap(
+        reindexed(encode_land_bitmap(*few), 4, sorted, {oil_rgb, tarmac_rgb, grass_rgb, kerb_rgb}),
+        *land));
+    EXPECT_EQ(*land, few->land);
+    // One colour that is not a land colour: the values are the kinds, 13 to 15 included.
+    reversed_table[4] = 0x010203;
+    ASSERT_TRUE(decode_land_bitmap(reindexed(own, 4, reversed, reversed_table), *land));
+    EXPECT_EQ((*land)[0], 15);
+    EXPECT_EQ((*land)[13], 2);
+    ASSERT_TRUE(decode_land_bitmap(reindexed(own, 4, identity, foreign_table), *land));
+    EXPECT_EQ(*land, track->land);
+    // Black, the colour of the three unused kinds, in another kind's place is kind 13.
+    ASSERT_TRUE(decode_land_bitmap(reindexed(own, 4, identity, {black, grass_rgb}), *land));
+    EXPECT_EQ((*land)[0], 13);
+    EXPECT_EQ((*land)[1], grass);
+
+    std::array<std::uint16_t, height_samples> heights;
+    for (int i = 0; i < height_samples; ++i) {
+        track->heights[i] = static_cast<std::uint16_t>((i % 256) << 8);
+    }
+    const Bytes greys = encode_height_bitmap(*track);
+    std::vector<int> inverted(256), same(256);
+    std::vector<std::uint32_t> inverted_greys(256), reds(256);
+    for (int v = 0; v < 256; ++v) {
+        inverted[v] = 255 - v;
+        same[v] = v;
+        inverted_greys[v] = static_cast<std::uint32_t>(255 - v) * 0x010101;
+        reds[v] = static_cast<std::uint32_t>(v) << 16;
+    }
+    ASSERT_TRUE(decode_height_bitmap(reindexed(greys, 8, inverted, inverted_greys), heights));
+    EXPECT_EQ(heights, track->heights);
+    ASSERT_TRUE(decode_height_bitmap(reindexed(greys, 8, same, reds), heights));
+    EXPECT_EQ(heights, track->heights);
+    inverted_greys[9] = 0x0A0A0B; // not quite grey: the table is ignored
+    ASSERT_TRUE(decode_height_bitmap(reindexed(greys, 8, inverted, inverted_greys), heights));
+    EXPECT_EQ(heights[0], 0xFF00);
+}
+
 struct BitmapCommands : test_support::EditorTest {
     fs::path dir;
     void SetUp() override {
@@ -234,21 +321,6 @@ TEST_F(BitmapCommands, RoundTripsKeepTheLandAndTheHighByteOfEachHeight) {
     EXPECT_EQ(t.land[1], grass);
     undo_heights(*editor);
     EXPECT_EQ(t.heights[0], 0);
-}
-
-TEST_F(BitmapCommands, ForeignColourTablesAreIgnoredAndKinds13To15Kept) {
-    Track& t = editor->track;
-    t.land[0] = 13;
-    t.land[1] = 14;
-    t.land[512 * 300 + 7] = 15;
-    const auto land = t.land;
-    Bytes file = encode_land_bitmap(t);
-    std::fill(file.begin() + 54, file.begin() + 118, 0x77);
-    write_bytes(dir / "foreign.bmp", file);
-    t.land.fill(tarmac);
-    import_land(dir / "foreign.bmp");
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(t.land, land);
 }
 
 TEST_F(BitmapCommands, UndoButtonsAfterCancelledAndRefusedImports) {

@@ -274,7 +274,8 @@ TEST_F(BoundedInput, A2GigabyteFileIsRefusedByEveryReader) {
 
 // A bitmap with foreign material behind it (another program's profile, padding) is
 // imported while its length stays within the bitmap's size plus 64 KiB; longer, the import
-// refuses it as not its kind of bitmap and changes nothing.
+// refuses it as not its kind of bitmap and changes nothing, naming the length as the reason
+// only when the headers fit.
 TEST_F(BoundedInput, BitmapImportsTakeTheirSizePlusTheMargin) {
     struct Case {
         const char* name;
@@ -311,6 +312,12 @@ TEST_F(BoundedInput, BitmapImportsTakeTheirSizePlusTheMargin) {
             EXPECT_EQ(t.land, land_before);
             EXPECT_EQ(t.heights, heights_before);
         }
+        // As long, but its headers already say 24 bits per pixel: refused for that alone.
+        bytes[28] = 24;
+        put(dir / "deep.bmp", bytes);
+        run(c.import, dir / "deep.bmp");
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.refusal});
+        EXPECT_FALSE(editor->documents.last_file_error);
         run(c.import, dir / "longer.bmp");
         EXPECT_TRUE(ui.messages.empty());
         EXPECT_TRUE(t.land != land_before || t.heights != heights_before) << "not imported";
