@@ -1,12 +1,13 @@
 # Set-up, build, test and run on Debian 12. `make run` and `make test` do everything.
 .PHONY: deps run test bench bench-ratios build-debug build-release build-fuzz fuzz fuzz-regression format clean \
-        configure-windows wine-prefix test-windows windows
+        configure-windows wine-prefix test-windows windows package check-package
 
 DEBUG_DIR := build/debug
 RELEASE_DIR := build/release
 RUN_DIR := build/run
 FUZZ_DIR := build/fuzz
 WINDOWS_DIR := build/windows
+PACKAGE_DIR := build/package
 # Wine runs in a prefix of the Windows build's own, without its debug chatter.
 WINE_ENV := WINEPREFIX=$(CURDIR)/$(WINDOWS_DIR)/wineprefix WINEDEBUG=-all
 FUZZ_SECONDS ?= 60
@@ -25,6 +26,7 @@ build-release: deps
 
 test: build-debug
 	ctest --test-dir $(DEBUG_DIR) --output-on-failure
+	$(MAKE) --no-print-directory check-package
 	$(MAKE) --no-print-directory fuzz-regression
 	$(MAKE) --no-print-directory test-windows
 
@@ -93,6 +95,24 @@ test-windows: build-debug configure-windows wine-prefix
 # Windows users and the license.
 windows: configure-windows
 	cmake --build $(WINDOWS_DIR) --target windows_package
+
+# dist/coursesmith_VERSION_amd64.deb: a release build of its own, with Debian's hardening
+# flags (its optimisation and debug flags left to the release build type) and without tests
+# or benchmarks, packaged by CPack (cmake/package.cmake).
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+package: export DEB_CXXFLAGS_STRIP = -g -O2
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCOURSESMITH_TESTS=OFF \
+	    -DCOURSESMITH_BENCH=OFF \
+	    "-DCMAKE_CXX_FLAGS=$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	    "-DCMAKE_EXE_LINKER_FLAGS=$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(PACKAGE_DIR) --target package
+
+# The package checked by lintian, appstreamcli and desktop-file-validate, and its programs
+# and thumbnailer run from its unpacked contents (tests/package_test.sh).
+check-package: package
+	sh tests/package_test.sh \
+	    dist/coursesmith_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(PACKAGE_DIR)/CMakeCache.txt)_amd64.deb
 
 # Builds the editor alone (release, no tests or benchmarks, a folder of its own) and starts
 # it; `make run TRACK=path` opens a track. Without a display it says how to get one instead.

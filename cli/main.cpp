@@ -17,6 +17,7 @@
 #include "cli/json.h"
 #include "cli/png_output.h"
 #include "cli/replay.h"
+#include "coursesmith_version.h"
 #include "editor/commands.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
@@ -43,8 +44,10 @@ constexpr std::string_view usage_text =
     "  validate TRACK...           list each track's flaws\n"
     "                              (exit 0: all flawless, 1: a flaw, 2: unreadable)\n"
     "  convert IN OUT              read any version, write the current version\n"
-    "  render TRACK OUT.png [--blend N] [--hide objects|checkpoints|ai]... [--zoom 1|2|4]\n"
-    "         [--size N]           draw the track as the editor shows it\n"
+    "  render TRACK OUT.png [OPTIONS]\n"
+    "                              draw the track as the editor shows it; OPTIONS are\n"
+    "                              [--blend N] [--hide objects|checkpoints|ai]...\n"
+    "                              [--zoom 1|2|4] [--size N]\n"
     "  export-land TRACK OUT.bmp   write the land map as a 16-colour bitmap\n"
     "  export-heights TRACK OUT.bmp\n"
     "                              write the height grid as a 256-colour bitmap\n"
@@ -58,6 +61,7 @@ constexpr std::string_view usage_text =
     "                              run a script of commands and mouse gestures\n"
     "                              (SCRIPT - reads standard input)\n"
     "  --help                      show this help\n"
+    "  --version                   show the version\n"
     "\n"
     "An output named - is standard output. -- ends the options.\n"
     "COMMAND --help shows the help of one command.\n";
@@ -689,6 +693,10 @@ int main(int argc, char** argv) {
     }
     const std::string_view name = argv[1];
     const Arguments args(argv + 2, argv + argc);
+    if (name == "--version") {
+        print_text(stdout, "coursesmith-cli " COURSESMITH_VERSION "\n");
+        return exit_ok;
+    }
     if (name == "--help" || name == "-h" || name == "help") {
         // "help COMMAND" shows that command's help.
         for (const Command& command : commands) {

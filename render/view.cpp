@@ -148,6 +148,20 @@ int scroll_offset(int client_extent, int scroll_position, int magnification) {
     return saturate((span - client_extent) * scroll_position / divisor);
 }
 
+int scroll_position_for_offset(int client_extent, int offset, int magnification) {
+    if ((magnification != 2 && magnification != 4) || offset <= 0) {
+        return 0;
+    }
+    const std::int64_t span = std::int64_t{image_size} * magnification;
+    const std::int64_t divisor = magnification == 2 ? 1000 : 4000;
+    const std::int64_t scrollable = span - client_extent;
+    if (scrollable <= 0) {
+        return 0;
+    }
+    // offset = floor(scrollable * position / divisor), solved for the smallest position.
+    return saturate((std::int64_t{offset} * divisor + scrollable - 1) / scrollable);
+}
+
 PaintCopy paint_geometry(Rect update, int client_width, int client_height, int scroll_h,
                          int scroll_v, int magnification) {
     update.left = std::max(update.left, 0);

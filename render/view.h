@@ -64,4 +64,10 @@ PaintCopy paint_view(Editor& editor, Rect update);
 // the pointer is the one painted there.
 int scroll_offset(int client_extent, int scroll_position, int magnification);
 
+// The inverse of scroll_offset: the smallest scroll position at 2x or 4x whose offset is at
+// least `offset` (so exactly `offset` where the bar reaches it, as one position moves the
+// offset by less than a pixel); 0 at 1x and for offsets below 0. Not clamped to the bar:
+// the scroll request that takes it does that.
+int scroll_position_for_offset(int client_extent, int offset, int magnification);
+
 } // namespace cs

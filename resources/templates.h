@@ -61,6 +61,9 @@ struct DialogControl {
     std::string_view text; // with its & mnemonic; empty for sliders and lists
     DialogRect place;
     unsigned flags = style::none;
+    // What assistive tools say for the control where its label alone would not tell what
+    // it does (a slider, or one of two buttons called "Land"); empty: the label.
+    std::string_view spoken_name = {};
 
     constexpr bool has(unsigned flag) const { return (flags & flag) == flag; }
 };
@@ -82,7 +85,8 @@ struct DialogTemplate {
 // right-aligned just left of their two bitmap buttons, the three slider labels
 // right-aligned in the column left of their sliders, and "Rotate AI line" centred over
 // the four rotation buttons. Each label is 8 units high and sits level with the middle of
-// the control it names.
+// the control it names. The rotation buttons move the AI line's start along the line:
+// "<<" and "<" make a later point the first one (forward), ">" and ">>" an earlier one.
 inline constexpr auto panel_controls = std::to_array<DialogControl>({
     {id::new_track, ControlKind::push_button, "&New", {4, 2, 48, 14}},
     {id::load, ControlKind::push_button, "L&oad...", {54, 2, 51, 14}},
@@ -91,11 +95,31 @@ inline constexpr auto panel_controls = std::to_array<DialogControl>({
     {id::track_properties, ControlKind::push_button, "Track &properties...", {83, 18, 77, 14}},
     {id::import_ai_line, ControlKind::push_button, "Import &AI line...", {83, 34, 77, 14}},
     {no_id, ControlKind::static_text, "Import", {76, 53, 28, 8}, style::right_aligned},
-    {id::import_land, ControlKind::push_button, "Land", {106, 50, 26, 14}},
-    {id::import_hmap, ControlKind::push_button, "HMap", {134, 50, 26, 14}},
+    {id::import_land,
+     ControlKind::push_button,
+     "Land",
+     {106, 50, 26, 14},
+     style::none,
+     "Import land map"},
+    {id::import_hmap,
+     ControlKind::push_button,
+     "HMap",
+     {134, 50, 26, 14},
+     style::none,
+     "Import height map"},
     {no_id, ControlKind::static_text, "Export", {76, 69, 28, 8}, style::right_aligned},
-    {id::export_land, ControlKind::push_button, "Land", {106, 66, 26, 14}},
-    {id::export_hmap, ControlKind::push_button, "HMap", {134, 66, 26, 14}},
+    {id::export_land,
+     ControlKind::push_button,
+     "Land",
+     {106, 66, 26, 14},
+     style::none,
+     "Export land map"},
+    {id::export_hmap,
+     ControlKind::push_button,
+     "HMap",
+     {134, 66, 26, 14},
+     style::none,
+     "Export height map"},
     {id::land_undo, ControlKind::push_button, "Land Undo", {83, 82, 77, 14}, style::disabled},
     {id::hmap_undo, ControlKind::push_button, "HMap undo", {83, 98, 77, 14}, style::disabled},
     {id::flatten, ControlKind::push_button, "Flatten", {83, 114, 77, 14}},
@@ -139,23 +163,53 @@ inline constexpr auto panel_controls = std::to_array<DialogControl>({
     {id::tool_pit, ControlKind::radio_button, "Pit", {4, 204, 49, 9}},
     {id::tool_object, ControlKind::radio_button, "Object", {4, 214, 49, 9}},
     // Its height includes the opened list.
-    {id::object_kinds, ControlKind::drop_down_list, "", {58, 212, 102, 103}},
+    {id::object_kinds,
+     ControlKind::drop_down_list,
+     "",
+     {58, 212, 102, 103},
+     style::none,
+     "Object kind"},
     {no_id, ControlKind::static_text, "Brush size", {4, 232, 52, 8}, style::right_aligned},
-    {id::brush_size, ControlKind::trackbar, "", {58, 230, 102, 11}},
+    {id::brush_size, ControlKind::trackbar, "", {58, 230, 102, 11}, style::none, "Brush size"},
     {no_id, ControlKind::static_text, "\"Rope\" length", {4, 244, 52, 8}, style::right_aligned},
-    {id::rope_length, ControlKind::trackbar, "", {58, 242, 102, 11}},
+    {id::rope_length, ControlKind::trackbar, "", {58, 242, 102, 11}, style::none, "Rope length"},
     {no_id, ControlKind::static_text, "hmap/land", {4, 256, 52, 8}, style::right_aligned},
-    {id::image_blend, ControlKind::trackbar, "", {58, 254, 102, 11}},
+    {id::image_blend,
+     ControlKind::trackbar,
+     "",
+     {58, 254, 102, 11},
+     style::none,
+     "Land and height blend"},
     {id::show_objects, ControlKind::check_box, "Show objects", {4, 271, 82, 9}},
     {id::show_ai_line, ControlKind::check_box, "Show AI line", {4, 282, 82, 9}},
     {id::show_checkpoints, ControlKind::check_box, "Show checkpoints", {4, 293, 82, 9}},
     {no_id, ControlKind::static_text, "Rotate AI line", {88, 287, 72, 8}, style::centred},
-    {id::rotate_back_10, ControlKind::push_button, "<<", {88, 297, 18, 16}},
-    {id::rotate_back_1, ControlKind::push_button, "<", {106, 297, 18, 16}},
-    {id::rotate_on_1, ControlKind::push_button, ">", {124, 297, 18, 16}},
-    {id::rotate_on_10, ControlKind::push_button, ">>", {142, 297, 18, 16}},
+    {id::rotate_back_10,
+     ControlKind::push_button,
+     "<<",
+     {88, 297, 18, 16},
+     style::none,
+     "Rotate AI line start forward 10 points"},
+    {id::rotate_back_1,
+     ControlKind::push_button,
+     "<",
+     {106, 297, 18, 16},
+     style::none,
+     "Rotate AI line start forward 1 point"},
+    {id::rotate_on_1,
+     ControlKind::push_button,
+     ">",
+     {124, 297, 18, 16},
+     style::none,
+     "Rotate AI line start back 1 point"},
+    {id::rotate_on_10,
+     ControlKind::push_button,
+     ">>",
+     {142, 297, 18, 16},
+     style::none,
+     "Rotate AI line start back 10 points"},
     {id::zoom_2x, ControlKind::check_box, "Zoom 2x", {4, 304, 51, 9}},
-    {id::zoom_4x, ControlKind::check_box, "4x", {58, 304, 28, 9}},
+    {id::zoom_4x, ControlKind::check_box, "4x", {58, 304, 28, 9}, style::none, "Zoom 4x"},
 });
 
 inline constexpr DialogTemplate panel_template{

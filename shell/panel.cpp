@@ -143,6 +143,10 @@ DialogUnits dialog_units_of(const QFont& font) {
     return units;
 }
 
+QString spoken_name(const DialogControl& c) {
+    return plain_label(c.spoken_name.empty() ? c.text : c.spoken_name);
+}
+
 QString plain_label(std::string_view text) {
     QString out;
     const QString in = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -244,7 +248,13 @@ void Panel::create_control(const DialogControl& c) {
         connect(list, &QComboBox::activated, this,
                 [this, id] { dispatch_command(editor_, id, Notification::selection_changed); });
         list->setObjectName(QString::number(id));
-        list->setAccessibleName(label);
+        list->setAccessibleName(spoken_name(c));
+        // On Linux Qt gives a list box the chosen entry as its name and leaves saying what
+        // the box is for to a label that names it as its buddy. None shows beside this
+        // one, so an unseen label carries the name.
+        auto* name = new QLabel(spoken_name(c), this);
+        name->setBuddy(list);
+        name->hide();
         controls_.insert(id, list);
         return;
     }
@@ -270,7 +280,7 @@ void Panel::create_control(const DialogControl& c) {
 
     widget->setGeometry(place);
     widget->setEnabled(!c.has(style::disabled));
-    widget->setAccessibleName(plain_label(c.text));
+    widget->setAccessibleName(spoken_name(c));
     if (c.id != no_id) {
         widget->setObjectName(QString::number(c.id));
         controls_.insert(c.id, widget);

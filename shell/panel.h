@@ -28,6 +28,8 @@ DialogUnits dialog_units_of(const QFont& font);
 
 // A label as shown to assistive tools: "&" mnemonics removed, "&&" kept as one "&".
 QString plain_label(std::string_view text);
+// The name assistive tools say for a control: its spoken name, else its plain label.
+QString spoken_name(const DialogControl& c);
 
 class Panel : public QWidget {
     Q_OBJECT

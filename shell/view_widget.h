@@ -1,5 +1,7 @@
 // The view window: the 512 x 512 child of the panel that shows the view image at 1x, 2x or
 // 4x with its two scroll bars, and passes the mouse and the scroll requests to the core.
+// The wheel scrolls at 2x and 4x (Shift or a sideways wheel: across) and with Ctrl steps
+// the magnification, keeping the map point under the pointer where the bars allow.
 #pragma once
 
 #include <QCursor>
@@ -38,6 +40,12 @@ class ViewWidget : public QWidget {
     class Impl;
     Impl* impl_; // owned through Qt's parent chain
 };
+
+// Wheel turns, in eighths of a degree as Qt reports them, gathered into whole notches of
+// 120: adds delta to remainder and returns the notches completed (the sign of delta),
+// keeping the rest. A turn the other way starts from nothing, so a trackpad's small
+// steps back and forth never add up to a notch the user did not make.
+int wheel_notches(int& remainder, int delta);
 
 // The editor's cursor: the cursor file at path when it holds one (with its own hot spot),
 // else the cross-hair.

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Installs the build into a temporary prefix and checks the installed tree: both programs,
-# the desktop entry, the track MIME type, the thumbnailer (run as a file manager runs it)
-# and every icon. Needs no display. Usage: install_test.sh BUILD_DIR
+# Installs the build into a temporary prefix and checks the installed tree: both programs
+# (and their version), the desktop entry, the AppStream metainfo, the track MIME type, the
+# thumbnailer (run as a file manager runs it), every icon, the manual pages and the license.
+# Needs no display. Usage: install_test.sh BUILD_DIR
 set -eu
 
 build="$1"
@@ -32,6 +33,30 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 for program in coursesmith coursesmith-cli; do
     [ -x "$prefix/bin/$program" ] || fail "bin/$program is not an installed program"
 done
+
+# Both programs tell the project's version, the desktop program without a display; so do
+# the metainfo's release and the manual pages (made when help2man was found).
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+for program in coursesmith coursesmith-cli; do
+    out="$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/$program" --version)" ||
+        fail "$program --version failed"
+    [ "$out" = "$program $version" ] || fail "$program --version says \"$out\", not \"$program $version\""
+    if grep -q '^HELP2MAN:FILEPATH=/' "$build/CMakeCache.txt"; then
+        gzip -dc "$prefix/share/man/man1/$program.1.gz" | grep -q "^\.TH .* \"$program $version\"" ||
+            fail "share/man/man1/$program.1.gz is not the manual page of $program $version"
+    fi
+done
+help="$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/coursesmith" --help)" ||
+    fail "coursesmith --help failed"
+[ "$(echo "$help" | head -n 1)" = "Usage: coursesmith [TRACK]" ] || fail "coursesmith --help does not start with its usage"
+expect_file share/doc/coursesmith/copyright
+
+metainfo="share/metainfo/$id.metainfo.xml"
+expect_file "$metainfo"
+grep -qF "<release version=\"$version\"" "$prefix/$metainfo" || fail "$metainfo lacks release $version"
+if command -v appstreamcli >/dev/null 2>&1; then
+    appstreamcli validate --no-net "$prefix/$metainfo" >/dev/null || fail "$metainfo does not validate"
+fi
 
 desktop="share/applications/$id.desktop"
 expect_file "$desktop"

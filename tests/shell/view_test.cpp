@@ -9,13 +9,16 @@
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <memory>
+#include <vector>
 
 #include "editor/dispatch.h"
 #include "editor/editor.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "resources/control_ids.h"
 #include "shell/view_widget.h"
 
 namespace cs {
@@ -273,6 +276,96 @@ class ViewTest : public QObject {
         move(Qt::LeftButton);
         QCOMPARE(editor->track.land[100 * 512 + 200], std::uint8_t{0});
         QTest::mouseRelease(client, Qt::LeftButton, {}, QPoint(300, 100));
+    }
+
+    // The wheel over the picture: one notch is one line (10) of a bar at 2x and 4x, up and
+    // down or, with Shift or sideways, across; small steps add up to notches. Ctrl+wheel
+    // steps the magnification through the Zoom boxes and keeps the map point under the
+    // pointer where the bars reach. The positions are worked out for the default style's
+    // 14-pixel bars on the offscreen platform: client 498 at 2x and 4x, 512 at 1x; a position s
+    // shows the image from (526 s / 1000) at 2x and (1550 s / 4000) at 4x.
+    void wheelScrollsAndZooms() {
+        QCOMPARE(extent(), 14);
+        const Qt::KeyboardModifiers none = Qt::NoModifier, shift = Qt::ShiftModifier,
+                                    ctrl = Qt::ControlModifier;
+        const Qt::MouseButtons left = Qt::LeftButton;
+        using Turns = std::vector<QPoint>; // angle deltas, one event each
+        const Turns down{{0, -120}}, up{{0, 120}}, trackpad_down(4, {0, -30});
+        const Turns wavering{{0, -90}, {0, 30}, {0, -90}};
+        struct Row {
+            const char* name;
+            int zoom;
+            QPoint bars; // positions before
+            Turns turns;
+            Qt::KeyboardModifiers modifiers;
+            int zoom_after;
+            QPoint bars_after;
+            bool accepted;
+            QPoint at{100, 100};     // the pointer
+            bool point_kept = false; // the map point under the pointer stays there
+            Qt::MouseButtons held = Qt::NoButton;
+        };
+        const Row rows[] = {
+            {"down at 2x", 2, {200, 200}, down, none, 2, {200, 210}, true},
+            {"up at 4x", 4, {200, 200}, up, none, 4, {200, 190}, true},
+            {"Shift+down at 2x", 2, {200, 200}, down, shift, 2, {210, 200}, true},
+            {"sideways at 4x", 4, {200, 200}, {{120, 0}}, none, 4, {190, 200}, true},
+            {"two notches to the end", 2, {200, 495}, {{0, -240}}, none, 2, {200, 501}, true},
+            {"down at 1x", 1, {0, 0}, down, none, 1, {0, 0}, false},
+            {"trackpad 4 x 30", 2, {200, 200}, trackpad_down, none, 2, {200, 210}, true},
+            {"trackpad 3 x 30", 2, {200, 200}, Turns(3, {0, -30}), none, 2, {200, 200}, true},
+            {"trackpad back and forth", 2, {200, 200}, wavering, none, 2, {200, 200}, true},
+            // Map point (300, 200); at 2x it needs offsets 150 and 100.
+            {"Ctrl+up at 1x", 1, {0, 0}, up, ctrl, 2, {286, 191}, true, {300, 200}, true},
+            // Map point (150, 100); at 4x offsets 75 and 50.
+            {"Ctrl+up at 2x", 2, {0, 0}, up, ctrl, 4, {194, 130}, true, {300, 200}, true},
+            // Offsets 193: map point (243, 218); at 2x offsets 143 and 168.
+            {"Ctrl+down at 4x", 4, {500, 500}, down, ctrl, 2, {272, 320}, true, {200, 100}, true},
+            // Map point (100, 75) would need offsets -100 and -75: the bars stay at their start.
+            {"Ctrl+down at 4x, top left", 4, {0, 0}, down, ctrl, 2, {0, 0}, true, {400, 300}},
+            {"Ctrl+down at 2x", 2, {200, 200}, down, ctrl, 1, {0, 0}, true},
+            {"Ctrl+up at 4x", 4, {200, 200}, up, ctrl, 4, {200, 200}, true},
+            // A gesture's map positions must not move under it.
+            {"held, down at 2x", 2, {200, 200}, down, none, 2, {200, 200}, false, {}, false, left},
+            {"held, Ctrl+up at 1x", 1, {0, 0}, up, ctrl, 1, {0, 0}, false, {}, false, left},
+        };
+        for (const Row& row : rows) {
+            cleanup();
+            init();
+            set_zoom_2x(*editor, row.zoom == 2, true);
+            set_zoom_4x(*editor, row.zoom == 4, true);
+            view_scroll(*editor, ScrollBar::horizontal, ScrollRequest::thumb_position,
+                        row.bars.x());
+            view_scroll(*editor, ScrollBar::vertical, ScrollRequest::thumb_position, row.bars.y());
+            const auto under = [&] {
+                const MapPosition p =
+                    map_mouse_position(editor->view, view->client_size(), row.at.x(), row.at.y());
+                return QPoint(p.x, p.y);
+            };
+            const QPoint before = under();
+            bool accepted = false;
+            for (const QPoint& turn : row.turns) {
+                QWheelEvent e(row.at, view->client()->mapToGlobal(row.at), {}, turn, row.held,
+                              row.modifiers, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(view->client(), &e);
+                accepted = e.isAccepted();
+            }
+            const ViewState& after = editor->view;
+            const QPoint scrolled(after.scroll_h, after.scroll_v);
+            QVERIFY2(magnification(after) == row.zoom_after, row.name);
+            QVERIFY2(ui->check_of(id::zoom_2x) == (row.zoom_after == 2), row.name);
+            QVERIFY2(ui->check_of(id::zoom_4x) == (row.zoom_after == 4), row.name);
+            QVERIFY2(scrolled == row.bars_after,
+                     qPrintable(
+                         QString("%1: %2, %3").arg(row.name).arg(scrolled.x()).arg(scrolled.y())));
+            if (row.zoom_after > 1) {
+                const QPoint bars(bar(ScrollBar::horizontal)->value(),
+                                  bar(ScrollBar::vertical)->value());
+                QVERIFY2(bars == row.bars_after, row.name);
+            }
+            QVERIFY2(accepted == row.accepted, row.name);
+            QVERIFY2(!row.point_kept || under() == before, row.name);
+        }
     }
 
     void cursorFileOrCrossHair() {

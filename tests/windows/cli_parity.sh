@@ -67,6 +67,7 @@ run() {
     check "$name" err
 }
 
+run version text /dev/null --version
 run new text /dev/null new n.trk
 run info text /dev/null info n.trk
 run info-json text /dev/null info --json n.trk
