@@ -63,7 +63,7 @@ fuzz: build-fuzz
 	        -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f \
 	        $(FUZZ_DIR)/seeds/$$f tests/fuzz/corpus/$$f 2> $(FUZZ_DIR)/$$f-fuzz.log \
 	        || { tail -n 60 $(FUZZ_DIR)/$$f-fuzz.log; exit 1; }; \
-	    grep -E "^#[0-9]+ +DONE" $(FUZZ_DIR)/$$f-fuzz.log; \
+	    grep -E "^#[0-9]+[[:space:]]+DONE" $(FUZZ_DIR)/$$f-fuzz.log; \
 	done
 
 # The Windows build (MinGW-w64, cmake/mingw-w64-x86_64.cmake) of the core, the command-line
@@ -126,12 +126,13 @@ run: deps
 	$(RUN_DIR)/shell/coursesmith $(if $(TRACK),'$(TRACK)')
 
 bench: build-release
-	$(RELEASE_DIR)/bench/coursesmith_bench
+	$(RELEASE_DIR)/bench/coursesmith_bench $(BENCH_OPTIONS)
 
 # One run of the benchmarks that come as Default and Heavy pairs, then `NAME RATIO` per line:
-# each step's Heavy / Default ratio and FullRedrawDefault / Memcpy1MiB.
+# each step's Heavy / Default ratio and FullRedrawDefault / Memcpy1MiB. BENCH_OPTIONS go to
+# the benchmark program (`BENCH_OPTIONS=--benchmark_min_time=0.01` for a quick run).
 bench-ratios: build-release
-	./bench/ratios.sh $(RELEASE_DIR)/bench/coursesmith_bench
+	./bench/ratios.sh $(RELEASE_DIR)/bench/coursesmith_bench $(BENCH_OPTIONS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

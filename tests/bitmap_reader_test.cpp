@@ -29,12 +29,7 @@ struct Decoded {
 };
 
 struct BitmapReader : test_support::EditorTest {
-    std::filesystem::path dir;
-    void SetUp() override {
-        EditorTest::SetUp();
-        dir = test_support::fresh_temp_dir("cs-bitmap-reader");
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    test_support::TempDir dir{"cs-bitmap-reader"};
 
     Decoded exported(void (*command)(Editor&), const char* name) {
         const std::filesystem::path path = dir / name;

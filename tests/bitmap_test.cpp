@@ -234,13 +234,11 @@ TEST(BitmapFile, ColourTablesOfOwnColoursAreReadByColour) {
 }
 
 struct BitmapCommands : test_support::EditorTest {
-    fs::path dir;
+    test_support::TempDir dir{"cs-bitmap"};
     void SetUp() override {
         EditorTest::SetUp();
-        dir = test_support::fresh_temp_dir("cs-bitmap");
         ui.calls.clear();
     }
-    void TearDown() override { fs::remove_all(dir); }
     void export_land(const fs::path& p) {
         ui.answer_path(p.string());
         export_land_command(*editor);

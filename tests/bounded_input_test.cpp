@@ -58,12 +58,7 @@ std::vector<fs::path> too_long_sources(const fs::path& file) {
 }
 
 struct BoundedInput : test_support::EditorTest {
-    fs::path dir;
-    void SetUp() override {
-        EditorTest::SetUp();
-        dir = test_support::fresh_temp_dir("bounded-input");
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    test_support::TempDir dir{"bounded-input"};
 
     // Runs a panel command whose file dialog is answered with path.
     void run(void (*command)(Editor&), const fs::path& path) {

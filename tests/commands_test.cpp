@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "editor/commands.h"
 #include "editor/dispatch.h"
+#include "editor/history.h"
 #include "model/trk_file.h"
 #include "model/validation.h"
 #include "resources/control_ids.h"
@@ -17,14 +21,104 @@ namespace {
 
 namespace fs = std::filesystem;
 
+template <typename... T>
+std::string text_of_values(const T&... values) {
+    std::ostringstream out;
+    ((out << +values << ' '), ...);
+    return out.str();
+}
+std::string fields(const Object& o) {
+    return text_of_values(o.x, o.y, o.angle, o.kind);
+}
+std::string fields(const Pit& p) {
+    return text_of_values(p.x, p.y, p.angle);
+}
+std::string fields(const Checkpoint& c) {
+    return text_of_values(c.x1, c.y1, c.x2, c.y2);
+}
+std::string fields(const LinePoint& p) {
+    return text_of_values(p.x, p.y);
+}
+
+// Everything New sets and everything it leaves alone, one entry per part, so that two
+// editors can be compared part by part.
+std::map<std::string, std::string> parts_of(const Editor& e, const ScriptedUi& ui) {
+    auto bytes = [](const void* data, std::size_t size) {
+        return std::string(static_cast<const char*>(data), size);
+    };
+    auto list = [](int count, const auto& slots) {
+        std::string out = std::to_string(count);
+        for (int i = 0; i <= count; ++i) { // the placement slot too
+            out += "; " + fields(slots[i]);
+        }
+        return out;
+    };
+    auto enabled = [&ui](std::initializer_list<int> ids) {
+        std::string out;
+        for (int id : ids) {
+            out += ui.is_enabled(id) ? '1' : '0';
+        }
+        return out;
+    };
+    const Track& t = e.track;
+    const ViewState& v = e.view;
+    const ToolState& tools = e.tools;
+    return {
+        {"land", bytes(t.land.data(), t.land.size())},
+        {"heights", bytes(t.heights.data(), sizeof t.heights)},
+        {"objects", list(t.object_count, t.objects)},
+        {"pits", list(t.pit_count, t.pits)},
+        {"checkpoints", list(t.checkpoint_count, t.checkpoints)},
+        {"ai line", list(t.ai_line_count, t.ai_line)},
+        {"ai pit line", list(t.ai_pit_line_count, t.ai_pit_line)},
+        {"properties", text_of_values(t.world_size, t.water_level, t.view_angle, t.rotation, t.zoom,
+                                      t.sf_line, t.world_scale)},
+        {"author", bytes(t.author.data(), t.author.size())},
+        {"comments", bytes(t.comments.data(), t.comments.size())},
+        {"image", bytes(e.renderer.image.get(), image_size * image_size * sizeof(Pixel))},
+        {"shading", bytes(e.renderer.shading.data(), sizeof e.renderer.shading)},
+        {"land undo", text_of_values(e.undo.land_armed) + enabled({id::land_undo})},
+        {"hmap undo", text_of_values(e.undo.heights_armed) + enabled({id::hmap_undo})},
+        {"delete buttons", enabled({id::delete_pit, id::delete_checkpoint, id::delete_ai_line,
+                                    id::delete_ai_pit_line})},
+        {"object kind", text_of_values(tools.object_kind, ui.object_kind_entry)},
+        {"history", text_of_values(e.history.steps.size(), e.history.done, track_modified(e))},
+        {"tools", text_of_values(tools.current_tool, tools.brush_size, tools.rope_length,
+                                 tools.image_blend)},
+        {"view",
+         text_of_values(v.zoom_2x, v.zoom_4x, v.show_ai_line, v.show_objects, v.show_checkpoints)},
+        {"paths", e.documents.game_path + "; " + e.documents.open_track_name},
+    };
+}
+
+// The names of the parts in which two editors differ.
+std::set<std::string> differing(const std::map<std::string, std::string>& a,
+                                const std::map<std::string, std::string>& b) {
+    std::set<std::string> names;
+    for (const auto& [name, value] : a) {
+        if (b.at(name) != value) {
+            names.insert(name);
+        }
+    }
+    return names;
+}
+
+// Tools, view and paths other than a fresh editor's: New leaves them as they are.
+void set_what_new_leaves(Editor& e) {
+    e.tools = ToolState{5, e.tools.object_kind, 40, 30, 7};
+    e.view.zoom_2x = true;
+    e.view.show_checkpoints = false; // objects stay shown: New draws the start positions
+    e.documents.game_path = "/opt/game/Tyrestorm.exe";
+    e.documents.open_track_name = "/tracks/old.trk";
+}
+
 struct Commands : test_support::EditorTest {
-    fs::path dir;
+    test_support::TempDir dir{"commands"};
     void SetUp() override {
         EditorTest::SetUp();
         initialise_panel(*editor);
-        dir = test_support::fresh_temp_dir("commands");
     }
-    // A track that differs from the default in everything New resets.
+    // An editor that differs from a freshly set-up one in every part parts_of names.
     void make_busy() {
         Track& t = editor->track;
         t.land.fill(tarmac);
@@ -39,11 +133,18 @@ struct Commands : test_support::EditorTest {
         t.water_level = 200;
         t.author[0] = 'A';
         t.comments[0] = 'C';
+        build_shading_table(editor->renderer, t.water_level);
+        full_redraw(*editor);
+        record_edit(*editor);
         for (int id : {id::land_undo, id::hmap_undo, id::delete_pit, id::delete_checkpoint,
                        id::delete_ai_line, id::delete_ai_pit_line}) {
             ui.set_control_enabled(id, true);
         }
         editor->undo.land_armed = editor->undo.heights_armed = true;
+        editor->tools.object_kind = house;
+        ui.select_object_kind_entry(3);
+        set_what_new_leaves(*editor);
+        full_redraw(*editor);
     }
     std::string write_default_track(const std::string& name) {
         const std::string path = (dir / name).string();
@@ -55,36 +156,29 @@ struct Commands : test_support::EditorTest {
     }
 };
 
-TEST_F(Commands, NewResetsTheTrackAndLeavesTheToolsAlone) {
+TEST_F(Commands, NewResetsTheDocumentAndLeavesToolsViewAndPathsAlone) {
     make_busy();
-    editor->tools.current_tool = 5;
-    editor->tools.brush_size = 40;
-    editor->view.zoom_2x = true;
-    editor->view.show_objects = false;
+    const auto busy = parts_of(*editor, ui);
     ui.calls.clear();
     new_track_command(*editor);
+    const auto renewed = parts_of(*editor, ui);
 
-    const Track& t = editor->track;
-    EXPECT_EQ(t.object_count, 6);
-    EXPECT_EQ(t.objects[6].kind, start);
-    EXPECT_EQ(t.objects[6].y, 130.0f);
-    EXPECT_EQ(t.pit_count + t.checkpoint_count + t.ai_line_count + t.ai_pit_line_count, 0);
-    EXPECT_EQ(t.world_size, 120);
-    EXPECT_EQ(t.water_level, 50);
-    EXPECT_EQ(t.author[0], 0);
-    EXPECT_EQ(t.comments[0], 0);
-    EXPECT_TRUE(std::all_of(t.land.begin(), t.land.end(), [](auto k) { return k == grass; }));
-    EXPECT_TRUE(std::all_of(t.heights.begin(), t.heights.end(), [](auto h) { return h == 32896; }));
-    for (int id : {id::land_undo, id::hmap_undo, id::delete_pit, id::delete_checkpoint,
-                   id::delete_ai_line, id::delete_ai_pit_line}) {
-        EXPECT_FALSE(ui.is_enabled(id)) << id;
+    // New's parts are a fresh editor's, apart from what it leaves as it was.
+    ScriptedUi fresh_ui;
+    auto fresh = std::make_unique<Editor>(fresh_ui);
+    ASSERT_TRUE(set_up_editor(*fresh));
+    initialise_panel(*fresh);
+    set_what_new_leaves(*fresh);
+    full_redraw(*fresh);
+    EXPECT_EQ(differing(renewed, parts_of(*fresh, fresh_ui)), std::set<std::string>{});
+    const std::set<std::string> left_alone{"tools", "view", "paths"};
+    std::set<std::string> reset;
+    for (const auto& [name, value] : busy) {
+        if (!left_alone.contains(name)) {
+            reset.insert(name);
+        }
     }
-    EXPECT_FALSE(editor->undo.land_armed);
-    EXPECT_EQ(editor->tools.current_tool, 5);
-    EXPECT_EQ(editor->tools.brush_size, 40);
-    EXPECT_TRUE(editor->view.zoom_2x);
-    EXPECT_FALSE(editor->view.show_objects);
-    EXPECT_EQ(image(), redrawn_image());
+    EXPECT_EQ(differing(renewed, busy), reset);
 
     // Ends with the properties dialog showing the defaults; cancelling keeps them.
     ASSERT_EQ(ui.properties_shown.size(), 1u);
@@ -190,28 +284,73 @@ TEST_F(Commands, PropertiesShowTheTrackAndTakeItOnOk) {
     t.ai_line[0] = {100, 100};
     t.ai_line[1] = {100, 200};
     t.ai_line_count = 2;
-    std::copy_n("Jos\xE9", 4, t.author.begin());
     ui.answer_properties([](PropertiesValues& v) {
         v.rotation = -180;
         v.water_level = 300; // beyond its slider: the slider's end
-        v.author = std::string(40, 'a');
-        v.comments = "line one\nline two";
     });
     track_properties_command(*editor);
 
     const PropertiesValues& shown = ui.properties_shown.at(0);
     EXPECT_EQ(shown.water_level, 50);
     EXPECT_EQ(shown.view_angle, 60);
-    EXPECT_EQ(shown.author, "Jos\xC3\xA9");
     // A line of two points counts its 100 map units twice: 200 / (512 / 120) = 46.875.
     EXPECT_EQ(shown.track_length, 46);
     EXPECT_EQ(t.track_length, 46);
 
     EXPECT_EQ(t.rotation, -180);
     EXPECT_EQ(t.water_level, 255);
-    EXPECT_EQ(text_of(t.author), std::string(30, 'a'));
-    EXPECT_EQ(text_of(t.comments), "line one\r\nline two");
     EXPECT_EQ(image(), redrawn_image());
+}
+
+// The texts as typed, as stored (Windows-1252 with "?" for what it lacks, CR LF, cut to 30
+// and 500 bytes and never inside a CR LF, zeros behind) and as the dialog shows them again.
+TEST_F(Commands, PropertiesTextsReplaceTheOldOnesWhole) {
+    const std::string old_author = "Jos\xE9 Longname-Smith"; // stored bytes
+    const std::string old_comments = "An older comment, longer than some";
+    struct Row {
+        const char* name;
+        std::string author, comments;               // typed
+        std::string stored_author, stored_comments; // Windows-1252
+        std::string shown_author, shown_comments;   // UTF-8
+    };
+    const std::string c498(498, 'c');
+    const Row rows[] = {
+        {"shorter", "Bo", "Short", "Bo", "Short", "Bo", "Short"},
+        {"longer", std::string(40, 'a'), std::string(600, 'c'), std::string(30, 'a'),
+         std::string(500, 'c'), std::string(30, 'a'), std::string(500, 'c')},
+        {"empty", "", "", "", "", "", ""},
+        {"line breaks", "Ann", "one\ntwo\n", "Ann", "one\r\ntwo\r\n", "Ann", "one\ntwo\n"},
+        {"a break that fits", "x", c498 + "\nX", "x", c498 + "\r\n", "x", c498 + "\n"},
+        {"a break that does not", "x", c498 + "c\nX", "x", c498 + "c", "x", c498 + "c"},
+        {"outside the code page", "\xC5\x81\xC3\xB3\x64\xC5\xBA", // "Łódź"
+         "\xE2\x82\xAC 5 \xF0\x9F\x98\x80 \xE6\x97\xA5", "?\xF3\x64?", "\x80 5 ? ?",
+         "?\xC3\xB3\x64?", "\xE2\x82\xAC 5 ? ?"},
+    };
+    auto padded = [](const std::string& text, std::size_t size) {
+        return text + std::string(size - text.size(), '\0');
+    };
+    Track& t = editor->track;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        t.author.fill(0);
+        t.comments.fill(0);
+        std::copy(old_author.begin(), old_author.end(), t.author.begin());
+        std::copy(old_comments.begin(), old_comments.end(), t.comments.begin());
+        ui.answer_properties([&row](PropertiesValues& v) {
+            v.author = row.author;
+            v.comments = row.comments;
+        });
+        track_properties_command(*editor);
+        EXPECT_EQ(ui.properties_shown.back().author, "Jos\xC3\xA9 Longname-Smith");
+        EXPECT_EQ(std::string(t.author.data(), t.author.size()),
+                  padded(row.stored_author, t.author.size()));
+        EXPECT_EQ(std::string(t.comments.data(), t.comments.size()),
+                  padded(row.stored_comments, t.comments.size()));
+        ui.answer_cancel();
+        track_properties_command(*editor);
+        EXPECT_EQ(ui.properties_shown.back().author, row.shown_author);
+        EXPECT_EQ(ui.properties_shown.back().comments, row.shown_comments);
+    }
 }
 
 TEST_F(Commands, WorldSizeMessageOnlyWhenADrivingLineMeetsAChange) {

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #ifndef _WIN32
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -30,30 +32,54 @@ std::span<const std::uint8_t> as_bytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+void put(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+// The bytes of a file; "(unreadable)" when it cannot be read.
+std::string contents(const fs::path& path) {
+    std::vector<std::uint8_t> bytes;
+    return read_whole_file(path, bytes) ? std::string(bytes.begin(), bytes.end()) : "(unreadable)";
+}
+// The names in a folder, as UTF-8.
+std::set<std::string> names(const fs::path& folder) {
+    std::set<std::string> all;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        all.insert(entry.path().filename().string());
+    }
+    return all;
+}
+
+// Makes a read-only file in folder and tries to replace it: 0 when it is refused with the
+// system's reason and left as the only file, as it was; otherwise which check failed.
+enum ReadOnlyCheck { refused = 0, written = 1, other_reason = 2, changed = 3, left_behind = 4 };
+int replace_read_only(const fs::path& folder) {
+#ifdef _WIN32
+    const char* const denied = "Access denied";
+#else
+    const char* const denied = "Permission denied";
+#endif
+    const fs::path path = folder / "locked.trk";
+    put(path, "locked");
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    std::error_code reason;
+    const bool accepted = replace_file(path, as_bytes("new"), &reason);
+    const std::string now = contents(path);
+    const std::set<std::string> all = names(folder);
+    // Windows deletes no read-only file.
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    return accepted                                                               ? written
+           : reason != std::errc::permission_denied || reason.message() != denied ? other_reason
+           : now != "locked"                                                      ? changed
+           : all != std::set<std::string>{"locked.trk"}                           ? left_behind
+                                                                                  : refused;
+}
+
 class FileIo : public ::testing::Test {
   protected:
-    void SetUp() override { dir = test_support::fresh_temp_dir("cs-fileio"); }
-    void TearDown() override {
-        reset_file_calls();
-        fs::permissions(dir, fs::perms::owner_all);
-        fs::remove_all(dir);
-    }
-
-    void put(const fs::path& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    std::string contents(const fs::path& path) {
-        std::vector<std::uint8_t> bytes;
-        EXPECT_TRUE(read_whole_file(path, bytes)) << path;
-        return {bytes.begin(), bytes.end()};
-    }
-    // The names in a folder (dir by default), as UTF-8.
+    void TearDown() override { reset_file_calls(); }
     std::set<std::string> names(const fs::path& folder = {}) {
-        std::set<std::string> all;
-        for (const auto& entry : fs::directory_iterator(folder.empty() ? dir : folder)) {
-            all.insert(entry.path().filename().string());
-        }
-        return all;
+        return cs::names(folder.empty() ? dir.path() : folder);
     }
 #ifndef _WIN32
     static unsigned mode_of(const fs::path& path) {
@@ -63,28 +89,50 @@ class FileIo : public ::testing::Test {
     }
 #endif
 
-    fs::path dir;
+    test_support::TempDir dir{"cs-fileio"};
     std::error_code reason;
 };
 
+// A new file gets 0666 less the umask; a replaced one keeps its own mode whatever the umask.
 TEST_F(FileIo, RegularFilesKeepTheirModeAndNewOnesFollowTheUmask) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows files have no POSIX mode (FileIoWindows: attributes are kept)";
 #else
+    const struct {
+        mode_t umask;
+        unsigned created;
+    } rows[] = {{0022, 0644}, {0077, 0600}, {0002, 0664}, {0027, 0640}};
     const fs::path old = dir / "old.trk";
     put(old, "old");
-    ::chmod(old.c_str(), 0640);
-    ASSERT_TRUE(replace_file(old, as_bytes("new"), &reason)) << reason.message();
-    EXPECT_EQ(contents(old), "new");
-    EXPECT_EQ(mode_of(old), 0640u);
-
-    const mode_t saved = ::umask(027);
-    const bool created = replace_file(dir / "new.trk", as_bytes("x"));
-    ::umask(saved);
-    ASSERT_TRUE(created);
-    EXPECT_EQ(mode_of(dir / "new.trk"), 0640u);
-    EXPECT_EQ(names(), (std::set<std::string>{"old.trk", "new.trk"}));
+    ::chmod(old.c_str(), 0604);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.umask);
+        const fs::path made = dir / ("new" + std::to_string(row.umask) + ".trk");
+        const mode_t saved = ::umask(row.umask);
+        const bool created = replace_file(made, as_bytes("x"), &reason);
+        const bool replaced = replace_file(old, as_bytes("new"), &reason);
+        ::umask(saved);
+        ASSERT_TRUE(created && replaced) << reason.message();
+        EXPECT_EQ(mode_of(made), row.created);
+        EXPECT_EQ(mode_of(old), 0604u);
+        EXPECT_EQ(contents(old), "new");
+    }
+    EXPECT_EQ(names().size(), 5u);
 #endif
+}
+
+// A name of 255 bytes, the longest a folder entry may have, is written and replaced through a
+// temporary whose name is cut to fit; one byte more is refused and leaves nothing behind.
+TEST_F(FileIo, NamesUpToTheSystemsLimit) {
+    const fs::path longest = dir / (std::string(251, 'n') + ".trk");
+    ASSERT_TRUE(replace_file(longest, as_bytes("first"), &reason)) << reason.message();
+    ASSERT_TRUE(replace_file(longest, as_bytes("second"), &reason)) << reason.message();
+    EXPECT_EQ(contents(longest), "second");
+    EXPECT_FALSE(replace_file(dir / (std::string(252, 'n') + ".trk"), as_bytes("x"), &reason));
+#ifndef _WIN32
+    EXPECT_EQ(reason, std::errc::filename_too_long);
+#endif
+    EXPECT_EQ(names(), std::set<std::string>{longest.filename().string()});
 }
 
 TEST_F(FileIo, SymbolicLinksAreFollowedAndStayLinks) {
@@ -144,7 +192,8 @@ TEST_F(FileIo, OwnDescriptorsAreWrittenWhereTheyStand) {
     GTEST_SKIP() << "Windows has no names for open descriptors (/dev/fd, /proc/self/fd)";
 #else
     // A regular file behind a descriptor (as behind a shell's >>) is appended to, not
-    // replaced: the descriptor keeps the same file.
+    // replaced: the descriptor keeps the same file. The standard streams are redirected to
+    // it for their rows.
     const fs::path out = dir / "out.txt";
     put(out, "head:");
     const int fd = ::open(out.c_str(), O_WRONLY | O_APPEND);
@@ -152,24 +201,46 @@ TEST_F(FileIo, OwnDescriptorsAreWrittenWhereTheyStand) {
     struct stat before {};
     ::fstat(fd, &before);
     const std::string n = std::to_string(fd);
+    const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/";
     fs::create_symlink("/dev/fd/" + n, dir / "link");
-    EXPECT_TRUE(replace_file("/dev/fd/" + n, as_bytes("a")));
-    EXPECT_TRUE(replace_file("/proc/self/fd/" + n, as_bytes("b")));
-    EXPECT_TRUE(replace_file(dir / "link", as_bytes("c")));
-
-    std::fflush(stdout);
-    const int saved = ::dup(1);
-    ::dup2(fd, 1);
-    const bool to_stdout = replace_file("/dev/stdout", as_bytes("d"));
-    ::dup2(saved, 1);
-    ::close(saved);
-    EXPECT_TRUE(to_stdout);
+    const struct {
+        std::string name;
+        int stream; // redirected to the file for the row; -1: none
+    } rows[] = {
+        {"/dev/fd/" + n, -1},
+        {"/proc/self/fd/" + n, -1},
+        {(dir / "link").string(), -1},
+        {"/dev/stdout", 1},
+        {"/dev/stderr", 2},
+        {"/dev/fd/1", 1},
+        {"/dev/fd/2", 2},
+        {"/proc/self/fd/1", 1},
+        {"/proc/self/fd/2", 2},
+        {own + "1", 1},
+        {"/proc/thread-self/fd/2", 2},
+        {"/dev/../dev/stdout", 1},
+    };
+    std::string expected = "head:";
+    for (const auto& row : rows) {
+        std::fflush(nullptr);
+        const int saved = row.stream < 0 ? -1 : ::dup(row.stream);
+        if (row.stream >= 0) {
+            ::dup2(fd, row.stream);
+        }
+        const bool written = replace_file(row.name, as_bytes("<" + row.name + ">"), &reason);
+        if (row.stream >= 0) {
+            ::dup2(saved, row.stream);
+            ::close(saved);
+        }
+        EXPECT_TRUE(written) << row.name << ": " << reason.message();
+        expected += "<" + row.name + ">";
+    }
 
     struct stat after {};
     ::stat(out.c_str(), &after);
     ::close(fd);
     EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(contents(out), "head:abcd");
+    EXPECT_EQ(contents(out), expected);
     EXPECT_TRUE(fs::is_symlink(dir / "link"));
 
     EXPECT_FALSE(replace_file("/proc/self/fd/987654", as_bytes("x"), &reason));
@@ -177,27 +248,36 @@ TEST_F(FileIo, OwnDescriptorsAreWrittenWhereTheyStand) {
 #endif
 }
 
-// Windows refuses a read-only file whoever asks (the attribute is no permission).
+// Windows refuses a read-only file whoever asks (the attribute is no permission). The
+// superuser may write any file, so as the superuser the check runs in a child process as
+// the unprivileged user nobody, in a folder of its own that it may write in.
 TEST_F(FileIo, ReadOnlyFileIsRefusedUnchanged) {
-#ifdef _WIN32
-    const char* const denied = "Access denied";
-#else
-    const char* const denied = "Permission denied";
+#ifndef _WIN32
     if (::geteuid() == 0) {
-        GTEST_SKIP() << "the superuser may write any file, so nothing is refused";
+        constexpr uid_t nobody = 65534;
+        ASSERT_EQ(::chown(dir.path().c_str(), nobody, nobody), 0);
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // The folder is entered first: its parents need not be open to nobody.
+            if (::chdir(dir.path().c_str()) != 0 || ::setgroups(0, nullptr) != 0 ||
+                ::setgid(nobody) != 0 || ::setuid(nobody) != 0 || ::geteuid() == 0) {
+                ::_exit(77);
+            }
+            ::_exit(replace_read_only("."));
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "the child ended with status " << status;
+        if (WEXITSTATUS(status) == 77) {
+            GTEST_SKIP() << "the superuser's child could not become the user nobody";
+        }
+        EXPECT_EQ(WEXITSTATUS(status), refused);
+        return;
     }
 #endif
-    const fs::path path = dir / "locked.trk";
-    put(path, "locked");
-    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    EXPECT_FALSE(replace_file(path, as_bytes("new"), &reason));
-    EXPECT_EQ(reason, std::errc::permission_denied);
-    EXPECT_EQ(reason.message(), denied);
-    EXPECT_EQ(contents(path), "locked");
-    EXPECT_EQ(names(), std::set<std::string>{"locked.trk"});
-    // Windows deletes no read-only file.
-    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(replace_read_only(dir), refused);
 }
 
 TEST_F(FileIo, FoldersAndMissingPathsGiveTheSystemsReason) {

@@ -248,7 +248,7 @@ TEST_F(HistoryTest, ViewSettingsAndUnchangedTracksAddNoStep) {
 }
 
 TEST_F(HistoryTest, OpenAndNewStartAnEmptyHistoryThatIsNotModified) {
-    const std::filesystem::path dir = fresh_temp_dir("history");
+    const TempDir dir{"history"};
     const std::filesystem::path file = dir / "t.trk";
     dab(100, 100);
     ui.answer_yes_no(true);
@@ -283,7 +283,6 @@ TEST_F(HistoryTest, OpenAndNewStartAnEmptyHistoryThatIsNotModified) {
     EXPECT_FALSE(track_modified(*editor));
     EXPECT_FALSE(undo_edit(*editor));
     EXPECT_EQ(cell(100, 100), grass);
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(HistoryTest, NothingHappensBetweenAPressAndItsRelease) {

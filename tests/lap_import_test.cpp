@@ -163,7 +163,7 @@ TEST(LapLinePoints, FileWithoutMagicStartsWithTheGameDataOffset) {
 }
 
 struct LapImport : test_support::EditorTest {
-    std::filesystem::path dir = test_support::fresh_temp_dir("lap-import");
+    test_support::TempDir dir{"lap-import"};
     Track& t = editor->track;
 
     std::string write(const std::string& name, const Bytes& bytes) {

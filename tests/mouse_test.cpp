@@ -3,11 +3,15 @@
 #include "tests/editor_fixture.h"
 
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "editor/dispatch.h"
+#include "editor/history.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
 #include "interaction/mouse.h"
+#include "render/overlay.h"
 #include "resources/control_ids.h"
 
 namespace cs {
@@ -50,15 +54,6 @@ TEST_F(Mouse, TarmacPressPaintsADiscAndSnapshotsFirst) {
     release_handler(*editor, left_button, 200, 200);
     EXPECT_FALSE(ui.captured);
     EXPECT_EQ(editor->gesture.button_down, 0);
-}
-
-TEST_F(Mouse, RightPressWithALineToolPaintsNothingButSnapshots) {
-    tool(id::tool_white_line);
-    const auto before = editor->track.land;
-    press_handler(*editor, right_button, 200, 200);
-    EXPECT_EQ(editor->track.land, before);
-    EXPECT_TRUE(ui.is_enabled(id::land_undo));
-    EXPECT_EQ(ui.repaints, 0);
 }
 
 TEST_F(Mouse, SmoothingStepPaintsHalfwayToTheRopeEnd) {
@@ -113,20 +108,6 @@ TEST_F(Mouse, KerbAlternatesKerbAndWhiteBlocks) {
     EXPECT_EQ(cell(119, 300), kerb);
 }
 
-TEST_F(Mouse, HeightToolsSnapshotTheGrid) {
-    tool(id::tool_hmap_smooth);
-    press_handler(*editor, right_button, 200, 200);
-    EXPECT_TRUE(ui.is_enabled(id::hmap_undo));
-    EXPECT_FALSE(ui.is_enabled(id::land_undo));
-    release_handler(*editor, right_button, 200, 200);
-    tool(id::tool_hmap_adjust);
-    press_handler(*editor, left_button, 256, 256);
-    EXPECT_GT(editor->track.heights[31 * 64 + 31], default_height);
-    const std::uint16_t after_press = editor->track.heights[31 * 64 + 31];
-    move_handler(*editor, left_held, 256, 256);
-    EXPECT_GT(editor->track.heights[31 * 64 + 31], after_press);
-}
-
 TEST_F(Mouse, OilIgnoresTheRightButtonAndDrags) {
     editor->track.land.fill(tarmac);
     tool(id::tool_oil);
@@ -160,6 +141,135 @@ TEST_F(Mouse, SecondPressTakesANewSnapshot) {
     EXPECT_EQ(editor->undo.land[300 * 512 + 300], grass);
     release_handler(*editor, left_button, 300, 300);
     EXPECT_EQ(editor->gesture.button_down, 0); // either release ends the gesture
+}
+
+// One gesture per tool and button on a map of Tarmac left of x = 256 and Grass right of it,
+// flat heights with a peak at sample (26, 25): press at (240, 200), one move to (280, 200)
+// with the button held, release there. Brush 15 (discs of radius 15 with a core of 12, lines
+// 1.5 wide), rope 0, so a drag paints from the press to halfway (260, 200). What changed:
+//   P (239, 200) the press alone     S (242, 200) the drag's first block   D (246, 200)
+//   G (270, 200) Grass in the end disc   E (260, 213) the end disc's rim, on Grass
+//   hS the peak (in the press's brush only), hB sample (35, 25) (in both brushes).
+TEST_F(Mouse, EveryToolWithEitherButton) {
+    static const char* const kinds[] = {
+        "tarmac", "tarmac2",   "grass",      "grass_edge",  "mud",  "gravel", "sand",
+        "snow",   "snow_edge", "white_line", "yellow_line", "kerb", "oil"};
+    struct Row {
+        int tool;
+        int button;
+        const char* effect;
+    };
+    const Row rows[] = {
+        // Right: off-road surfaces go under roads; Tarmac's rim line turns yellow; Snow
+        // paints its edge kind.
+        {id::tool_tarmac, left_button, "G:tarmac E:white_line"},
+        {id::tool_tarmac, right_button, "G:tarmac E:yellow_line"},
+        {id::tool_tarmac2, left_button, "P:tarmac2 S:tarmac2 D:tarmac2 G:tarmac2 E:tarmac2"},
+        {id::tool_tarmac2, right_button, "G:tarmac2 E:tarmac2"},
+        {id::tool_grass, left_button, "P:grass S:grass D:grass"},
+        {id::tool_grass, right_button, ""},
+        {id::tool_gravel, left_button, "P:gravel S:gravel D:gravel G:gravel E:gravel"},
+        {id::tool_gravel, right_button, "G:gravel E:gravel"},
+        {id::tool_sand, left_button, "P:sand S:sand D:sand G:sand E:sand"},
+        {id::tool_sand, right_button, "G:sand E:sand"},
+        {id::tool_mud, left_button, "P:mud S:mud D:mud G:mud E:mud"},
+        {id::tool_mud, right_button, "G:mud E:mud"},
+        {id::tool_snow, left_button, "P:snow S:snow D:snow G:snow E:snow_edge"},
+        {id::tool_snow, right_button,
+         "P:snow_edge S:snow_edge D:snow_edge G:snow_edge E:snow_edge"},
+        // Lines: left a solid line, right dashes (the first 5 units left out).
+        {id::tool_white_line, left_button, "P:white_line S:white_line D:white_line"},
+        {id::tool_white_line, right_button, "D:white_line"},
+        {id::tool_yellow_line, left_button, "P:yellow_line S:yellow_line D:yellow_line"},
+        {id::tool_yellow_line, right_button, "D:yellow_line"},
+        // Kerb: white stripes with blocks of 7 (left), yellow with blocks of 10 (right).
+        {id::tool_kerb, left_button, "P:white_line S:white_line D:kerb"},
+        {id::tool_kerb, right_button, "P:yellow_line S:yellow_line D:kerb"},
+        {id::tool_oil, left_button, "P:oil S:oil D:oil"},
+        {id::tool_oil, right_button, ""},
+        {id::tool_hmap_adjust, left_button, "hS:up hB:up"},
+        {id::tool_hmap_adjust, right_button, "hS:down hB:down"},
+        {id::tool_hmap_smooth, left_button, "hS:down hB:up"},
+        {id::tool_hmap_smooth, right_button, "hS:down hB:up"},
+        // Placement: left moves and places, right turns the pending element or does nothing.
+        {id::tool_object, left_button, "pending-moved starts-moved"},
+        {id::tool_object, right_button, "pending-turned"},
+        {id::tool_pit, left_button, "pit-pending-moved pits+1"},
+        {id::tool_pit, right_button, "pit-pending-turned"},
+        {id::tool_checkpoint, left_button, "checkpoints+1"},
+        {id::tool_checkpoint, right_button, ""},
+        {id::tool_ai_line, left_button, "ai@240,200"},
+        {id::tool_ai_line, right_button, ""},
+        {id::tool_ai_pit_line, left_button, "aipit@240,200"},
+        {id::tool_ai_pit_line, right_button, ""},
+    };
+    const int peak = 25 * 64 + 26;
+    const int beside = 25 * 64 + 35;
+    Track& t = editor->track;
+    for (int y = 0; y < 512; ++y) {
+        std::fill_n(t.land.begin() + y * 512, 256, tarmac);
+    }
+    t.heights[peak] += 10000;
+    full_redraw(*editor);
+    const auto copy = std::make_unique<Track>(t);
+    const Track& was = *copy;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.tool) + (row.button == left_button ? " left" : " right"));
+        // Each row starts from the same track, with nothing to undo.
+        t = was;
+        invalidate_overlays(*editor);
+        start_history(*editor);
+        editor->undo.land_armed = editor->undo.heights_armed = false;
+        ui.set_control_enabled(id::land_undo, false);
+        ui.set_control_enabled(id::hmap_undo, false);
+        tool(row.tool);
+
+        const int held = row.button == left_button ? left_held : right_held;
+        press_handler(*editor, row.button, 240, 200);
+        move_handler(*editor, held, 280, 200);
+        release_handler(*editor, row.button, 280, 200);
+
+        std::string seen;
+        auto note = [&seen](bool happened, const std::string& s) {
+            seen += happened ? (seen.empty() ? "" : " ") + s : "";
+        };
+        const std::pair<const char*, int> cells[] = {{"P", 200 * 512 + 239},
+                                                     {"S", 200 * 512 + 242},
+                                                     {"D", 200 * 512 + 246},
+                                                     {"G", 200 * 512 + 270},
+                                                     {"E", 213 * 512 + 260}};
+        for (const auto& [name, i] : cells) {
+            note(t.land[i] != was.land[i], std::string(name) + ":" + kinds[t.land[i]]);
+        }
+        for (const auto& [name, i] : {std::pair{"hS", peak}, std::pair{"hB", beside}}) {
+            note(t.heights[i] != was.heights[i],
+                 std::string(name) + (t.heights[i] > was.heights[i] ? ":up" : ":down"));
+        }
+        const Object& pending = t.objects[t.object_count];
+        const Object& old_pending = was.objects[was.object_count];
+        note(pending.x != old_pending.x || pending.y != old_pending.y, "pending-moved");
+        note(pending.angle != old_pending.angle, "pending-turned");
+        note(t.objects[start_positions - 1].x != was.objects[start_positions - 1].x,
+             "starts-moved");
+        const Pit& pit = t.pits[t.pit_count];
+        note(pit.x != was.pits[0].x || pit.y != was.pits[0].y, "pit-pending-moved");
+        note(pit.angle != was.pits[0].angle, "pit-pending-turned");
+        note(t.pit_count != 0, "pits+" + std::to_string(t.pit_count));
+        note(t.checkpoint_count != 0, "checkpoints+" + std::to_string(t.checkpoint_count));
+        const auto first = [](const LinePoint& p) {
+            return "@" + std::to_string(int(p.x)) + "," + std::to_string(int(p.y));
+        };
+        note(t.ai_line_count != 0, "ai" + first(t.ai_line[0]));
+        note(t.ai_pit_line_count != 0, "aipit" + first(t.ai_pit_line[0]));
+        const bool land_tool = row.tool <= id::tool_oil || row.tool == id::tool_mud;
+        const bool height_tool =
+            row.tool == id::tool_hmap_adjust || row.tool == id::tool_hmap_smooth;
+        EXPECT_EQ(seen, row.effect);
+        // Every land tool takes a land snapshot with either button, the height tools a
+        // height snapshot; the placement tools neither.
+        EXPECT_EQ(ui.is_enabled(id::land_undo), land_tool);
+        EXPECT_EQ(ui.is_enabled(id::hmap_undo), height_tool);
+    }
 }
 
 } // namespace

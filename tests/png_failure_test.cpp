@@ -18,15 +18,8 @@ namespace fs = std::filesystem;
 using test_support::WriteFailure;
 
 struct PngFailure : test_support::EditorTest {
-    fs::path dir;
-    void SetUp() override {
-        EditorTest::SetUp();
-        dir = test_support::fresh_temp_dir("png-failure");
-    }
-    void TearDown() override {
-        reset_file_calls();
-        fs::remove_all(dir);
-    }
+    test_support::TempDir dir{"png-failure"};
+    void TearDown() override { reset_file_calls(); }
 };
 
 TEST_F(PngFailure, ViewPictureAtEveryStep) {

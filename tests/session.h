@@ -623,14 +623,9 @@ class ActionStream {
 
 // A folder for the tracks the sessions load, removed when the test ends.
 struct SessionTest : ::testing::Test {
-    std::filesystem::path dir;
+    TempDir dir{"session"};
     std::unique_ptr<Track> scratch = std::make_unique<Track>();
     int heavy_stride = std::max(1, env_int("COURSESMITH_DIFF_HEAVY_STRIDE", 33));
-    void SetUp() override { dir = fresh_temp_dir("session"); }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
 
     // Writes the file a load action reads, before any editor reads it.
     void prepare(const Action& x) {

@@ -22,9 +22,6 @@ RandomDraw draws_of(std::vector<int> values) {
 
 class Setup : public ::testing::Test {
   protected:
-    void SetUp() override { dir = cs::test_support::fresh_temp_dir("cs-setup"); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
     std::string save(Track& track, const char* name) {
         const std::string path = (dir / name).string();
         EXPECT_EQ(write_track(path, track), TrackFileError::none);
@@ -33,7 +30,7 @@ class Setup : public ::testing::Test {
 
     ScriptedUi ui;
     std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
-    std::filesystem::path dir;
+    cs::test_support::TempDir dir{"cs-setup"};
 };
 
 TEST_F(Setup, FreshEditorHasTheDefaultTrackAndAMadeUpTitle) {

@@ -436,12 +436,9 @@ TEST(TrkWrite, FullListsRoundTrip) {
 
 class TrkFiles : public ::testing::Test {
   protected:
-    void SetUp() override { dir = cs::test_support::fresh_temp_dir("cs-trk"); }
-    void TearDown() override {
-        std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(dir);
-    }
-    std::filesystem::path dir;
+    // A test takes the folder's rights away: given back, so that it can be removed.
+    void TearDown() override { std::filesystem::permissions(dir, std::filesystem::perms::owner_all); }
+    cs::test_support::TempDir dir{"cs-trk"};
 };
 
 TEST_F(TrkFiles, SaveLoadSaveIsIdentical) {

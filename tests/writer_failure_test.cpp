@@ -20,15 +20,8 @@ namespace fs = std::filesystem;
 using test_support::WriteFailure;
 
 struct WriterFailure : test_support::EditorTest {
-    fs::path dir;
-    void SetUp() override {
-        EditorTest::SetUp();
-        dir = test_support::fresh_temp_dir("writer-failure");
-    }
-    void TearDown() override {
-        reset_file_calls();
-        fs::remove_all(dir);
-    }
+    test_support::TempDir dir{"writer-failure"};
+    void TearDown() override { reset_file_calls(); }
 
     // Walks every failure point of a panel command that writes through a save dialog,
     // answered (after a Yes to the question about the track's flaws, when asked) with the

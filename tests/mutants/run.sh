@@ -1,7 +1,7 @@
 #!/bin/sh
 # Mutation run: applies each fault in mutants.txt, one at a time, to a copy of the tree,
-# rebuilds the core tests (Debug, no sanitizers, one build folder reused so only the
-# mutated file and the link are redone) and reports whether the suite catches it.
+# rebuilds the tests that cover it (Debug, no sanitizers, one build folder reused so only the
+# mutated file and the link are redone) and reports whether they catch it.
 #
 #   tests/mutants/run.sh [WORK_DIR] [NAME_FILTER]
 #
@@ -31,13 +31,15 @@ if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$copy" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOURSESMITH_SANITIZE=OFF \
         -DCOURSESMITH_BENCH=OFF >/dev/null
 fi
-# Faults in the desktop program are tried on its widget tests (offscreen), all others on the
-# core tests.
+# Faults in the desktop program are tried on its widget tests (offscreen), faults in the
+# command-line tool on its tests and golden files, all others on the core tests.
 target=core_tests
 build_tests() {
     if [ "$target" = shell ]; then
         cmake --build "$build" --target panel_test view_test startup_test properties_dialog_test \
             >"$work/build.log" 2>&1
+    elif [ "$target" = cli ]; then
+        cmake --build "$build" --target coursesmith-cli cli_tests >"$work/build.log" 2>&1
     else
         cmake --build "$build" --target core_tests >"$work/build.log" 2>&1
     fi
@@ -48,13 +50,25 @@ run_tests() {
             QT_QPA_PLATFORM=offscreen timeout 300 "$build/tests/shell/$t" >"$work/test.log" 2>&1 ||
                 return 1
         done
+    elif [ "$target" = cli ]; then
+        timeout 300 "$build/tests/cli_tests" --gtest_brief=1 --gtest_fail_fast >"$work/test.log" 2>&1 &&
+            timeout 300 python3 "$copy/tests/golden_test.py" "$build/cli/coursesmith-cli" \
+                >>"$work/test.log" 2>&1
     else
         timeout 300 "$build/tests/core_tests" --gtest_brief=1 --gtest_fail_fast >"$work/test.log" 2>&1
     fi
 }
 
-build_tests || { echo "the unmutated tree does not build; see $work/build.log"; exit 2; }
-run_tests || { echo "the unmutated suite fails; see $work/test.log"; exit 2; }
+target_of() {
+    case "$1" in shell/*) echo shell ;; cli/*) echo cli ;; *) echo core_tests ;; esac
+}
+# The tests that the chosen faults are tried on must pass unmutated.
+for target in $(grep -v '^[[:space:]]*\(#\|$\)' "$list" | while read -r name file rest; do
+    case "$name" in *"$filter"*) target_of "$file" ;; esac
+done | sort -u); do
+    build_tests || { echo "the unmutated tree does not build; see $work/build.log"; exit 2; }
+    run_tests || { echo "the unmutated suite fails; see $work/test.log"; exit 2; }
+done
 
 rm -f "$work/results"
 # Each line: NAME FILE OLD => NEW. OLD must occur exactly once in FILE; \n in OLD or NEW
@@ -64,7 +78,7 @@ grep -v '^[[:space:]]*\(#\|$\)' "$list" | while IFS= read -r line; do
     rest=${line#* }
     file=${rest%% *}
     case "$name" in *"$filter"*) ;; *) continue ;; esac
-    case "$file" in shell/*) target=shell ;; *) target=core_tests ;; esac
+    target=$(target_of "$file")
     cp "$copy/$file" "$work/original"
     if ! python3 - "$copy/$file" "${rest#* }" <<'PY'
 import sys

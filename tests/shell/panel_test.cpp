@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,6 +37,7 @@
 #include "shell/panel.h"
 #include "shell/qt_ui.h"
 #include "shell/view_widget.h"
+#include "tests/shell/shell_fixture.h"
 
 using namespace cs;
 
@@ -83,8 +85,9 @@ struct KeyCounter : QObject {
 
 class PanelTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<ScriptedUi> answers;
-    std::unique_ptr<EditorApp> app;
+    shell_test::ShellApp shell;
+    std::unique_ptr<ScriptedUi>& answers = shell.answers;
+    std::unique_ptr<EditorApp>& app = shell.app;
 
     QWidget* control(int id) { return app->panel().control(id); }
     template <class T>
@@ -96,23 +99,13 @@ class PanelTest : public QObject {
         QTest::keyClick(app->panel().windowHandle(), key, modifiers);
         QCoreApplication::processEvents();
     }
-    void click(int id) {
-        QTest::mouseClick(control(id), Qt::LeftButton);
-        QCoreApplication::processEvents();
-    }
 
   private slots:
     void init() {
-        answers = std::make_unique<ScriptedUi>();
-        app = start_editor({"coursesmith"}, QDir::tempPath() + "/coursesmith", answers.get());
-        QVERIFY(app);
-        QVERIFY(QTest::qWaitForWindowExposed(&app->panel()));
+        QVERIFY(shell.start());
         answers->calls.clear();
     }
-    void cleanup() {
-        app.reset();
-        answers.reset();
-    }
+    void cleanup() { shell.stop(); }
 
     void controls_start_as_the_template_says() {
         const int view_left = app->panel().view_left();
@@ -161,17 +154,17 @@ class PanelTest : public QObject {
     }
 
     void delete_object_mode_ends_when_another_button_is_clicked() {
-        click(id::delete_object);
+        shell.click(id::delete_object);
         QVERIFY(control_as<QPushButton>(id::delete_object)->isChecked());
         QVERIFY(app->editor().elements.delete_object_mode);
-        click(id::flatten);
+        shell.click(id::flatten);
         QVERIFY(!control_as<QPushButton>(id::delete_object)->isChecked());
         QVERIFY(!app->editor().elements.delete_object_mode);
     }
 
     // Disabling or enabling any control takes the focus away, which ends the mode too.
     void enabling_a_control_takes_the_focus_away() {
-        click(id::delete_object);
+        shell.click(id::delete_object);
         QVERIFY(app->editor().elements.delete_object_mode);
         app->ui().set_control_enabled(id::land_undo, true);
         QVERIFY(control(id::land_undo)->isEnabled());
@@ -478,19 +471,40 @@ class PanelTest : public QObject {
         QCOMPARE(name->text(), QString("last.trk"));
     }
 
-    void questions_are_answered_with_y_and_n() {
+    // The port's question: captioned "CourseSmith", its text shown as it is, Yes and No
+    // with Yes the default, so that Enter and Y answer Yes, Escape and N No.
+    void the_question_box_answers_by_key() {
+        const std::pair<Qt::Key, bool> rows[] = {{Qt::Key_Return, true},
+                                                 {Qt::Key_Enter, true},
+                                                 {Qt::Key_Y, true},
+                                                 {Qt::Key_Escape, false},
+                                                 {Qt::Key_N, false}};
+        const QString text = "<b>a.trk</b> & b.trk: Save anyway?";
         QtUi ui;
-        for (const auto& [key, yes] : {std::pair{Qt::Key_Y, true}, std::pair{Qt::Key_N, false}}) {
-            QTimer poll;
-            QObject::connect(&poll, &QTimer::timeout, [&, key = key] {
-                if (QWidget* box = QApplication::activeModalWidget()) {
-                    QCOMPARE(box->windowTitle(), QString("CourseSmith"));
-                    poll.stop(); // a second key would restart the button's click
-                    QTest::keyClick(box, key);
+        for (const auto& [key, yes] : rows) {
+            const QString what = QKeySequence(key).toString();
+            QString title, shown_text;
+            Qt::TextFormat format = Qt::AutoText;
+            QMessageBox::StandardButtons buttons;
+            QMessageBox::StandardButton default_button = QMessageBox::NoButton;
+            QTimer::singleShot(0, [&, key = key] {
+                auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!shown) {
+                    qFatal("no question box");
                 }
+                title = shown->windowTitle();
+                shown_text = shown->text();
+                format = shown->textFormat();
+                buttons = shown->standardButtons();
+                default_button = shown->standardButton(shown->defaultButton());
+                QTest::keyClick(shown, key);
             });
-            poll.start(20);
-            QCOMPARE(ui.ask_yes_no("Save anyway?"), yes);
+            QVERIFY2(ui.ask_yes_no(text.toStdString()) == yes, qPrintable(what));
+            QCOMPARE(title, QString("CourseSmith"));
+            QCOMPARE(shown_text, text);
+            QCOMPARE(format, Qt::PlainText);
+            QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(default_button, QMessageBox::Yes);
         }
     }
 

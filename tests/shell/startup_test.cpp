@@ -5,26 +5,30 @@
 #include <QTest>
 #include <QWindow>
 
-#include "editor/editor.h"
-#include "editor/scripted_ui.h"
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "model/names.h"
 #include "model/trk_file.h"
-#include "shell/app.h"
-#include "shell/panel.h"
-#include "shell/view_widget.h"
+#include "tests/shell/shell_fixture.h"
 
 using namespace cs;
 
 class StartupTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
-    std::unique_ptr<ScriptedUi> answers;
+    shell_test::ShellApp shell;
+    std::unique_ptr<ScriptedUi>& answers = shell.answers;
 
-    std::unique_ptr<EditorApp> start(const QStringList& arguments) {
-        answers = std::make_unique<ScriptedUi>();
-        return start_editor(arguments, dir.filePath("coursesmith"), answers.get());
+    // The program as if it ran from dir.
+    EditorApp* start(const QStringList& arguments) {
+        return shell.start(arguments, dir.filePath("coursesmith"));
     }
 
   private slots:
+    void cleanup() { shell.stop(); }
+
     void a_track_named_on_the_command_line_is_loaded_and_titled() {
         auto track = std::make_unique<Track>();
         reset_track(*track);
@@ -49,14 +53,34 @@ class StartupTest : public QObject {
         QVERIFY(app->editor().renderer.exists());
     }
 
-    void without_a_track_the_title_shows_a_made_up_name() {
-        const auto app = start({"coursesmith"});
-        QVERIFY(app);
-        const QString title = app->panel().windowTitle();
-        QVERIFY2(title.startsWith("Tyrestorm CourseSmith - ") && title.endsWith(".trk"),
-                 qPrintable(title));
-        QCOMPARE(app->editor().program_folder, dir.path().toStdString());
-        QCOMPARE(app->editor().cursor_path, dir.filePath("coursesmith.cur").toStdString());
+    // Without a track each start makes up a name from the milliseconds of the monotonic
+    // clock (since boot) at its set-up, so two starts name their tracks differently.
+    void each_start_makes_up_a_name_of_its_own() {
+        const auto now = [] {
+            return static_cast<std::uint32_t>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now().time_since_epoch())
+                    .count());
+        };
+        std::string names[2];
+        for (std::string& name : names) {
+            QTest::qWait(2); // the second start's milliseconds are all later
+            const std::uint32_t before = now();
+            const auto app = start({"coursesmith"});
+            const std::uint32_t after = now();
+            QVERIFY(app);
+            name = app->editor().names.current_file_name;
+            QCOMPARE(app->panel().windowTitle().toStdString(), title_text(name));
+            bool made_then = false;
+            for (std::uint32_t tick = before; tick <= after && !made_then; ++tick) {
+                seed_standard_draw(tick);
+                made_then = make_up_name(standard_draw) == name;
+            }
+            QVERIFY2(made_then, name.c_str());
+        }
+        QVERIFY(names[0] != names[1]);
+        QCOMPARE(shell.editor().program_folder, dir.path().toStdString());
+        QCOMPARE(shell.editor().cursor_path, dir.filePath("coursesmith.cur").toStdString());
     }
 
     // The view sits 4 pixels right of the point just past the ">>" button's bottom-right

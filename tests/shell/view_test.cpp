@@ -4,13 +4,15 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QFile>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -20,9 +22,12 @@
 #include "editor/setup.h"
 #include "resources/control_ids.h"
 #include "shell/view_widget.h"
+#include "tests/shell/shell_fixture.h"
 
 namespace cs {
 namespace {
+
+using shell_test::ShellApp;
 
 // The scripted port, with the view's calls going to the real widget (and still recorded).
 class ViewUi : public ScriptedUi {
@@ -86,6 +91,50 @@ QByteArray white_bitmap() {
 
 QRgb image_rgb(const Editor& editor, int x, int y) {
     return 0xFF000000u | rgb_of(editor.renderer.at(x, y));
+}
+
+// The pointer moved over w as the window system reports it, to the widget under it; moved
+// twice, since Qt reports nothing when the pointer is already there.
+void hover(QWidget* w, QPoint at) {
+    QTest::mouseMove(w, at + QPoint(1, 1));
+    QTest::mouseMove(w, at);
+}
+
+// The magnification as the Zoom boxes choose it, then the bars' positions.
+void show_at(ShellApp& shell, int zoom, QPoint bars) {
+    if (zoom > 1) {
+        shell.click(zoom == 2 ? id::zoom_2x : id::zoom_4x);
+        view_scroll(shell.editor(), ScrollBar::horizontal, ScrollRequest::thumb_position, bars.x());
+        view_scroll(shell.editor(), ScrollBar::vertical, ScrollRequest::thumb_position, bars.y());
+    }
+    QCOMPARE(magnification(shell.editor().view), zoom);
+}
+
+QPointF pending_at(const Editor& editor) {
+    const Object& o = editor.track.objects[editor.track.object_count];
+    return {o.x, o.y};
+}
+
+// The height sample a brush centred on a map point weighs most: the one nearest to
+// (x + 0.5, y + 0.5) in samples 512 / 63 map units apart.
+QPoint nearest_sample(QPoint map) {
+    return {static_cast<int>(std::lround((map.x() + 0.5) * 63 / 512)),
+            static_cast<int>(std::lround((map.y() + 0.5) * 63 / 512))};
+}
+
+// The sample that went furthest up (or down) from before to after; (-1, -1) when none did.
+QPoint raised_most(const std::array<std::uint16_t, height_samples>& before,
+                   const std::array<std::uint16_t, height_samples>& after, bool up) {
+    QPoint at(-1, -1);
+    int most = 0;
+    for (int i = 0; i < height_samples; ++i) {
+        const int change = (after[i] - before[i]) * (up ? 1 : -1);
+        if (change > most) {
+            most = change;
+            at = QPoint(i % 64, i / 64);
+        }
+    }
+    return at;
 }
 
 } // namespace
@@ -235,47 +284,126 @@ class ViewTest : public QObject {
         expect_replicated(4);
     }
 
-    void clickAt2xEditsTheCellUnderThePointer() {
-        set_zoom_2x(*editor, true, false);
-        QCOMPARE(editor->track.land[30 * 512 + 50], std::uint8_t{2}); // Grass
-        QTest::mouseClick(view->client(), Qt::LeftButton, {}, QPoint(100, 60));
-        QCOMPARE(editor->track.land[30 * 512 + 50], std::uint8_t{0}); // Tarmac
-        QCOMPARE(editor->track.land[30 * 512 + 70], std::uint8_t{2}); // beyond the brush
-        QVERIFY(!ui->captured);
-    }
-
-    void pressOutsideTheMapIsDroppedButReleaseIsPassedOn() {
-        QWidget* client = view->client();
-        set_zoom_2x(*editor, false, false); // 1x: window x is map x
-        QTest::mousePress(client, Qt::LeftButton, {}, QPoint(512, 100));
-        QCOMPARE(editor->gesture.button_down, 0);
-        QVERIFY(!ui->captured);
-        QTest::mouseRelease(client, Qt::LeftButton, {}, QPoint(512, 100));
-
-        QTest::mousePress(client, Qt::LeftButton, {}, QPoint(511, 100));
-        QCOMPARE(editor->gesture.button_down, 1);
-        QVERIFY(ui->captured);
-        QTest::mouseRelease(client, Qt::LeftButton, {}, QPoint(600, 100));
-        QCOMPARE(editor->gesture.button_down, 0);
-        QVERIFY(!ui->captured);
-    }
-
-    void movesCarryTheHeldButtons() {
-        // A Tarmac stroke goes from the press halfway toward the pointer, while the left
-        // button is held.
-        QWidget* client = view->client();
-        const auto move = [&](Qt::MouseButtons held) {
-            QMouseEvent e(QEvent::MouseMove, QPointF(300, 100),
-                          client->mapToGlobal(QPointF(300, 100)), Qt::NoButton, held,
-                          Qt::NoModifier);
-            QApplication::sendEvent(client, &e);
+    // Both buttons through the running program's widgets: a hover, the press, one drag
+    // step and the release, checked against what the core made of them: the press's map
+    // position (the gesture's anchor) and the button's action, the held button and map
+    // position of the drag, the button of the release (inside the view or out over the
+    // panel, where the view still has the mouse). Positions worked out for 14-pixel
+    // bars (client 498): a bar at s shows the map from 526 s / 1000 at 2x and from
+    // 1550 s / 4000 at 4x.
+    void bothButtonsReachTheCore() {
+        struct Row {
+            const char* name;
+            int tool;
+            Qt::MouseButton button;
+            int zoom;
+            QPoint bars;     // scroll positions across and down
+            QPoint from, to; // client pixels of the press, and of the drag and release
+            QPoint map_from, map_to;
         };
-        QTest::mousePress(client, Qt::LeftButton, {}, QPoint(100, 100));
-        move(Qt::NoButton);
-        QCOMPARE(editor->track.land[100 * 512 + 200], std::uint8_t{2});
-        move(Qt::LeftButton);
-        QCOMPARE(editor->track.land[100 * 512 + 200], std::uint8_t{0});
-        QTest::mouseRelease(client, Qt::LeftButton, {}, QPoint(300, 100));
+        const Qt::MouseButton L = Qt::LeftButton, R = Qt::RightButton;
+        const int kerb = id::tool_kerb, hmap = id::tool_hmap_adjust, object = id::tool_object;
+        const Row rows[] = {
+            // A kerb starts with a white line (left) or a yellow line (right) under the
+            // press; a drag step is 7 (left) or 10 (right) long.
+            {"kerb L 1x", kerb, L, 1, {}, {100, 100}, {140, 100}, {100, 100}, {140, 100}},
+            // 526 * 200 / 1000 = 105 across and 526 * 100 / 1000 = 52 down, pixels halved.
+            {"kerb R 2x", kerb, R, 2, {200, 100}, {100, 60}, {141, 61}, {155, 82}, {175, 82}},
+            // 1550 * 500 / 4000 = 193 across and 1550 * 300 / 4000 = 116 down, quartered.
+            {"hmap L 4x", hmap, L, 4, {500, 300}, {100, 100}, {200, 100}, {218, 141}, {243, 141}},
+            {"hmap R 1x", hmap, R, 1, {}, {96, 96}, {160, 96}, {96, 96}, {160, 96}},
+            // The pending object follows the pointer, the right button turns it instead,
+            // and a left release inside the map places it.
+            {"object L 2x", object, L, 2, {200, 100}, {100, 60}, {141, 61}, {155, 82}, {175, 82}},
+            {"object R 1x", object, R, 1, {}, {100, 100}, {60, 140}, {100, 100}, {60, 140}},
+            {"object L out", object, L, 1, {}, {100, 100}, {-3, 100}, {100, 100}, {-3, 100}},
+        };
+        view->hide(); // only the program's windows take the pointer
+        ShellApp shell;
+        for (const Row& row : rows) {
+            QVERIFY(shell.start());
+            Editor& e = shell.editor();
+            show_at(shell, row.zoom, row.bars);
+            shell.click(row.tool);
+            QWidget* client = shell.view_client();
+            const bool is_left = row.button == Qt::LeftButton;
+            const int count = e.track.object_count;
+            hover(client, row.from);
+            if (row.tool == id::tool_object) {
+                QVERIFY2(pending_at(e) == QPointF(row.map_from), row.name);
+            }
+            const Object pending = e.track.objects[count];
+            auto heights = e.track.heights;
+
+            QTest::mousePress(client, row.button, {}, row.from);
+            QVERIFY2(e.gesture.button_down == 1, row.name);
+            QVERIFY2(QPointF(e.gesture.anchor_x, e.gesture.anchor_y) == QPointF(row.map_from),
+                     row.name);
+            if (row.tool == id::tool_kerb) {
+                const int cell = row.map_from.y() * 512 + row.map_from.x();
+                QVERIFY2(e.track.land[cell] == (is_left ? white_line : yellow_line), row.name);
+            } else if (row.tool == id::tool_hmap_adjust) {
+                QVERIFY2(raised_most(heights, e.track.heights, is_left) ==
+                             nearest_sample(row.map_from),
+                         row.name);
+                heights = e.track.heights;
+            }
+
+            QTest::mouseMove(client, row.to); // with the button held
+            if (row.tool == id::tool_kerb) {
+                const QPointF step(is_left ? 7 : 10, 0);
+                QVERIFY2(QPointF(e.gesture.anchor_x, e.gesture.anchor_y) ==
+                             QPointF(row.map_from) + step,
+                         row.name);
+            } else if (row.tool == id::tool_hmap_adjust) {
+                QVERIFY2(raised_most(heights, e.track.heights, is_left) ==
+                             nearest_sample(row.map_to),
+                         row.name);
+            } else {
+                QVERIFY2(pending_at(e) == QPointF(is_left ? row.map_to : row.map_from), row.name);
+                QVERIFY2((e.track.objects[count].angle != pending.angle) == !is_left, row.name);
+            }
+
+            QTest::mouseRelease(client, row.button, {}, row.to);
+            QVERIFY2(e.gesture.button_down == 0, row.name);
+            // The first kind of the list is Start: it takes the place of the oldest.
+            const bool placed = row.tool == id::tool_object && is_left && row.map_to.x() >= 0;
+            const Object* first = e.track.objects.data();
+            const auto there =
+                std::count_if(first, first + e.track.object_count, [&](const Object& o) {
+                    return QPointF(o.x, o.y) == QPointF(row.map_to);
+                });
+            QVERIFY2(there == (placed ? 1 : 0), row.name);
+        }
+    }
+
+    // A move over the panel itself, beside the view, reaches the core as a move of the
+    // view at the pointer's place relative to the view's left edge, mapped as the view
+    // maps its own: the pending object follows it out of the map.
+    void movesOverThePanelAreTakenRelativeToTheView() {
+        struct Row {
+            const char* name;
+            int zoom;
+            QPoint bars;
+            QPoint map; // of the point 3 pixels left of the view, 200 down
+        };
+        const Row rows[] = {
+            {"1x", 1, {}, {-3, 200}},
+            // 105 + -3 / 2 (toward zero) across, 52 + 200 / 2 down.
+            {"2x", 2, {200, 100}, {104, 152}},
+        };
+        view->hide();
+        ShellApp shell;
+        for (const Row& row : rows) {
+            QVERIFY(shell.start());
+            show_at(shell, row.zoom, row.bars);
+            shell.click(id::tool_object);
+            Panel& panel = shell.panel();
+            const QPoint at(panel.view_left() - 3, 200);
+            QVERIFY2(panel.childAt(at) == nullptr, row.name);
+            hover(&panel, at);
+            QVERIFY2(pending_at(shell.editor()) == QPointF(row.map), row.name);
+        }
     }
 
     // The wheel over the picture: one notch is one line (10) of a bar at 2x and 4x, up and

@@ -25,12 +25,11 @@ std::span<const std::uint8_t> as_bytes(const std::string& text) {
 
 class FileIoWindows : public ::testing::Test {
   protected:
-    void SetUp() override { dir = test_support::fresh_temp_dir("cs-fileio-windows"); }
+    // Read-only files are made writable again, so that the folder can be removed.
     void TearDown() override {
-        for (const auto& entry : fs::directory_iterator(dir)) {
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
             SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
         }
-        fs::remove_all(dir);
     }
 
     void put(const fs::path& path, const std::string& text) {
@@ -53,7 +52,7 @@ class FileIoWindows : public ::testing::Test {
                (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
     }
 
-    fs::path dir;
+    test_support::TempDir dir{"cs-fileio-windows"};
     std::error_code reason;
 };
 
