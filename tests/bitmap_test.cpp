@@ -27,17 +27,8 @@ void put32(Bytes& file, std::size_t at, std::uint32_t v) {
     }
 }
 
-Bytes read_bytes(const fs::path& path) {
-    Bytes bytes;
-    EXPECT_TRUE(read_whole_file(path, bytes));
-    return bytes;
-}
-
-void write_bytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
+using test_support::file_bytes;
+using test_support::write_file;
 
 TEST(BitmapFile, LandFileHeadersColoursAndRowOrder) {
     auto track = std::make_unique<Track>();
@@ -334,9 +325,9 @@ TEST_F(BitmapCommands, UndoButtonsAfterCancelledAndRefusedImports) {
 
     // A land file offered to the height import, and a land file that ends in its last row.
     Bytes land_file = encode_land_bitmap(t);
-    write_bytes(dir / "land.bmp", land_file);
+    write_file(dir / "land.bmp", land_file);
     land_file.resize(land_file.size() - 100);
-    write_bytes(dir / "short.bmp", land_file);
+    write_file(dir / "short.bmp", land_file);
     import_heights(dir / "land.bmp");
     import_land(dir / "short.bmp");
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"This is not a 64x64 256-color bitmap.",
@@ -360,9 +351,9 @@ TEST_F(BitmapCommands, MissingImportFileCannotBeOpenedAfterTheSnapshot) {
 
 TEST_F(BitmapCommands, ExportsReplaceWholeFilesAndCreateNothingOnFailure) {
     const fs::path existing = dir / "old.bmp";
-    write_bytes(existing, Bytes(200000, 0xAB));
+    write_file(existing, Bytes(200000, 0xAB));
     export_land(existing);
-    EXPECT_EQ(read_bytes(existing), encode_land_bitmap(editor->track));
+    EXPECT_EQ(file_bytes(existing), encode_land_bitmap(editor->track));
 
     export_heights(dir / "no-such-folder" / "h.bmp");
     export_land(dir / "no-such-folder" / "l.bmp");

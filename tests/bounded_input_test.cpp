@@ -37,14 +37,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 const std::error_code too_large = std::make_error_code(std::errc::file_too_large);
 
-void put(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-}
+using test_support::write_file;
 
 // A file of the given length whose blocks are never written: it takes no room on the disk.
 void put_sparse(const fs::path& path, std::uintmax_t length) {
-    put(path, {});
+    write_file(path, "");
     fs::resize_file(path, length);
 }
 
@@ -123,7 +120,7 @@ TEST_F(BoundedInput, ReadingStopsAtTheLimitWhateverTheSource) {
     std::error_code reason;
 
     // A regular file: its length exactly at the limit is read, one byte more is refused.
-    put(dir / "limit", Bytes(1000, 1));
+    write_file(dir / "limit", Bytes(1000, 1));
     ASSERT_TRUE(read_whole_file(dir / "limit", bytes, &reason, 1000)) << reason.message();
     EXPECT_EQ(bytes.size(), 1000u);
     bytes = untouched;
@@ -213,9 +210,9 @@ TEST_F(BoundedInput, TheLargestTrackWithALapIsReadAndOneByteMoreIsRefused) {
     EXPECT_EQ(max_track_file_size, largest);
     Bytes bytes = largest_track_with_lap();
     ASSERT_EQ(bytes.size(), largest);
-    put(dir / "largest.trk", bytes);
+    write_file(dir / "largest.trk", bytes);
     bytes.push_back(0);
-    put(dir / "longer.trk", bytes);
+    write_file(dir / "longer.trk", bytes);
 
     auto track = std::make_unique<Track>();
     reset_track(*track);
@@ -295,9 +292,9 @@ TEST_F(BoundedInput, BitmapImportsTakeTheirSizePlusTheMargin) {
 
         Bytes bytes = c.bitmap;
         bytes.resize(c.bitmap.size() + 65536, 0xEE);
-        put(dir / "longer.bmp", Bytes(bytes.begin(), bytes.end()));
+        write_file(dir / "longer.bmp", Bytes(bytes.begin(), bytes.end()));
         bytes.push_back(0xEE);
-        put(dir / "too-long.bmp", bytes);
+        write_file(dir / "too-long.bmp", bytes);
 
         for (const fs::path& path : too_long_sources(dir / "too-long.bmp")) {
             SCOPED_TRACE(path);
@@ -309,7 +306,7 @@ TEST_F(BoundedInput, BitmapImportsTakeTheirSizePlusTheMargin) {
         }
         // As long, but its headers already say 24 bits per pixel: refused for that alone.
         bytes[28] = 24;
-        put(dir / "deep.bmp", bytes);
+        write_file(dir / "deep.bmp", bytes);
         run(c.import, dir / "deep.bmp");
         EXPECT_EQ(ui.messages, std::vector<std::string>{c.refusal});
         EXPECT_FALSE(editor->documents.last_file_error);

@@ -98,8 +98,7 @@ TEST_F(Cli, InfoGivesTheVersionOfAnUnmarkedFile) {
     old.insert(old.end(), f.begin() + static_cast<long>(runs_end + 4098 + 2),
                f.begin() + static_cast<long>(runs_end + 4098 + 2 + 48));
     old.insert(old.end(), {0, 0, 0, 0}); // pits, checkpoints, AI line (1 byte), pit line
-    std::ofstream(path("old.trk"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(old.data()), static_cast<long>(old.size()));
+    test_support::write_file(path("old.trk"), old);
     const CliRun j = run("info --json " + path("old.trk"));
     ASSERT_EQ(j.exit_code, 0) << j.err;
     EXPECT_EQ(j.out.rfind("{\"version\":256,", 0), 0u);
@@ -112,8 +111,7 @@ TEST_F(Cli, ConvertWritesTheCurrentVersion) {
     f[0] = 3; // version 259: no zoom and S/F line flag
     f[1] = 1;
     f.erase(f.begin() + 14, f.begin() + 16);
-    std::ofstream(path("old.trk"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(f.data()), static_cast<long>(f.size()));
+    test_support::write_file(path("old.trk"), f);
     const CliRun r = run("convert " + path("old.trk") + " " + path("new.trk"));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     std::vector<std::uint8_t> converted;
@@ -149,8 +147,8 @@ Picture decode_png(std::string_view bytes) {
 }
 
 Picture load_png(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return decode_png(std::string(std::istreambuf_iterator<char>(file), {}));
+    const std::vector<std::uint8_t> bytes = test_support::file_bytes(path);
+    return decode_png(std::string(bytes.begin(), bytes.end()));
 }
 
 TEST_F(Cli, RenderDrawsTheTrackAsTheEditorShowsIt) {
@@ -359,12 +357,10 @@ TEST_F(Cli, BitmapsRoundTripThroughExportAndImport) {
     EXPECT_EQ(out->pit_count, 1); // the rest is the target's
 }
 
-void write_text(const std::string& path, const std::string& text) {
-    std::ofstream(path) << text;
-}
+using test_support::write_file;
 
 TEST_F(Cli, ReplayRunsGesturesAndCommands) {
-    write_text(path("s.txt"), R"(# paint a road, place a pit and ask for a command to come
+    write_file(path("s.txt"), R"(# paint a road, place a pit and ask for a command to come
 print title
 command 1008            # Tarmac
 press left 200 200

@@ -32,22 +32,9 @@ std::span<const std::uint8_t> as_bytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-void put(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-// The bytes of a file; "(unreadable)" when it cannot be read.
-std::string contents(const fs::path& path) {
-    std::vector<std::uint8_t> bytes;
-    return read_whole_file(path, bytes) ? std::string(bytes.begin(), bytes.end()) : "(unreadable)";
-}
-// The names in a folder, as UTF-8.
-std::set<std::string> names(const fs::path& folder) {
-    std::set<std::string> all;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        all.insert(entry.path().filename().string());
-    }
-    return all;
-}
+using test_support::contents;
+using test_support::names;
+using test_support::write_file;
 
 // Makes a read-only file in folder and tries to replace it: 0 when it is refused with the
 // system's reason and left as the only file, as it was; otherwise which check failed.
@@ -59,7 +46,7 @@ int replace_read_only(const fs::path& folder) {
     const char* const denied = "Permission denied";
 #endif
     const fs::path path = folder / "locked.trk";
-    put(path, "locked");
+    write_file(path, "locked");
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     std::error_code reason;
@@ -103,7 +90,7 @@ TEST_F(FileIo, RegularFilesKeepTheirModeAndNewOnesFollowTheUmask) {
         unsigned created;
     } rows[] = {{0022, 0644}, {0077, 0600}, {0002, 0664}, {0027, 0640}};
     const fs::path old = dir / "old.trk";
-    put(old, "old");
+    write_file(old, "old");
     ::chmod(old.c_str(), 0604);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.umask);
@@ -139,7 +126,7 @@ TEST_F(FileIo, SymbolicLinksAreFollowedAndStayLinks) {
 #ifdef _WIN32
     GTEST_SKIP() << "symbolic links need a privilege on Windows, and Wine makes none";
 #else
-    put(dir / "real.trk", "old");
+    write_file(dir / "real.trk", "old");
     fs::create_symlink("real.trk", dir / "relative");
     fs::create_symlink(dir / "relative", dir / "chain");
     ASSERT_TRUE(replace_file(dir / "chain", as_bytes("new"), &reason)) << reason.message();
@@ -195,7 +182,7 @@ TEST_F(FileIo, OwnDescriptorsAreWrittenWhereTheyStand) {
     // replaced: the descriptor keeps the same file. The standard streams are redirected to
     // it for their rows.
     const fs::path out = dir / "out.txt";
-    put(out, "head:");
+    write_file(out, "head:");
     const int fd = ::open(out.c_str(), O_WRONLY | O_APPEND);
     ASSERT_GE(fd, 0);
     struct stat before {};
@@ -381,7 +368,7 @@ TEST_F(FileIo, FailureAtEachStepLeavesTheOldFileAndNoTemporary) {
          std::errc::cross_device_link},
     };
     const fs::path old = dir / "keep.trk";
-    put(old, std::string("pre\0cious\n", 10));
+    write_file(old, std::string("pre\0cious\n", 10));
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         reset_file_calls();

@@ -167,11 +167,8 @@ struct LapImport : test_support::EditorTest {
     Track& t = editor->track;
 
     std::string write(const std::string& name, const Bytes& bytes) {
-        const std::filesystem::path path = dir / name;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return path.string();
+        test_support::write_file(dir / name, bytes);
+        return (dir / name).string();
     }
     void import(const std::string& path) {
         ui.answer_path(path);

@@ -25,13 +25,6 @@ struct Mouse : test_support::EditorTest {
     }
     void tool(int id) { dispatch_command(*editor, id, Notification::clicked); }
     std::uint8_t cell(int x, int y) const { return editor->track.land[y * 512 + x]; }
-    int count_of(std::uint8_t kind) const {
-        int n = 0;
-        for (auto c : editor->track.land) {
-            n += c == kind;
-        }
-        return n;
-    }
 };
 
 TEST_F(Mouse, DragThatBeganElsewherePaintsNothing) {
@@ -106,19 +99,6 @@ TEST_F(Mouse, KerbAlternatesKerbAndWhiteBlocks) {
     EXPECT_EQ(cell(112, 300), white_line);
     EXPECT_EQ(cell(116, 300), white_line);
     EXPECT_EQ(cell(119, 300), kerb);
-}
-
-TEST_F(Mouse, OilIgnoresTheRightButtonAndDrags) {
-    editor->track.land.fill(tarmac);
-    tool(id::tool_oil);
-    press_handler(*editor, right_button, 200, 200);
-    EXPECT_EQ(count_of(oil), 0);
-    release_handler(*editor, right_button, 200, 200);
-    press_handler(*editor, left_button, 200, 200);
-    const int splashed = count_of(oil);
-    EXPECT_GT(splashed, 0);
-    move_handler(*editor, left_held, 300, 300);
-    EXPECT_EQ(count_of(oil), splashed);
 }
 
 TEST_F(Mouse, ObjectToolShowsObjectsWithoutARedraw) {

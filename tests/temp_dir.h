@@ -5,9 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <set>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
+
+#include "model/file_io.h"
 
 #ifdef _WIN32
 #include <process.h>
@@ -31,11 +38,40 @@ inline std::filesystem::path fresh_temp_dir(const std::string& prefix) {
     return dir;
 }
 
+// A file made with exactly these bytes (a text or a byte vector).
+inline void write_file(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
+}
+inline void write_file(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    write_file(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+// The bytes of a file, none when it cannot be read.
+inline std::vector<std::uint8_t> file_bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The bytes of a file as text, read by the editor's own reader (which takes the UTF-8 and
+// long names of every system); "(unreadable)" when it cannot be read.
+inline std::string contents(const std::filesystem::path& path) {
+    std::vector<std::uint8_t> bytes;
+    return cs::read_whole_file(path, bytes) ? std::string(bytes.begin(), bytes.end())
+                                            : "(unreadable)";
+}
+// The names in a folder, as UTF-8.
+inline std::set<std::string> names(const std::filesystem::path& folder) {
+    std::set<std::string> all;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        all.insert(entry.path().filename().string());
+    }
+    return all;
+}
+
 // Owns a fresh folder for the life of a test (a fixture member or a local): removed on
 // destruction, so an assertion that ends the test early leaves nothing behind. The suite
 // runs with a temporary directory of its own and fails when anything is left in it.
 class TempDir {
-public:
+  public:
     explicit TempDir(const std::string& prefix) : path_(fresh_temp_dir(prefix)) {}
     ~TempDir() {
         std::error_code ignored;
@@ -51,7 +87,7 @@ public:
     }
     std::string string() const { return path_.string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -437,7 +437,9 @@ TEST(TrkWrite, FullListsRoundTrip) {
 class TrkFiles : public ::testing::Test {
   protected:
     // A test takes the folder's rights away: given back, so that it can be removed.
-    void TearDown() override { std::filesystem::permissions(dir, std::filesystem::perms::owner_all); }
+    void TearDown() override {
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+    }
     cs::test_support::TempDir dir{"cs-trk"};
 };
 

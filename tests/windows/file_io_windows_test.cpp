@@ -32,21 +32,7 @@ class FileIoWindows : public ::testing::Test {
         }
     }
 
-    void put(const fs::path& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    std::string contents(const fs::path& path) {
-        std::vector<std::uint8_t> bytes;
-        EXPECT_TRUE(read_whole_file(path, bytes)) << path;
-        return {bytes.begin(), bytes.end()};
-    }
-    std::set<std::string> names() {
-        std::set<std::string> all;
-        for (const auto& entry : fs::directory_iterator(dir)) {
-            all.insert(entry.path().filename().string());
-        }
-        return all;
-    }
+    std::set<std::string> names() { return test_support::names(dir); }
     static DWORD attributes_of(const fs::path& path) {
         return GetFileAttributesW(path.c_str()) &
                (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
@@ -70,10 +56,10 @@ TEST(WindowsPath, NamesAreAbsoluteAndMarkedAndDevicesKeepTheirs) {
 
 TEST_F(FileIoWindows, AReplacedFileKeepsItsAttributesAndANewOneHasNone) {
     const fs::path hidden = dir / "hidden.trk";
-    put(hidden, "old");
+    test_support::write_file(hidden, "old");
     ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(replace_file(hidden, as_bytes("new"), &reason)) << reason.message();
-    EXPECT_EQ(contents(hidden), "new");
+    EXPECT_EQ(test_support::contents(hidden), "new");
     EXPECT_EQ(attributes_of(hidden), DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
 
     ASSERT_TRUE(replace_file(dir / "plain.trk", as_bytes("x"), &reason)) << reason.message();
@@ -99,7 +85,7 @@ TEST_F(FileIoWindows, NulIsTheDevice) {
 // with nothing beside it.
 TEST_F(FileIoWindows, AReplacementTheSystemRefusesLeavesTheOldFile) {
     const fs::path held = dir / "held.trk";
-    put(held, "old");
+    test_support::write_file(held, "old");
     const HANDLE holder =
         CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -110,11 +96,11 @@ TEST_F(FileIoWindows, AReplacementTheSystemRefusesLeavesTheOldFile) {
     EXPECT_TRUE(reason == std::errc::permission_denied ||
                 reason == std::errc::device_or_resource_busy)
         << reason.value() << " " << reason.message();
-    EXPECT_EQ(contents(held), "old");
+    EXPECT_EQ(test_support::contents(held), "old");
     EXPECT_EQ(names(), std::set<std::string>{"held.trk"});
 
     ASSERT_TRUE(replace_file(held, as_bytes("new"), &reason)) << reason.message();
-    EXPECT_EQ(contents(held), "new");
+    EXPECT_EQ(test_support::contents(held), "new");
 }
 
 } // namespace
