@@ -230,22 +230,6 @@ struct BitmapCommands : test_support::EditorTest {
         EditorTest::SetUp();
         ui.calls.clear();
     }
-    void export_land(const fs::path& p) {
-        ui.answer_path(p.string());
-        export_land_command(*editor);
-    }
-    void export_heights(const fs::path& p) {
-        ui.answer_path(p.string());
-        export_heights_command(*editor);
-    }
-    void import_land(const fs::path& p) {
-        ui.answer_path(p.string());
-        import_land_command(*editor);
-    }
-    void import_heights(const fs::path& p) {
-        ui.answer_path(p.string());
-        import_heights_command(*editor);
-    }
 };
 
 TEST_F(BitmapCommands, DialogsKeepTheirOwnNamesAndAskWhatEachOperationNeeds) {
@@ -287,8 +271,8 @@ TEST_F(BitmapCommands, RoundTripsKeepTheLandAndTheHighByteOfEachHeight) {
     t.heights.fill(32896);
     t.heights[5] = 0x01FF;
     const auto land = t.land;
-    export_land(dir / "land.bmp");
-    export_heights(dir / "heights.bmp");
+    run_with_file(export_land_command, dir / "land.bmp");
+    run_with_file(export_heights_command, dir / "heights.bmp");
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(fs::file_size(dir / "land.bmp"), 131190u);
     EXPECT_EQ(fs::file_size(dir / "heights.bmp"), 5174u);
@@ -296,8 +280,8 @@ TEST_F(BitmapCommands, RoundTripsKeepTheLandAndTheHighByteOfEachHeight) {
     t.land.fill(grass);
     t.heights.fill(0);
     const auto image_before = image();
-    import_land(dir / "land.bmp");
-    import_heights(dir / "heights.bmp");
+    run_with_file(import_land_command, dir / "land.bmp");
+    run_with_file(import_heights_command, dir / "heights.bmp");
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(t.land, land);
     EXPECT_EQ(t.heights[0], 32768);
@@ -328,8 +312,8 @@ TEST_F(BitmapCommands, UndoButtonsAfterCancelledAndRefusedImports) {
     write_file(dir / "land.bmp", land_file);
     land_file.resize(land_file.size() - 100);
     write_file(dir / "short.bmp", land_file);
-    import_heights(dir / "land.bmp");
-    import_land(dir / "short.bmp");
+    run_with_file(import_heights_command, dir / "land.bmp");
+    run_with_file(import_land_command, dir / "short.bmp");
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"This is not a 64x64 256-color bitmap.",
                                                      "This is not a 512x512 16-color bitmap."}));
     EXPECT_TRUE(ui.is_enabled(id::land_undo));
@@ -340,11 +324,11 @@ TEST_F(BitmapCommands, UndoButtonsAfterCancelledAndRefusedImports) {
 }
 
 TEST_F(BitmapCommands, MissingImportFileCannotBeOpenedAfterTheSnapshot) {
-    import_land(dir / "missing.bmp");
+    run_with_file(import_land_command, dir / "missing.bmp");
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Can't open file!"});
     EXPECT_TRUE(ui.is_enabled(id::land_undo));
     EXPECT_TRUE(editor->documents.last_file_error);
-    import_heights(dir); // a folder
+    run_with_file(import_heights_command, dir); // a folder
     EXPECT_EQ(ui.messages.back(), "Can't open file!");
     EXPECT_TRUE(ui.is_enabled(id::hmap_undo));
 }
@@ -352,18 +336,18 @@ TEST_F(BitmapCommands, MissingImportFileCannotBeOpenedAfterTheSnapshot) {
 TEST_F(BitmapCommands, ExportsReplaceWholeFilesAndCreateNothingOnFailure) {
     const fs::path existing = dir / "old.bmp";
     write_file(existing, Bytes(200000, 0xAB));
-    export_land(existing);
+    run_with_file(export_land_command, existing);
     EXPECT_EQ(file_bytes(existing), encode_land_bitmap(editor->track));
 
-    export_heights(dir / "no-such-folder" / "h.bmp");
-    export_land(dir / "no-such-folder" / "l.bmp");
+    run_with_file(export_heights_command, dir / "no-such-folder" / "h.bmp");
+    run_with_file(export_land_command, dir / "no-such-folder" / "l.bmp");
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"Can't create file!", "Can't create file!"}));
     EXPECT_TRUE(editor->documents.last_file_error);
     EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
     // The next command starts without the old reason.
-    export_heights(dir / "h.bmp");
+    run_with_file(export_heights_command, dir / "h.bmp");
     EXPECT_FALSE(editor->documents.last_file_error);
 }
 

@@ -60,8 +60,7 @@ struct BoundedInput : test_support::EditorTest {
     // Runs a panel command whose file dialog is answered with path.
     void run(void (*command)(Editor&), const fs::path& path) {
         ui.messages.clear();
-        ui.answer_path(path.string());
-        command(*editor);
+        run_with_file(command, path);
     }
 };
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,11 @@ struct EditorTest : ::testing::Test {
     void SetUp() override { ASSERT_TRUE(set_up_editor(*editor)); }
     std::vector<Pixel> image() const { return image_of(*editor); }
     std::vector<Pixel> redrawn_image() { return redrawn_image_of(*editor); }
+    // Runs a panel command whose file dialog is answered with path.
+    void run_with_file(void (*command)(Editor&), const std::filesystem::path& path) {
+        ui.answer_path(path.string());
+        command(*editor);
+    }
 };
 
 } // namespace cs::test_support

@@ -170,10 +170,6 @@ struct LapImport : test_support::EditorTest {
         test_support::write_file(dir / name, bytes);
         return (dir / name).string();
     }
-    void import(const std::string& path) {
-        ui.answer_path(path);
-        import_ai_line_command(*editor);
-    }
     // A triangle on the current track, drawn on the image, its button enabled.
     void give_line() {
         t.ai_line[0] = {100, 100};
@@ -197,7 +193,7 @@ TEST_F(LapImport, SpacingOfTheCurrentTrackScaleOfTheChosenFile) {
     // The file's world size 64 makes 150 steps 8 map units: 300 steps are 16 (dropped),
     // 375 steps are 20 (kept). Either size in the other role would keep neither.
     const std::string path = write("lap.trk", lap_file(64, 6, {{0, 0}, {300, 0}, {375, 0}}));
-    import(path);
+    run_with_file(import_ai_line_command, path);
 
     EXPECT_TRUE(ui.messages.empty());
     ASSERT_EQ(t.ai_line_count, 2);
@@ -221,8 +217,8 @@ TEST_F(LapImport, SpacingOfTheCurrentTrackScaleOfTheChosenFile) {
     EXPECT_TRUE(r.file_must_exist);
 
     // The dialog opens on the name last chosen, also when that file failed.
-    import((dir / "missing.trk").string());
-    import(path);
+    run_with_file(import_ai_line_command, (dir / "missing.trk").string());
+    run_with_file(import_ai_line_command, path);
     ASSERT_EQ(ui.file_requests.size(), 3u);
     EXPECT_EQ(ui.file_requests[1].initial_name, path);
     EXPECT_EQ(ui.file_requests[2].initial_name, (dir / "missing.trk").string());
@@ -239,7 +235,7 @@ TEST_F(LapImport, EmptyLapClearsTheLineAndItsPicture) {
     }();
     ASSERT_NE(image(), without_line);
 
-    import(write("empty.trk", lap_file(128, 0, {})));
+    run_with_file(import_ai_line_command, write("empty.trk", lap_file(128, 0, {})));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(t.ai_line_count, 0);
     EXPECT_FALSE(ui.is_enabled(id::delete_ai_line));
@@ -250,25 +246,26 @@ TEST_F(LapImport, FailuresLeaveTheLineAndReportOnce) {
     give_line();
     const std::vector<Pixel> before = image();
 
-    import(write("fresh.trk", saved_track(128)));
+    run_with_file(import_ai_line_command, write("fresh.trk", saved_track(128)));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Can't find ghost lap."});
     EXPECT_FALSE(editor->documents.last_file_error);
     expect_line_kept();
 
     ui.messages.clear();
-    import(write("short.trk", lap_file(128, 5, {{0, 0}, { 3000, 0 }})));
+    run_with_file(import_ai_line_command,
+                  write("short.trk", lap_file(128, 5, {{0, 0}, {3000, 0}})));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Can't find ghost lap."});
     expect_line_kept();
 
     ui.messages.clear();
-    import((dir / "missing.trk").string());
+    run_with_file(import_ai_line_command, (dir / "missing.trk").string());
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Can't open file!"});
     EXPECT_TRUE(editor->documents.last_file_error);
     expect_line_kept();
 
     // The next command starts without the old reason.
     ui.messages.clear();
-    import(write("fresh2.trk", saved_track(128)));
+    run_with_file(import_ai_line_command, write("fresh2.trk", saved_track(128)));
     EXPECT_FALSE(editor->documents.last_file_error);
     EXPECT_EQ(image(), before);
 }
