@@ -80,16 +80,7 @@ grep -v '^[[:space:]]*\(#\|$\)' "$list" | while IFS= read -r line; do
     case "$name" in *"$filter"*) ;; *) continue ;; esac
     target=$(target_of "$file")
     cp "$copy/$file" "$work/original"
-    if ! python3 - "$copy/$file" "${rest#* }" <<'PY'
-import sys
-path, fault = sys.argv[1], sys.argv[2]
-old, new = (s.strip().replace("\\n", "\n") for s in fault.split(" => ", 1))
-text = open(path).read()
-if text.count(old) != 1:
-    sys.exit(f"{old!r} occurs {text.count(old)} times")
-open(path, "w").write(text.replace(old, new))
-PY
-    then
+    if ! python3 "$src/tests/mutants/apply_fault.py" "$copy/$file" "${rest#* }"; then
         echo "INVALID  $name"
         continue
     fi
