@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs the benchmarks that come in a Default and a Heavy variant, and the references, once
 # (in one run of the benchmark program), then prints one line per pair: the Heavy / Default
-# ratio of each step, named by the step, and FullRedrawDefault / Memcpy1MiB, as `NAME RATIO`.
+# ratio of each step, named by the step, FullRedrawDefault / Memcpy1MiB, the full redraw of
+# the heavy track against the literal pass on it, and the view window's paint at each
+# magnification / MemcpyViewPixels, as `NAME RATIO`.
 # The benchmark program's own table goes to standard error.
 #
 #   bench/ratios.sh [path/to/coursesmith_bench [benchmark options...]]
@@ -15,7 +17,7 @@ steps='FullRedraw|TarmacStep|HeightAdjustStep|AiRopeMove|PendingObjectFollow|Che
 json=$(mktemp)
 trap 'rm -f "$json"' EXIT INT TERM
 
-"$bench" --benchmark_filter="^BM_(Memcpy1MiB|($steps)(Default|Heavy))\$" \
+"$bench" --benchmark_filter="^BM_(Memcpy1MiB|MemcpyViewPixels|PaintView[124]x|FullRedrawHeavyLiteral|($steps)(Default|Heavy))\$" \
     --benchmark_out="$json" --benchmark_out_format=json "$@" >&2
 
 python3 - "$json" "$steps" <<'PY'
@@ -33,6 +35,9 @@ for run in runs:
 
 pairs = [(step, step + "Heavy", step + "Default") for step in sys.argv[2].split("|")]
 pairs.append(("FullRedrawDefault/Memcpy1MiB", "FullRedrawDefault", "Memcpy1MiB"))
+pairs.append(("FullRedrawHeavy/FullRedrawHeavyLiteral", "FullRedrawHeavy", "FullRedrawHeavyLiteral"))
+pairs += [(f"PaintView{m}x/MemcpyViewPixels", f"PaintView{m}x", "MemcpyViewPixels")
+          for m in (1, 2, 4)]
 missing = sorted({m for _, a, b in pairs for m in (a, b) if m not in times})
 for label, over, under in pairs:
     if over in times and under in times:

@@ -56,6 +56,17 @@ void BM_FullRedrawHeavy(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRedrawHeavy)->Unit(benchmark::kMillisecond);
 
+// The same with the literal pass, which only draws: what the rebuild of the cache costs on
+// top of drawing.
+void BM_FullRedrawHeavyLiteral(benchmark::State& state) {
+    Fixture f(true, true);
+    for (auto _ : state) {
+        f.ui.clock += 100;
+        cs::full_redraw(*f.editor);
+    }
+}
+BENCHMARK(BM_FullRedrawHeavyLiteral)->Unit(benchmark::kMillisecond);
+
 void BM_RedrawOverlaysHeavy(benchmark::State& state) {
     Fixture f(true);
     for (auto _ : state) {

@@ -75,42 +75,6 @@ float clamp_to_map(float v) {
 
 } // namespace
 
-float deletion_radius_factor(std::uint8_t kind) {
-    switch (kind) {
-    case concrete_wall:
-    case soft_wall:
-    case hay_bale:
-    case traffic_sign:
-    case light:
-    case stone:
-    case sunk_tyre:
-    case booth:
-    case pier:
-    case cactus:
-    case concrete_post:
-        return 2.0f;
-    case bush:
-    case boat:
-    case fence:
-        return 3.0f;
-    case leaf_tree:
-    case house:
-    case fir_tree:
-        return 4.0f;
-    case palm_tree:
-    case stand:
-    case pine_tree:
-    case gate:
-        return 5.0f;
-    case office_block:
-    case bridge:
-    case flat_bridge:
-        return 6.0f;
-    default:
-        return 0.0f;
-    }
-}
-
 void pending_object_move(Editor& editor, float x, float y, bool right_held) {
     Object& o = editor.track.objects[editor.track.object_count];
     move_pending(editor, o.x, o.y, o.angle, o.kind, x, y, right_held);
@@ -216,17 +180,22 @@ void checkpoint_commit(Editor& editor, float x, float y) {
 void delete_object_at(Editor& editor, float x, float y) {
     Track& t = editor.track;
     const int count = t.object_count;
-    float best = 1000.0f;
-    int found = -1;
-    for (int i = start_positions; i < count; ++i) {
-        const float dx = t.objects[i].x - x;
-        const float dy = t.objects[i].y - y;
-        const float dist = std::sqrt(dx * dx + dy * dy);
-        if (dist < best) { // ties keep the lower index
-            best = dist;
-            found = i;
+    // No object reaches farther than the largest deletion radius, so only the objects that
+    // stand that near can be the one deleted.
+    const float reach = largest_deletion_radius_factor * world_scale_for(t.world_size);
+    NearObject near;
+    if (!find_object_near(editor, x, y, reach, start_positions, near)) {
+        for (int i = start_positions; i < count; ++i) {
+            const float dx = t.objects[i].x - x;
+            const float dy = t.objects[i].y - y;
+            const float dist = std::sqrt(dx * dx + dy * dy);
+            if (dist < near.distance) { // ties keep the lower index
+                near = NearObject{i, dist};
+            }
         }
     }
+    const int found = near.index;
+    const float best = near.distance;
     if (found < 0) {
         return;
     }

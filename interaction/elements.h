@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "model/track.h"
+
 namespace cs {
 
 struct Editor;
@@ -16,7 +18,53 @@ struct ElementState {
 
 // Deletion radius of an object kind in world units: a click within radius x world scale
 // of an object can delete it. 0 for kinds that have no table entry.
-float deletion_radius_factor(std::uint8_t kind);
+constexpr float deletion_radius_factor(std::uint8_t kind) {
+    switch (kind) {
+    case concrete_wall:
+    case soft_wall:
+    case hay_bale:
+    case traffic_sign:
+    case light:
+    case stone:
+    case sunk_tyre:
+    case booth:
+    case pier:
+    case cactus:
+    case concrete_post:
+        return 2.0f;
+    case bush:
+    case boat:
+    case fence:
+        return 3.0f;
+    case leaf_tree:
+    case house:
+    case fir_tree:
+        return 4.0f;
+    case palm_tree:
+    case stand:
+    case pine_tree:
+    case gate:
+        return 5.0f;
+    case office_block:
+    case bridge:
+    case flat_bridge:
+        return 6.0f;
+    default:
+        return 0.0f;
+    }
+}
+
+// The largest of them: no click farther from an object than this x world scale deletes it.
+inline constexpr float largest_deletion_radius_factor = 6.0f;
+static_assert([] {
+    for (int kind = 0; kind < 256; ++kind) {
+        if (deletion_radius_factor(static_cast<std::uint8_t>(kind)) >
+            largest_deletion_radius_factor) {
+            return false;
+        }
+    }
+    return true;
+}());
 
 // Every move with the Object or Pit tool: with the right button held the pending element
 // turns to face the cursor, otherwise it follows it.

@@ -29,17 +29,17 @@ void plot(Editor& editor, long long x, long long y, Pixel colour, DrawMode mode)
     const int px = static_cast<int>(x);
     const int py = static_cast<int>(y);
     Renderer& r = editor.renderer;
-    if (r.overlays != nullptr && r.overlays->target == PlotTarget::rebuild) {
-        // The hot path of a full redraw: the image and the cache together.
-        std::uint32_t value = OverlayCache::terrain;
-        if (mode == DrawMode::erase) {
-            recompute_pixel(editor, px, py);
-        } else {
-            r.at(px, py) = colour;
-            value = OverlayCache::colour_flag | rgb_of(colour);
+    PlotState* state = r.overlays != nullptr ? &r.overlays->state() : nullptr;
+    if (state != nullptr && state->target == PlotTarget::rebuild) {
+        // The cache alone, in the rows of this band; the image follows from it.
+        if (py < state->clip_top || py > state->clip_bottom) {
+            return;
         }
-        r.overlays->record_rebuilt(px, py, value);
-    } else if (r.overlays != nullptr && r.overlays->target != PlotTarget::image) {
+        const std::uint32_t value = mode == DrawMode::erase
+                                        ? OverlayCache::terrain
+                                        : OverlayCache::colour_flag | rgb_of(colour);
+        r.overlays->record_rebuilt(*state, px, py, value);
+    } else if (state != nullptr && state->target != PlotTarget::image) {
         if (mode == DrawMode::erase) {
             overlay_put_terrain(editor, px, py);
         } else {
@@ -51,6 +51,58 @@ void plot(Editor& editor, long long x, long long y, Pixel colour, DrawMode mode)
         r.note_written(px, py);
         r.at(px, py) = colour;
     }
+}
+
+// The rebuild's own way of writing the pixels of a stroke, the hot path of a full redraw:
+// the cover and count of the drawing level, in the rows of this band (the image follows
+// from the cover once every element is drawn). The pixels kept are gathered here and added
+// to the element's box once the stroke is drawn.
+class RebuildPut {
+  public:
+    RebuildPut(Editor& editor, PlotState& state, Pixel colour, DrawMode mode)
+        : state_(state),
+          cells_(editor.renderer.overlays->level[static_cast<std::size_t>(state.drawing_level)]
+                     .cells.data()),
+          value_(mode == DrawMode::erase ? OverlayCache::terrain
+                                         : OverlayCache::colour_flag | rgb_of(colour)) {}
+    ~RebuildPut() {
+        if (right_ >= 0) {
+            state_.box_left = std::min(state_.box_left, left_);
+            state_.box_top = std::min(state_.box_top, top_);
+            state_.box_right = std::max(state_.box_right, right_);
+            state_.box_bottom = std::max(state_.box_bottom, bottom_);
+        }
+    }
+    RebuildPut(const RebuildPut&) = delete;
+    RebuildPut& operator=(const RebuildPut&) = delete;
+
+    void operator()(long long x, long long y) {
+        // The band's rows lie within the image.
+        if (x < 0 || x > last_pixel || y < state_.clip_top || y > state_.clip_bottom) {
+            return;
+        }
+        const int px = static_cast<int>(x);
+        const int py = static_cast<int>(y);
+        CoverCell& cell = cells_[static_cast<std::size_t>(py * image_size + px)];
+        cell.cover = value_;
+        ++cell.touch;
+        left_ = std::min(left_, px);
+        top_ = std::min(top_, py);
+        right_ = std::max(right_, px);
+        bottom_ = std::max(bottom_, py);
+    }
+
+  private:
+    PlotState& state_;
+    CoverCell* cells_;
+    std::uint32_t value_;
+    int left_ = image_size, top_ = image_size, right_ = -1, bottom_ = -1;
+};
+
+// The state of the rebuild when it is drawing, else null.
+PlotState* rebuilding(Editor& editor) {
+    OverlayCache* c = editor.renderer.overlays.get();
+    return c != nullptr && c->state().target == PlotTarget::rebuild ? &c->state() : nullptr;
 }
 
 // The pixel coordinate that a computed float position truncates to, or -1 when it
@@ -264,15 +316,9 @@ TopLeft midpoint_label(float x1, float y1, float x2, float y2, TextSize size) {
                    truncate_to_int(y1 + y2 - static_cast<float>(size.height)) / 2};
 }
 
-} // namespace
-
-void plot_segment(Editor& editor, float x1, float y1, float x2, float y2, std::uint32_t rgb,
-                  DrawMode mode) {
-    // A segment with an end point at no finite place covers no pixel.
-    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
-        return;
-    }
-    const Pixel colour = pixel_of(rgb);
+// The pixels of a segment whose end points are finite, each handed to put(x, y).
+template <typename Put>
+void segment_pixels(const Editor& editor, float x1, float y1, float x2, float y2, Put& put) {
     x1 += 0.5f;
     y1 += 0.5f;
     x2 += 0.5f;
@@ -284,10 +330,16 @@ void plot_segment(Editor& editor, float x1, float y1, float x2, float y2, std::u
         const bool first_left = x1 < x2;
         const float ax = first_left ? x1 : x2, ay = first_left ? y1 : y2;
         const float bx = first_left ? x2 : x1, by = first_left ? y2 : y1;
+        // Every row the loop reaches lies within a pixel of the end points' rows: where those
+        // rows are all cut away (another band, a clip rectangle) there is nothing to draw.
+        const Steps reach = rows_within(editor, std::min(ay, by) - 2.0f, std::max(ay, by) + 2.0f);
+        if (reach.first > reach.last) {
+            return;
+        }
         const Steps columns = columns_within(editor, ax, bx);
         for (long long i = columns.first; i <= columns.last; ++i) {
             const float row = (static_cast<float>(i) - ax) * (by - ay) / (bx - ax) + ay;
-            plot(editor, i, pixel_coordinate(row), colour, mode);
+            put(i, pixel_coordinate(row));
         }
         return;
     }
@@ -303,25 +355,28 @@ void plot_segment(Editor& editor, float x1, float y1, float x2, float y2, std::u
     const Steps rows = rows_within(editor, ay, by);
     for (long long j = rows.first; j <= rows.last; ++j) {
         const float column = (static_cast<float>(j) - ay) * (bx - ax) / (by - ay) + ax;
-        plot(editor, pixel_coordinate(column), j, colour, mode);
+        put(pixel_coordinate(column), j);
     }
 }
 
-void plot_circle(Editor& editor, int cx, int cy, int r, std::uint32_t rgb, DrawMode mode) {
-    const Pixel colour = pixel_of(rgb);
+// The pixels of a circle, each handed to put(x, y).
+template <typename Put>
+void circle_pixels(const Editor& editor, int cx, int cy, int r, Put& put) {
     const float radius = static_cast<float>(r) + 0.5f;
     const float radius_squared = radius * radius;
     // Up to 45 degrees from each axis; the two passes together close the outline.
     const long long d = truncate_to_int(radius * 0.70710677f);
     const long long x0 = cx, y0 = cy;
-    // Top and bottom arcs.
+    // Top and bottom arcs, unless all their rows are cut away.
+    const StepRange reach = overlay_rows(editor, std::max(0LL, y0 - r - 1),
+                                         std::min<long long>(last_pixel, y0 + r + 1));
     const StepRange columns =
         overlay_columns(editor, std::max(0LL, x0 - d), std::min<long long>(last_pixel, x0 + d));
-    for (long long x = columns.first; x <= columns.last; ++x) {
+    for (long long x = columns.first; reach.first <= reach.last && x <= columns.last; ++x) {
         const auto t = static_cast<float>(x - x0);
         const long long h = truncate_to_int(std::sqrt(radius_squared - t * t));
-        plot(editor, x, y0 + h, colour, mode);
-        plot(editor, x, y0 - h, colour, mode);
+        put(x, y0 + h);
+        put(x, y0 - h);
     }
     // Left and right arcs.
     const StepRange rows =
@@ -329,9 +384,38 @@ void plot_circle(Editor& editor, int cx, int cy, int r, std::uint32_t rgb, DrawM
     for (long long y = rows.first; y <= rows.last; ++y) {
         const auto t = static_cast<float>(y - y0);
         const long long w = truncate_to_int(std::sqrt(radius_squared - t * t));
-        plot(editor, x0 + w, y, colour, mode);
-        plot(editor, x0 - w, y, colour, mode);
+        put(x0 + w, y);
+        put(x0 - w, y);
     }
+}
+
+} // namespace
+
+void plot_segment(Editor& editor, float x1, float y1, float x2, float y2, std::uint32_t rgb,
+                  DrawMode mode) {
+    // A segment with an end point at no finite place covers no pixel.
+    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
+        return;
+    }
+    const Pixel colour = pixel_of(rgb);
+    if (PlotState* state = rebuilding(editor)) {
+        RebuildPut put(editor, *state, colour, mode);
+        segment_pixels(editor, x1, y1, x2, y2, put);
+        return;
+    }
+    auto put = [&](long long x, long long y) { plot(editor, x, y, colour, mode); };
+    segment_pixels(editor, x1, y1, x2, y2, put);
+}
+
+void plot_circle(Editor& editor, int cx, int cy, int r, std::uint32_t rgb, DrawMode mode) {
+    const Pixel colour = pixel_of(rgb);
+    if (PlotState* state = rebuilding(editor)) {
+        RebuildPut put(editor, *state, colour, mode);
+        circle_pixels(editor, cx, cy, r, put);
+        return;
+    }
+    auto put = [&](long long x, long long y) { plot(editor, x, y, colour, mode); };
+    circle_pixels(editor, cx, cy, r, put);
 }
 
 void draw_object(Editor& editor, float x, float y, float angle, std::uint8_t kind, DrawMode mode,

@@ -27,6 +27,17 @@ void draw_ai_closing_segment(Editor& editor);
 void draw_pit_line_segment(Editor& editor, int j);
 // Pits, objects, checkpoints in list order, then the driving lines; no repaint.
 void redraw_overlays(Editor& editor);
+// The object of the list from index first on nearest to (x, y), as a walk over the list in
+// order finds it: the lower index on a tie, and none 1000 units away or farther.
+struct NearObject {
+    int index = -1;
+    float distance = 1000.0f;
+};
+// Looks the nearest object up by where the objects stand, when the overlay index is up to
+// date (else false, and the caller walks the list). The answer is exact whenever the
+// nearest object lies within reach; otherwise it is some object farther than reach, or none.
+bool find_object_near(const Editor& editor, float x, float y, float reach, int first,
+                      NearObject& near);
 // The track's elements were changed other than through the editing operations (a direct
 // write, as tests and benchmarks do): the next pass redraws every overlay.
 void invalidate_overlays(Editor& editor);

@@ -41,6 +41,23 @@ struct TileBox {
     bool empty() const { return left > right; }
 };
 
+// One bit per pixel of a tile: bit x of row y.
+using TileMask = std::array<std::uint16_t, 16>;
+
+// The pixels an element's drawing touched, as a box.
+struct PixelBox {
+    // Inclusive pixel rows and columns; empty when left > right.
+    std::int16_t left = 1, top = 1, right = 0, bottom = 0;
+    bool empty() const { return left > right; }
+    TileBox tiles() const {
+        if (empty()) {
+            return {};
+        }
+        return {static_cast<std::int16_t>(left >> 4), static_cast<std::int16_t>(top >> 4),
+                static_cast<std::int16_t>(right >> 4), static_cast<std::int16_t>(bottom >> 4)};
+    }
+};
+
 // How the drawing operations write their pixels.
 enum class PlotTarget : std::uint8_t {
     image,   // the image, as outside the pass and in the literal pass
@@ -51,15 +68,20 @@ enum class PlotTarget : std::uint8_t {
     replay,  // a replay forwards over the stale tiles, from their order keys on
 };
 
+// What a level of the cover keeps per pixel, side by side so that drawing a pixel writes one
+// place: the value the pass leaves there, and how many of the level's drawing operations
+// touch it (a pixel nothing of the level touches shows the level below).
+struct CoverCell {
+    std::uint32_t cover = 0;
+    std::uint32_t touch = 0;
+};
+
 // One level of the cover: what the pass leaves per pixel after drawing the elements of
 // this level on top of the level below. Level 0 holds pits, objects and checkpoints; level 1
 // the AI line's segments; level 2 the AI line's closing segment and the pit line, which
 // change with every step of the rope and are few.
 struct CoverLevel {
-    std::vector<std::uint32_t> cover; // per pixel
-    // Per pixel, how many of the level's drawing operations touch it: a pixel nothing of
-    // this level touches shows the level below.
-    std::vector<std::uint32_t> touch;
+    std::vector<CoverCell> cells; // per pixel
     // Tiles that may hold anything but untouched: a rebuild clears only these.
     std::array<std::uint8_t, 1024> used{};
     // Per tile, the references of the elements whose drawing touches it, in drawing order. Elements
@@ -75,9 +97,21 @@ struct CoverLevel {
     // that touches it, or the level below. Stamped with the pass's generation.
     std::vector<std::uint32_t> resolve;
     std::vector<std::uint32_t> resolve_stamp;
-    std::vector<std::uint32_t> resolved_stamp;
     // Tiles whose cover changed in this pass.
     std::array<std::uint8_t, 1024> changed{};
+};
+
+// The drawing target and, while drawing one element, its level, order key and box, and the
+// rectangle the drawing may write. A cache line of its own, so that two bands drawing at
+// once never share one.
+struct alignas(64) PlotState {
+    PlotTarget target = PlotTarget::image;
+    int drawing_level = 0;
+    std::uint32_t current_key = 0;
+    int box_left = 0, box_top = 0, box_right = -1, box_bottom = -1; // pixels, inclusive
+    // While replaying or resolving: the pixel rectangle that holds what is recomputed (loops
+    // are cut to it). While rebuilding: the band of rows this state draws.
+    int clip_left = 0, clip_top = 0, clip_right = -1, clip_bottom = -1;
 };
 
 struct OverlayCache {
@@ -91,13 +125,13 @@ struct OverlayCache {
     bool valid = false; // false: the next pass redraws everything and rebuilds the cache
     std::array<CoverLevel, levels> level;
 
-    // The tile boxes of what each element drew at the last pass.
-    std::array<TileBox, max_pits + 1> pit_boxes{};
-    std::vector<TileBox> object_boxes; // by stable id
-    std::array<TileBox, max_checkpoints + 1> checkpoint_boxes{};
-    std::vector<TileBox> ai_segment_boxes;
-    TileBox closing_box{};
-    std::array<TileBox, max_ai_pit_line + 1> pit_segment_boxes{};
+    // The boxes of what each element drew at the last pass.
+    std::array<PixelBox, max_pits + 1> pit_boxes{};
+    std::vector<PixelBox> object_boxes; // by stable id
+    std::array<PixelBox, max_checkpoints + 1> checkpoint_boxes{};
+    std::vector<PixelBox> ai_segment_boxes;
+    PixelBox closing_box{};
+    std::array<PixelBox, max_ai_pit_line + 1> pit_segment_boxes{};
 
     // What the pits, checkpoints and line points were when they were last drawn, so that
     // what an element drew can be taken back even after the list has moved on.
@@ -110,6 +144,12 @@ struct OverlayCache {
     std::vector<std::uint32_t> id_of_index;
     std::vector<std::uint32_t> index_of_id;
     std::vector<std::uint32_t> free_ids;
+    // The objects by where they stand, for finding the one nearest a point: per cell of
+    // 16 x 16 map units (positions outside the map count in the cell at its edge), the ids
+    // of the objects whose centre lies in it. An object at no finite place is in no cell.
+    std::array<std::vector<std::uint32_t>, 1024> object_cells;
+    std::vector<std::uint16_t> cell_of_id; // by stable id; no_cell when in none
+    static constexpr std::uint16_t no_cell = 0xFFFF;
 
     // The list lengths the cache describes.
     int pits = 0, objects = 0, checkpoints = 0, ai_points = 0, pit_points = 0;
@@ -117,32 +157,39 @@ struct OverlayCache {
     // the pass.
     std::vector<std::uint32_t> changed_objects; // stable ids
 
-    // The drawing target and, while drawing one element, its level, box and order key.
-    PlotTarget target = PlotTarget::image;
-    int drawing_level = 0;
-    std::uint32_t current_key = 0;
-    int box_left = 0, box_top = 0, box_right = -1, box_bottom = -1; // pixels, inclusive
-    // The pixel rectangle that holds every stale tile of the replay (loops are cut to it).
-    int clip_left = 0, clip_top = 0, clip_right = -1, clip_bottom = -1;
+    // How the drawing operations write: the main thread's state, or the band's while the
+    // rebuild draws a band of rows on a thread of its own.
+    PlotState main_state;
+    static inline thread_local PlotState* band_state = nullptr;
+    // The rebuild's two bands of rows: their states and the boxes of what each element drew
+    // in them, by slot.
+    std::array<PlotState, 2> band_states;
+    std::array<std::vector<PixelBox>, 2> band_boxes;
+    PlotState& state() { return band_state != nullptr ? *band_state : main_state; }
+    const PlotState& state() const { return band_state != nullptr ? *band_state : main_state; }
 
-    // A pixel that the rebuild wrote with value: the drawing element's level and box.
-    void record_rebuilt(int x, int y, std::uint32_t value) {
-        CoverLevel& l = level[static_cast<std::size_t>(drawing_level)];
-        l.cover[static_cast<std::size_t>(y * 512 + x)] = value;
-        ++l.touch[static_cast<std::size_t>(y * 512 + x)];
-        l.used[static_cast<std::size_t>((y >> 4) * 32 + (x >> 4))] = 1;
-        box_left = x < box_left ? x : box_left;
-        box_right = x > box_right ? x : box_right;
-        box_top = y < box_top ? y : box_top;
-        box_bottom = y > box_bottom ? y : box_bottom;
+    // A pixel that the rebuild wrote with value: the drawing element's level and box (the
+    // rebuild marks the box's tiles used once the element is drawn).
+    void record_rebuilt(PlotState& s, int x, int y, std::uint32_t value) {
+        CoverLevel& l = level[static_cast<std::size_t>(s.drawing_level)];
+        CoverCell& cell = l.cells[static_cast<std::size_t>(y * 512 + x)];
+        cell.cover = value;
+        ++cell.touch;
+        s.box_left = x < s.box_left ? x : s.box_left;
+        s.box_right = x > s.box_right ? x : s.box_right;
+        s.box_top = y < s.box_top ? y : s.box_top;
+        s.box_bottom = y > s.box_bottom ? y : s.box_bottom;
     }
 
     std::uint32_t generation = 1; // of the next pass
-    // Pixels the element being resolved wrote, once each.
-    std::vector<std::uint32_t> hits;
-    std::vector<std::uint32_t> hit_stamp;
-    std::uint32_t element_seq = 0;
+    // While resolving: per tile, the pixels still looking for their last operation, and the
+    // tiles that have any; the tile being resolved, its mask, and the pixels of it that the
+    // element being replayed wrote.
+    std::array<TileMask, 1024> resolve_masks{};
+    std::vector<std::uint16_t> resolve_tiles;
     int resolving_tile = -1;
+    const TileMask* resolving_mask = nullptr;
+    TileMask hit_mask{};
 
     std::vector<std::uint32_t> scratch; // references gathered for a replay
     std::vector<std::uint64_t> pairs;   // (order key, reference), sorted

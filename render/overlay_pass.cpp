@@ -2,371 +2,146 @@
 // top. The literal pass draws them all; the cached pass repairs only what changed since the
 // last pass (see overlay_cache.h) and leaves the same image.
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 #include "editor/editor.h"
 #include "render/overlay.h"
 #include "render/overlay_cache.h"
+#include "render/overlay_index.h"
 #include "render/terrain_image.h"
 
 namespace cs {
 
 namespace {
 
+using namespace overlay_index;
 using Layer = OverlayLayer;
-
-constexpr std::uint32_t index_mask = 0x00FFFFFFu;
-constexpr int layer_shift = 24;
-
-constexpr std::uint32_t reference(Layer layer, std::uint32_t index) {
-    return (static_cast<std::uint32_t>(layer) << layer_shift) | index;
-}
-constexpr Layer layer_of(std::uint32_t ref) {
-    return static_cast<Layer>(ref >> layer_shift);
-}
-constexpr std::uint32_t index_in(std::uint32_t ref) {
-    return ref & index_mask;
-}
-// Which cover level an element draws on.
-constexpr int level_of(Layer layer) {
-    return layer <= Layer::checkpoints ? 0 : layer == Layer::ai_segments ? 1 : 2;
-}
-
-// Where each layer's references start in the flat numbering used to tell them apart.
-constexpr std::uint32_t pit_slots = max_pits + 1;
-constexpr std::uint32_t object_slots = max_objects + 1;
-constexpr std::uint32_t checkpoint_slots = max_checkpoints + 1;
-constexpr std::uint32_t segment_slots = max_ai_line + 1;
-constexpr std::uint32_t slot_base[] = {
-    0,
-    pit_slots,
-    pit_slots + object_slots,
-    pit_slots + object_slots + checkpoint_slots,
-    pit_slots + object_slots + checkpoint_slots + segment_slots,
-    pit_slots + object_slots + checkpoint_slots + segment_slots + 1,
-};
-constexpr std::uint32_t slot_count = slot_base[5] + max_ai_pit_line + 1;
-
-std::uint32_t slot_of(std::uint32_t ref) {
-    return slot_base[static_cast<std::uint32_t>(layer_of(ref))] + index_in(ref);
-}
-
-constexpr int tile_side_last = (1 << tile_shift) - 1;
-constexpr std::uint8_t stale_after = 1; // recompute from the tile's order key on
-
-int effective_pits(const Track& t) {
-    return std::min<int>(t.pit_count, max_pits);
-}
-
-OverlayCache& cache_of(Editor& editor) {
-    return *editor.renderer.overlays;
-}
-
-// --- Drawing one element ---------------------------------------------------------------
-
-// The drawing order: the layer, then the place in its list.
-std::uint32_t order_key(const OverlayCache& c, std::uint32_t ref) {
-    const Layer layer = layer_of(ref);
-    const std::uint32_t i = index_in(ref);
-    const std::uint32_t place = layer == Layer::objects ? c.index_of_id[i] : i;
-    return (static_cast<std::uint32_t>(layer) << layer_shift) | place;
-}
-
-void draw_element(Editor& editor, std::uint32_t ref) {
-    const OverlayCache& c = cache_of(editor);
-    const Track& t = editor.track;
-    const std::uint32_t i = index_in(ref);
-    switch (layer_of(ref)) {
-    case Layer::pits: {
-        const Pit& p = t.pits[i];
-        draw_object(editor, p.x, p.y, p.angle, pit_kind, DrawMode::draw, -1);
-        break;
-    }
-    case Layer::objects: {
-        const int at = static_cast<int>(c.index_of_id[i]);
-        const Object& o = t.objects[static_cast<std::size_t>(at)];
-        draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::draw, at);
-        break;
-    }
-    case Layer::checkpoints: {
-        const Checkpoint& k = t.checkpoints[i];
-        draw_checkpoint(editor, k.x1, k.y1, k.x2, k.y2, DrawMode::draw, static_cast<int>(i));
-        break;
-    }
-    case Layer::ai_segments:
-        draw_ai_segment(editor, static_cast<int>(i));
-        break;
-    case Layer::ai_closing:
-        draw_ai_closing_segment(editor);
-        break;
-    case Layer::pit_segments:
-        draw_pit_line_segment(editor, static_cast<int>(i));
-        break;
-    }
-}
-
-// Keeps what an element is drawn from as it is now.
-void remember_drawn(OverlayCache& c, const Track& t, std::uint32_t ref) {
-    const std::uint32_t i = index_in(ref);
-    switch (layer_of(ref)) {
-    case Layer::pits:
-        c.pits_drawn[i] = t.pits[i];
-        break;
-    case Layer::checkpoints:
-        c.checkpoints_drawn[i] = t.checkpoints[i];
-        break;
-    case Layer::ai_segments:
-        c.ai_points_drawn[i - 1] = t.ai_line[i - 1];
-        c.ai_points_drawn[i] = t.ai_line[i];
-        break;
-    case Layer::ai_closing:
-        if (t.ai_line_count > 0) {
-            c.ai_points_drawn[0] = t.ai_line[0];
-            c.ai_points_drawn[t.ai_line_count - 1u] = t.ai_line[t.ai_line_count - 1u];
-        }
-        break;
-    case Layer::pit_segments:
-        c.pit_points_drawn[i - 1] = t.ai_pit_line[i - 1];
-        c.pit_points_drawn[i] = t.ai_pit_line[i];
-        break;
-    case Layer::objects:
-        break; // objects are reported before they change
-    }
-}
-
-// Puts what an element was drawn from into the track, or takes it out again (the same
-// swap twice), so that the element can be drawn as it was.
-void swap_drawn(OverlayCache& c, Track& t, std::uint32_t ref) {
-    const std::uint32_t i = index_in(ref);
-    switch (layer_of(ref)) {
-    case Layer::pits:
-        std::swap(c.pits_drawn[i], t.pits[i]);
-        break;
-    case Layer::checkpoints:
-        std::swap(c.checkpoints_drawn[i], t.checkpoints[i]);
-        break;
-    case Layer::ai_segments:
-        std::swap(c.ai_points_drawn[i - 1], t.ai_line[i - 1]);
-        std::swap(c.ai_points_drawn[i], t.ai_line[i]);
-        break;
-    case Layer::ai_closing:
-        if (t.ai_line_count > 0) {
-            std::swap(c.ai_points_drawn[0], t.ai_line[0]);
-            if (t.ai_line_count > 1) {
-                std::swap(c.ai_points_drawn[t.ai_line_count - 1u], t.ai_line[t.ai_line_count - 1u]);
-            }
-        }
-        break;
-    case Layer::pit_segments:
-        std::swap(c.pit_points_drawn[i - 1], t.ai_pit_line[i - 1]);
-        std::swap(c.pit_points_drawn[i], t.ai_pit_line[i]);
-        break;
-    case Layer::objects:
-        break;
-    }
-}
-
-TileBox& box_of(OverlayCache& c, std::uint32_t ref) {
-    const std::uint32_t i = index_in(ref);
-    switch (layer_of(ref)) {
-    case Layer::pits:
-        return c.pit_boxes[i];
-    case Layer::objects:
-        return c.object_boxes[i];
-    case Layer::checkpoints:
-        return c.checkpoint_boxes[i];
-    case Layer::ai_segments:
-        return c.ai_segment_boxes[i];
-    case Layer::ai_closing:
-        return c.closing_box;
-    case Layer::pit_segments:
-        break;
-    }
-    return c.pit_segment_boxes[i];
-}
-
-void begin_box(OverlayCache& c) {
-    c.box_left = c.box_top = image_size;
-    c.box_right = c.box_bottom = -1;
-}
-
-TileBox finished_box(const OverlayCache& c) {
-    TileBox box;
-    if (c.box_right >= c.box_left) {
-        box.left = static_cast<std::int16_t>(c.box_left >> tile_shift);
-        box.top = static_cast<std::int16_t>(c.box_top >> tile_shift);
-        box.right = static_cast<std::int16_t>(c.box_right >> tile_shift);
-        box.bottom = static_cast<std::int16_t>(c.box_bottom >> tile_shift);
-    }
-    return box;
-}
-
-bool is_large(const TileBox& box) {
-    return (box.right - box.left + 1) * (box.bottom - box.top + 1) > OverlayCache::large_box;
-}
-
-template <typename F>
-void for_each_tile(const TileBox& box, F f) {
-    for (int ty = box.top; ty <= box.bottom; ++ty) {
-        for (int tx = box.left; tx <= box.right; ++tx) {
-            f(ty * tiles_per_side + tx);
-        }
-    }
-}
-
-template <typename F>
-void for_each_pixel_of_tile(int tile, F f) {
-    const int x0 = (tile % tiles_per_side) << tile_shift;
-    const int y0 = (tile / tiles_per_side) << tile_shift;
-    for (int y = y0; y < y0 + (1 << tile_shift); ++y) {
-        for (int x = x0; x < x0 + (1 << tile_shift); ++x) {
-            f(x, y, static_cast<std::size_t>(y * image_size + x));
-        }
-    }
-}
-
-// --- The spatial index -----------------------------------------------------------------
-
-// The lists of references are kept in drawing order, so that a tile's elements can be
-// walked backwards without sorting. (Deletions shift the objects' places but keep their
-// order; only appended elements come, most of them at the end.)
-void insert_in_order(const OverlayCache& c, std::vector<std::uint32_t>& list, std::uint32_t ref,
-                     std::uint32_t key) {
-    if (list.empty() || order_key(c, list.back()) < key) {
-        list.push_back(ref);
-        return;
-    }
-    const auto at =
-        std::lower_bound(list.begin(), list.end(), key,
-                         [&](std::uint32_t r, std::uint32_t k) { return order_key(c, r) < k; });
-    list.insert(at, ref);
-}
-
-void erase_in_order(const OverlayCache& c, std::vector<std::uint32_t>& list, std::uint32_t ref,
-                    std::uint32_t key) {
-    auto at =
-        std::lower_bound(list.begin(), list.end(), key,
-                         [&](std::uint32_t r, std::uint32_t k) { return order_key(c, r) < k; });
-    if (at != list.end() && *at == ref) {
-        list.erase(at);
-    }
-}
-
-void mark_stale(CoverLevel& level, int tile, std::uint32_t from) {
-    std::uint8_t& s = level.stale[static_cast<std::size_t>(tile)];
-    std::uint32_t& f = level.from[static_cast<std::size_t>(tile)];
-    if (s == stale_after) {
-        f = std::min(f, from);
-    } else {
-        s = stale_after;
-        f = from;
-    }
-}
-
-CoverLevel& level_for(OverlayCache& c, std::uint32_t ref) {
-    return c.level[static_cast<std::size_t>(level_of(layer_of(ref)))];
-}
-
-// Takes an element out of the cache, as it was drawn: its operations are uncounted and its
-// pixels are due for resolving. The element must still be drawable as it was at the last
-// pass.
-void unindex(Editor& editor, std::uint32_t ref) {
-    OverlayCache& c = cache_of(editor);
-    TileBox& box = box_of(c, ref);
-    if (box.empty()) {
-        return; // it drew nothing
-    }
-    c.target = PlotTarget::uncount;
-    c.drawing_level = level_of(layer_of(ref));
-    swap_drawn(c, editor.track, ref);
-    draw_element(editor, ref);
-    swap_drawn(c, editor.track, ref);
-    c.target = PlotTarget::image;
-    CoverLevel& level = level_for(c, ref);
-    const std::uint32_t key = order_key(c, ref);
-    if (is_large(box)) {
-        erase_in_order(c, level.large, ref, key);
-    } else {
-        for_each_tile(box, [&](int tile) {
-            erase_in_order(c, level.tiles[static_cast<std::size_t>(tile)], ref, key);
-        });
-    }
-    box = TileBox{};
-}
-
-void index_box(OverlayCache& c, std::uint32_t ref, const TileBox& box) {
-    box_of(c, ref) = box;
-    if (box.empty()) {
-        return;
-    }
-    CoverLevel& level = level_for(c, ref);
-    const std::uint32_t key = order_key(c, ref);
-    if (is_large(box)) {
-        insert_in_order(c, level.large, ref, key);
-    } else {
-        for_each_tile(box, [&](int tile) {
-            insert_in_order(c, level.tiles[static_cast<std::size_t>(tile)], ref, key);
-        });
-    }
-}
-
-// Measures (and counts) what a new or changed element draws, indexes it and marks its
-// tiles stale from its own place in the drawing order on.
-void measure_and_index(Editor& editor, std::uint32_t ref) {
-    OverlayCache& c = cache_of(editor);
-    c.target = PlotTarget::measure;
-    c.drawing_level = level_of(layer_of(ref));
-    begin_box(c);
-    remember_drawn(c, editor.track, ref);
-    draw_element(editor, ref);
-    c.target = PlotTarget::image;
-    const TileBox box = finished_box(c);
-    index_box(c, ref, box);
-    if (!box.empty()) {
-        const std::uint32_t key = order_key(c, ref);
-        CoverLevel& level = level_for(c, ref);
-        for_each_tile(box, [&](int tile) { mark_stale(level, tile, key); });
-    }
-}
-
-// --- Object ids ------------------------------------------------------------------------
-
-std::uint32_t new_object_id(OverlayCache& c, int index) {
-    const std::uint32_t id = c.free_ids.back();
-    c.free_ids.pop_back();
-    c.id_of_index[static_cast<std::size_t>(index)] = id;
-    c.index_of_id[id] = static_cast<std::uint32_t>(index);
-    return id;
-}
-
-void reset_object_ids(OverlayCache& c) {
-    c.free_ids.clear();
-    for (std::uint32_t id = object_slots; id-- > 0;) {
-        c.free_ids.push_back(id);
-    }
-}
 
 // --- The rebuild: the literal pass that also builds the cache --------------------------
 
-void draw_and_index(Editor& editor, std::uint32_t ref) {
-    OverlayCache& c = cache_of(editor);
-    c.drawing_level = level_of(layer_of(ref));
-    begin_box(c);
-    remember_drawn(c, editor.track, ref);
-    draw_element(editor, ref);
-    index_box(c, ref, finished_box(c));
+// Tracks with this many elements or more are rebuilt in two bands of rows, the lower one on
+// a second thread. Each band's thread draws every element but keeps only its own rows, and
+// each band's tiles, cover and counts are its own, so the bands share nothing they write.
+constexpr int elements_for_two_bands = 2048;
+constexpr int band_rows = image_size / 2;
+
+// Every element in drawing order, as its reference.
+template <typename F>
+void for_each_element(const OverlayCache& c, F f) {
+    for (int i = 0; i < c.pits; ++i) {
+        f(reference(Layer::pits, static_cast<std::uint32_t>(i)));
+    }
+    for (int i = 0; i < c.objects; ++i) {
+        f(reference(Layer::objects, c.id_of_index[static_cast<std::size_t>(i)]));
+    }
+    for (int i = 0; i < c.checkpoints; ++i) {
+        f(reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
+    }
+    for (int i = 1; i < c.ai_points; ++i) {
+        f(reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
+    }
+    f(reference(Layer::ai_closing, 0));
+    for (int j = 1; j < c.pit_points; ++j) {
+        f(reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
+    }
 }
 
-// Level k + 1 as level k leaves it.
-void copy_level(OverlayCache& c, int k) {
+// The pixels of a tile as a level of the cover leaves them: its colour, the terrain, or
+// (untouched) the image as it is.
+void show_tile(Editor& editor, const CoverLevel& level, int tile) {
+    Pixel* image = editor.renderer.image.get();
+    for_each_pixel_of_tile(tile, [&](int x, int y, std::size_t p) {
+        const std::uint32_t v = level.cells[p].cover;
+        if (v == OverlayCache::terrain) {
+            recompute_pixel(editor, x, y);
+        } else if (v != OverlayCache::untouched) {
+            image[p] = pixel_of(v & 0xFFFFFFu);
+        }
+    });
+}
+
+// Level k + 1 as level k leaves it, in the tile rows first..last.
+void copy_level(OverlayCache& c, int k, int first, int last) {
     const CoverLevel& below = c.level[static_cast<std::size_t>(k)];
     CoverLevel& above = c.level[static_cast<std::size_t>(k + 1)];
-    for (int tile = 0; tile < tile_count; ++tile) {
+    for (int tile = first * tiles_per_side; tile < (last + 1) * tiles_per_side; ++tile) {
         if (below.used[static_cast<std::size_t>(tile)] != 0) {
             above.used[static_cast<std::size_t>(tile)] = 1;
-            for_each_pixel_of_tile(
-                tile, [&](int, int, std::size_t p) { above.cover[p] = below.cover[p]; });
+            for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
+                above.cells[p].cover = below.cells[p].cover;
+            });
         }
+    }
+}
+
+// Draws every element into the rows top..bottom of the image and of the cover, keeping
+// each element's box within those rows in boxes (by slot).
+void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, int top,
+               int bottom) {
+    OverlayCache& c = cache_of(editor);
+    OverlayCache::band_state = &state;
+    state = PlotState{};
+    state.target = PlotTarget::rebuild;
+    state.clip_left = 0;
+    state.clip_right = image_size - 1;
+    state.clip_top = top;
+    state.clip_bottom = bottom;
+    int level = 0;
+    for_each_element(c, [&](std::uint32_t ref) {
+        const int k = level_of(layer_of(ref));
+        for (; level < k; ++level) { // each level starts as what the level below leaves
+            copy_level(c, level, top >> tile_shift, bottom >> tile_shift);
+        }
+        state.drawing_level = k;
+        begin_box(c);
+        draw_element(editor, ref);
+        const PixelBox box = finished_box(c);
+        boxes[slot_of(ref)] = box;
+        if (!box.empty()) {
+            CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
+            for_each_tile(box.tiles(),
+                          [&](int tile) { drawn.used[static_cast<std::size_t>(tile)] = 1; });
+        }
+    });
+    for (; level + 1 < OverlayCache::levels; ++level) {
+        copy_level(c, level, top >> tile_shift, bottom >> tile_shift);
+    }
+    OverlayCache::band_state = nullptr;
+    // The image as the top level of the cover leaves it.
+    const CoverLevel& shown = c.level[OverlayCache::levels - 1];
+    for (int tile = (top >> tile_shift) * tiles_per_side;
+         tile < ((bottom >> tile_shift) + 1) * tiles_per_side; ++tile) {
+        if (shown.used[static_cast<std::size_t>(tile)] != 0) {
+            show_tile(editor, shown, tile);
+        }
+    }
+}
+
+PixelBox merged(const PixelBox& a, const PixelBox& b) {
+    if (a.empty()) {
+        return b;
+    }
+    if (b.empty()) {
+        return a;
+    }
+    return PixelBox{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                    std::max(a.bottom, b.bottom)};
+}
+
+// Runs work(0) and work(1), the second on a thread of its own when one can be had.
+template <typename F>
+void run_both(F work) {
+    try {
+        std::thread second([&] { work(1); });
+        work(0);
+        second.join();
+    } catch (const std::system_error&) { // no thread to be had: both here
+        work(0);
+        work(1);
     }
 }
 
@@ -381,8 +156,8 @@ void rebuild(Editor& editor) {
         for (int tile = 0; tile < tile_count; ++tile) {
             if (level.used[static_cast<std::size_t>(tile)] != 0) {
                 for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
-                    level.cover[p] = OverlayCache::untouched;
-                    level.touch[p] = 0;
+                    level.cells[p].cover = OverlayCache::untouched;
+                    level.cells[p].touch = 0;
                 });
             }
         }
@@ -391,40 +166,39 @@ void rebuild(Editor& editor) {
         level.changed.fill(0);
         level.stale.fill(0);
     }
-    c.pit_boxes.fill(TileBox{});
-    std::fill(c.object_boxes.begin(), c.object_boxes.end(), TileBox{});
-    c.checkpoint_boxes.fill(TileBox{});
-    std::fill(c.ai_segment_boxes.begin(), c.ai_segment_boxes.end(), TileBox{});
-    c.closing_box = TileBox{};
-    c.pit_segment_boxes.fill(TileBox{});
     reset_object_ids(c);
 
-    c.target = PlotTarget::rebuild;
     c.pits = effective_pits(t);
-    for (int i = 0; i < c.pits; ++i) {
-        draw_and_index(editor, reference(Layer::pits, static_cast<std::uint32_t>(i)));
-    }
     c.objects = t.object_count;
     for (int i = 0; i < c.objects; ++i) {
-        draw_and_index(editor, reference(Layer::objects, new_object_id(c, i)));
+        new_object_id(c, t, i);
     }
     c.checkpoints = t.checkpoint_count;
-    for (int i = 0; i < c.checkpoints; ++i) {
-        draw_and_index(editor, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
-    }
-    // Each level starts as what the level below leaves.
-    copy_level(c, 0);
     c.ai_points = t.ai_line_count;
-    for (int i = 1; i < c.ai_points; ++i) {
-        draw_and_index(editor, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
-    }
-    copy_level(c, 1);
-    draw_and_index(editor, reference(Layer::ai_closing, 0));
     c.pit_points = t.ai_pit_line_count;
-    for (int j = 1; j < c.pit_points; ++j) {
-        draw_and_index(editor, reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
+    for_each_element(c, [&](std::uint32_t ref) {
+        remember_drawn(c, t, ref);
+        box_of(c, ref) = PixelBox{};
+    });
+
+    const bool two_bands =
+        c.pits + c.objects + c.checkpoints + c.ai_points + c.pit_points >= elements_for_two_bands;
+    if (two_bands) {
+        run_both([&](int band) {
+            draw_band(editor, c.band_states[static_cast<std::size_t>(band)],
+                      c.band_boxes[static_cast<std::size_t>(band)], band * band_rows,
+                      band * band_rows + band_rows - 1);
+        });
+    } else {
+        draw_band(editor, c.band_states[0], c.band_boxes[0], 0, image_size - 1);
     }
-    c.target = PlotTarget::image;
+    // The tile lists in drawing order, from the boxes of both bands.
+    for_each_element(c, [&](std::uint32_t ref) {
+        const std::size_t slot = slot_of(ref);
+        const PixelBox box = two_bands ? merged(c.band_boxes[0][slot], c.band_boxes[1][slot])
+                                       : c.band_boxes[0][slot];
+        index_box(c, ref, box);
+    });
     c.changed_objects.clear();
     ++c.generation;
     c.valid = true;
@@ -442,6 +216,7 @@ bool take_list_changes(Editor& editor) {
 
     for (std::uint32_t id : c.changed_objects) {
         measure_and_index(editor, reference(Layer::objects, id));
+        place_object(c, t, id);
     }
     c.changed_objects.clear();
 
@@ -458,7 +233,7 @@ bool take_list_changes(Editor& editor) {
         return false; // objects went without being reported
     }
     for (int i = c.objects; i < t.object_count; ++i) {
-        measure_and_index(editor, reference(Layer::objects, new_object_id(c, i)));
+        measure_and_index(editor, reference(Layer::objects, new_object_id(c, t, i)));
     }
     c.objects = t.object_count;
 
@@ -523,18 +298,16 @@ bool stale_rectangle(OverlayCache& c, const CoverLevel& level) {
     if (right < 0) {
         return false;
     }
-    c.clip_left = left << tile_shift;
-    c.clip_top = top << tile_shift;
-    c.clip_right = ((right + 1) << tile_shift) - 1;
-    c.clip_bottom = ((bottom + 1) << tile_shift) - 1;
+    c.state().clip_left = left << tile_shift;
+    c.state().clip_top = top << tile_shift;
+    c.state().clip_right = ((right + 1) << tile_shift) - 1;
+    c.state().clip_bottom = ((bottom + 1) << tile_shift) - 1;
     return true;
 }
 
-bool box_meets_clip(const OverlayCache& c, const TileBox& box) {
-    return !box.empty() && (box.right << tile_shift) + tile_side_last >= c.clip_left &&
-           (box.left << tile_shift) <= c.clip_right &&
-           (box.bottom << tile_shift) + tile_side_last >= c.clip_top &&
-           (box.top << tile_shift) <= c.clip_bottom;
+bool box_meets_clip(const OverlayCache& c, const PixelBox& box) {
+    return !box.empty() && box.right >= c.state().clip_left && box.left <= c.state().clip_right &&
+           box.bottom >= c.state().clip_top && box.top <= c.state().clip_bottom;
 }
 
 // Gathers the references of level k that touch the flagged tiles (and the large ones)
@@ -573,7 +346,8 @@ void gather(OverlayCache& c, const CoverLevel& level,
 
 // What level k shows where nothing of its own is drawn.
 std::uint32_t below_value(const OverlayCache& c, int k, std::size_t p) {
-    return k == 0 ? OverlayCache::untouched : c.level[static_cast<std::size_t>(k - 1)].cover[p];
+    return k == 0 ? OverlayCache::untouched
+                  : c.level[static_cast<std::size_t>(k - 1)].cells[p].cover;
 }
 
 // The tiles that changed below show through wherever nothing of this level is drawn.
@@ -591,49 +365,97 @@ void take_changes_from_below(OverlayCache& c, int k) {
         level.changed[t] = 1;
         level.used[t] |= below.used[t];
         for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
-            if (level.touch[p] == 0) {
-                level.cover[p] = below.cover[p];
+            if (level.cells[p].touch == 0) {
+                level.cells[p].cover = below.cells[p].cover;
             }
         });
     }
 }
 
+// The rows of a tile's mask that a pixel box meets, and their columns as bits.
+struct MaskWindow {
+    int first = 0, last = -1;
+    std::uint16_t columns = 0;
+};
+MaskWindow mask_window(const PixelBox& box, int x0, int y0) {
+    MaskWindow w;
+    const int left = std::max<int>(box.left - x0, 0);
+    const int right = std::min<int>(box.right - x0, tile_side_last);
+    w.first = std::max<int>(box.top - y0, 0);
+    w.last = std::min<int>(box.bottom - y0, tile_side_last);
+    if (left <= right) {
+        w.columns = static_cast<std::uint16_t>(((2u << right) - 1u) & ~((1u << left) - 1u));
+    } else {
+        w.last = -1;
+    }
+    return w;
+}
+
+// Whether the box of an element reaches a pixel of the tile's mask.
+bool box_meets_mask(const PixelBox& box, const TileMask& mask, int x0, int y0) {
+    const MaskWindow w = mask_window(box, x0, y0);
+    for (int row = w.first; row <= w.last; ++row) {
+        if ((mask[static_cast<std::size_t>(row)] & w.columns) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Narrows the clip rectangle to the pixels left in the tile's mask; false when none is.
+bool clip_to_mask(OverlayCache& c, const TileMask& mask, int x0, int y0) {
+    int top = -1, bottom = -1;
+    unsigned columns = 0;
+    for (int row = 0; row <= tile_side_last; ++row) {
+        if (mask[static_cast<std::size_t>(row)] != 0) {
+            top = top < 0 ? row : top;
+            bottom = row;
+            columns |= mask[static_cast<std::size_t>(row)];
+        }
+    }
+    if (top < 0) {
+        return false;
+    }
+    c.state().clip_left = x0 + std::countr_zero(columns);
+    c.state().clip_right = x0 + tile_side_last - (std::countl_zero(columns) - 16);
+    c.state().clip_top = y0 + top;
+    c.state().clip_bottom = y0 + bottom;
+    return true;
+}
+
 // Replays, backwards from the end of the drawing order, the elements of level k that touch
-// one tile (merged with the large ones), each clipped to the tile, until `needed` of the
-// tile's pixels due for resolving have found their last operation.
-void resolve_tile(Editor& editor, int k, int tile, std::size_t needed) {
+// one tile (merged with the large ones), each clipped to what is left of the tile's pixels
+// due for resolving and skipped when its box misses them all, until each of those pixels
+// has found its last operation.
+void resolve_tile(Editor& editor, int k, int tile) {
     OverlayCache& c = cache_of(editor);
     CoverLevel& level = c.level[static_cast<std::size_t>(k)];
+    const int x0 = (tile % tiles_per_side) << tile_shift;
+    const int y0 = (tile / tiles_per_side) << tile_shift;
+    TileMask& due = c.resolve_masks[static_cast<std::size_t>(tile)];
     c.resolving_tile = tile;
-    c.clip_left = (tile % tiles_per_side) << tile_shift;
-    c.clip_top = (tile / tiles_per_side) << tile_shift;
-    c.clip_right = c.clip_left + tile_side_last;
-    c.clip_bottom = c.clip_top + tile_side_last;
     const std::vector<std::uint32_t>& own = level.tiles[static_cast<std::size_t>(tile)];
     auto a = own.rbegin();
     auto b = level.large.rbegin();
-    std::size_t resolved = 0;
-    while (resolved < needed && (a != own.rend() || b != level.large.rend())) {
+    while (clip_to_mask(c, due, x0, y0) && (a != own.rend() || b != level.large.rend())) {
         std::uint32_t ref = 0;
         if (b == level.large.rend() || (a != own.rend() && order_key(c, *a) > order_key(c, *b))) {
             ref = *a++;
         } else {
             ref = *b++;
-            if (!box_meets_clip(c, box_of(c, ref))) {
-                continue;
-            }
         }
-        if (++c.element_seq == 0) { // the stamps wrapped: start them afresh
-            std::fill(c.hit_stamp.begin(), c.hit_stamp.end(), 0);
-            c.element_seq = 1;
+        const PixelBox& box = box_of(c, ref);
+        if (!box_meets_clip(c, box) || !box_meets_mask(box, due, x0, y0)) {
+            continue;
         }
-        c.hits.clear();
+        c.resolving_mask = &due;
+        c.hit_mask = TileMask{};
         draw_element(editor, ref);
-        for (const std::uint32_t p : c.hits) {
-            level.resolved_stamp[p] = c.generation;
+        for (std::size_t row = 0; row < due.size(); ++row) {
+            due[row] = static_cast<std::uint16_t>(due[row] & ~c.hit_mask[row]);
         }
-        resolved += c.hits.size();
     }
+    due = TileMask{};
 }
 
 // The pixels that elements which went had drawn take the last remaining operation of the
@@ -645,27 +467,30 @@ void resolve_level(Editor& editor, int k) {
     if (level.resolve.empty()) {
         return;
     }
-    std::array<std::uint32_t, tile_count> needed{};
+    c.resolve_tiles.clear();
     for (const std::uint32_t p : level.resolve) {
-        const auto tile = static_cast<std::size_t>(
-            tile_of(static_cast<int>(p % image_size), static_cast<int>(p / image_size)));
+        const int x = static_cast<int>(p % image_size), y = static_cast<int>(p / image_size);
+        const auto tile = static_cast<std::size_t>(tile_of(x, y));
         level.changed[tile] = 1;
-        level.cover[p] = below_value(c, k, p);
-        if (level.cover[p] != OverlayCache::untouched) {
+        level.cells[p].cover = below_value(c, k, p);
+        if (level.cells[p].cover != OverlayCache::untouched) {
             level.used[tile] = 1;
         }
-        if (level.touch[p] != 0) {
-            ++needed[tile];
+        if (level.cells[p].touch != 0) {
+            TileMask& due = c.resolve_masks[tile];
+            if (std::none_of(due.begin(), due.end(), [](std::uint16_t r) { return r != 0; })) {
+                c.resolve_tiles.push_back(static_cast<std::uint16_t>(tile));
+            }
+            due[static_cast<std::size_t>(y & tile_side_last)] |=
+                static_cast<std::uint16_t>(1u << (x & tile_side_last));
         }
     }
-    c.target = PlotTarget::resolve;
-    c.drawing_level = k;
-    for (int tile = 0; tile < tile_count; ++tile) {
-        if (needed[static_cast<std::size_t>(tile)] != 0) {
-            resolve_tile(editor, k, tile, needed[static_cast<std::size_t>(tile)]);
-        }
+    c.state().target = PlotTarget::resolve;
+    c.state().drawing_level = k;
+    for (const std::uint16_t tile : c.resolve_tiles) {
+        resolve_tile(editor, k, tile);
     }
-    c.target = PlotTarget::image;
+    c.state().target = PlotTarget::image;
     level.resolve.clear();
 }
 
@@ -686,13 +511,13 @@ void replay_level(Editor& editor, int k) {
         }
     }
     gather(c, level, level.stale, earliest);
-    c.target = PlotTarget::replay;
-    c.drawing_level = k;
+    c.state().target = PlotTarget::replay;
+    c.state().drawing_level = k;
     for (const std::uint64_t pair : c.pairs) {
-        c.current_key = static_cast<std::uint32_t>(pair >> 32);
+        c.state().current_key = static_cast<std::uint32_t>(pair >> 32);
         draw_element(editor, static_cast<std::uint32_t>(pair & 0xFFFFFFFFu));
     }
-    c.target = PlotTarget::image;
+    c.state().target = PlotTarget::image;
     level.stale.fill(0);
 }
 
@@ -716,14 +541,7 @@ void incremental_pass(Editor& editor) {
         if (top.changed[t] == 0 && r.written_tiles[t] == 0) {
             continue;
         }
-        for_each_pixel_of_tile(tile, [&](int x, int y, std::size_t p) {
-            const std::uint32_t v = top.cover[p];
-            if (v == OverlayCache::terrain) {
-                recompute_pixel(editor, x, y);
-            } else if (v != OverlayCache::untouched) {
-                r.image[p] = pixel_of(v & 0xFFFFFFu);
-            }
-        });
+        show_tile(editor, top, tile);
     }
     for (CoverLevel& level : c.level) {
         level.changed.fill(0);
@@ -757,40 +575,39 @@ namespace {
 
 // What the drawing operations do with a pixel for the cache, by target.
 void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t value) {
-    CoverLevel& level = c.level[static_cast<std::size_t>(c.drawing_level)];
+    CoverLevel& level = c.level[static_cast<std::size_t>(c.state().drawing_level)];
     const auto tile = static_cast<std::size_t>(tile_of(x, y));
-    switch (c.target) {
+    switch (c.state().target) {
     case PlotTarget::measure:
-        ++level.touch[p];
+        ++level.cells[p].touch;
         level.used[tile] = 1; // so that a rebuild clears the count
-        c.box_left = std::min(c.box_left, x);
-        c.box_right = std::max(c.box_right, x);
-        c.box_top = std::min(c.box_top, y);
-        c.box_bottom = std::max(c.box_bottom, y);
+        c.state().box_left = std::min(c.state().box_left, x);
+        c.state().box_right = std::max(c.state().box_right, x);
+        c.state().box_top = std::min(c.state().box_top, y);
+        c.state().box_bottom = std::max(c.state().box_bottom, y);
         break;
     case PlotTarget::uncount:
-        --level.touch[p];
+        --level.cells[p].touch;
         if (level.resolve_stamp[p] != c.generation) {
             level.resolve_stamp[p] = c.generation;
             level.resolve.push_back(static_cast<std::uint32_t>(p));
         }
         break;
-    case PlotTarget::resolve:
+    case PlotTarget::resolve: {
         // Backwards, one tile at a time: a pixel keeps the value of the last element that
         // touches it; within an element its last operation wins.
-        if (static_cast<int>(tile) == c.resolving_tile && level.resolve_stamp[p] == c.generation &&
-            level.resolved_stamp[p] != c.generation) {
-            level.cover[p] = value;
+        const auto row = static_cast<std::size_t>(y & tile_side_last);
+        const auto bit = static_cast<std::uint16_t>(1u << (x & tile_side_last));
+        if (static_cast<int>(tile) == c.resolving_tile && ((*c.resolving_mask)[row] & bit) != 0) {
+            level.cells[p].cover = value;
             level.used[tile] = 1;
-            if (c.hit_stamp[p] != c.element_seq) {
-                c.hit_stamp[p] = c.element_seq;
-                c.hits.push_back(static_cast<std::uint32_t>(p));
-            }
+            c.hit_mask[row] = static_cast<std::uint16_t>(c.hit_mask[row] | bit);
         }
         break;
+    }
     case PlotTarget::replay:
-        if (level.stale[tile] == stale_after && c.current_key >= level.from[tile]) {
-            level.cover[p] = value;
+        if (level.stale[tile] == stale_after && c.state().current_key >= level.from[tile]) {
+            level.cells[p].cover = value;
             level.used[tile] = 1;
         }
         break;
@@ -806,24 +623,25 @@ void create_overlay_cache(Editor& editor) {
     auto c = std::make_unique<OverlayCache>();
     const std::size_t pixels = static_cast<std::size_t>(image_size) * image_size;
     for (CoverLevel& level : c->level) {
-        level.cover.assign(pixels, 0);
-        level.touch.assign(pixels, 0);
+        level.cells.assign(pixels, CoverCell{});
         level.resolve_stamp.assign(pixels, 0);
-        level.resolved_stamp.assign(pixels, 0);
         level.resolve.reserve(pixels);
     }
-    c->hit_stamp.assign(pixels, 0);
-    c->hits.reserve(pixels);
-    c->object_boxes.assign(object_slots, TileBox{});
+    c->resolve_tiles.reserve(tile_count);
+    c->object_boxes.assign(object_slots, PixelBox{});
     c->ai_points_drawn.assign(segment_slots, LinePoint{});
-    c->ai_segment_boxes.assign(segment_slots, TileBox{});
+    c->ai_segment_boxes.assign(segment_slots, PixelBox{});
     c->id_of_index.assign(object_slots, 0);
     c->index_of_id.assign(object_slots, 0);
     c->free_ids.reserve(object_slots);
     c->changed_objects.reserve(start_positions + 1);
+    c->cell_of_id.assign(object_slots, OverlayCache::no_cell);
     c->seen.assign(slot_count, 0);
     c->scratch.reserve(slot_count);
     c->pairs.reserve(slot_count);
+    for (auto& boxes : c->band_boxes) {
+        boxes.assign(slot_count, PixelBox{});
+    }
     editor.renderer.overlays = std::move(c);
 }
 
@@ -832,15 +650,18 @@ void overlay_put(Editor& editor, int x, int y, Pixel colour) {
     OverlayCache* c = r.overlays.get();
     const std::uint32_t value = OverlayCache::colour_flag | rgb_of(colour);
     const auto p = static_cast<std::size_t>(y * image_size + x);
-    switch (c == nullptr ? PlotTarget::image : c->target) {
+    switch (c == nullptr ? PlotTarget::image : c->state().target) {
     case PlotTarget::image:
         r.note_written(x, y);
         r.image[p] = colour;
         return;
-    case PlotTarget::rebuild:
-        r.image[p] = colour;
-        c->record_rebuilt(x, y, value);
+    case PlotTarget::rebuild: {
+        PlotState& s = c->state();
+        if (y >= s.clip_top && y <= s.clip_bottom) { // else the other band's
+            c->record_rebuilt(s, x, y, value);
+        }
         return;
+    }
     default:
         put_cached(*c, x, y, p, value);
         return;
@@ -851,32 +672,46 @@ void overlay_put_terrain(Editor& editor, int x, int y) {
     Renderer& r = editor.renderer;
     OverlayCache* c = r.overlays.get();
     const auto p = static_cast<std::size_t>(y * image_size + x);
-    switch (c == nullptr ? PlotTarget::image : c->target) {
+    switch (c == nullptr ? PlotTarget::image : c->state().target) {
     case PlotTarget::image:
         recompute_pixel(editor, x, y);
         return;
-    case PlotTarget::rebuild:
-        recompute_pixel(editor, x, y);
-        c->record_rebuilt(x, y, OverlayCache::terrain);
+    case PlotTarget::rebuild: {
+        PlotState& s = c->state();
+        if (y >= s.clip_top && y <= s.clip_bottom) {
+            c->record_rebuilt(s, x, y, OverlayCache::terrain);
+        }
         return;
+    }
     default:
         put_cached(*c, x, y, p, OverlayCache::terrain);
         return;
     }
 }
 
+// Loops are cut to the clip rectangle while replaying and resolving, and to the band's rows
+// while rebuilding.
+namespace {
+bool cuts_loops(PlotTarget target) {
+    return target == PlotTarget::replay || target == PlotTarget::resolve ||
+           target == PlotTarget::rebuild;
+}
+} // namespace
+
 StepRange overlay_columns(const Editor& editor, long long first, long long last) {
     const OverlayCache* c = editor.renderer.overlays.get();
-    if (c != nullptr && (c->target == PlotTarget::replay || c->target == PlotTarget::resolve)) {
-        return {std::max<long long>(first, c->clip_left), std::min<long long>(last, c->clip_right)};
+    if (c != nullptr && cuts_loops(c->state().target)) {
+        const PlotState& s = c->state();
+        return {std::max<long long>(first, s.clip_left), std::min<long long>(last, s.clip_right)};
     }
     return {first, last};
 }
 
 StepRange overlay_rows(const Editor& editor, long long first, long long last) {
     const OverlayCache* c = editor.renderer.overlays.get();
-    if (c != nullptr && (c->target == PlotTarget::replay || c->target == PlotTarget::resolve)) {
-        return {std::max<long long>(first, c->clip_top), std::min<long long>(last, c->clip_bottom)};
+    if (c != nullptr && cuts_loops(c->state().target)) {
+        const PlotState& s = c->state();
+        return {std::max<long long>(first, s.clip_top), std::min<long long>(last, s.clip_bottom)};
     }
     return {first, last};
 }
@@ -895,6 +730,7 @@ void note_object_removed(Editor& editor, int index) {
     }
     const std::uint32_t id = c->id_of_index[static_cast<std::size_t>(index)];
     unindex(editor, reference(Layer::objects, id));
+    unplace_object(*c, id);
     c->free_ids.push_back(id);
     // The ids follow the list's shift; the objects behind keep their drawing order.
     for (int i = index; i + 1 < c->objects; ++i) {
@@ -916,9 +752,46 @@ void note_objects_changed(Editor& editor, int first, int last) {
         if (std::find(c->changed_objects.begin(), c->changed_objects.end(), id) ==
             c->changed_objects.end()) {
             unindex(editor, reference(Layer::objects, id));
+            unplace_object(*c, id);
             c->changed_objects.push_back(id);
         }
     }
+}
+
+bool find_object_near(const Editor& editor, float x, float y, float reach, int first,
+                      NearObject& near) {
+    const OverlayCache* c = editor.renderer.overlays.get();
+    const Track& t = editor.track;
+    if (c == nullptr || !c->valid || editor.renderer.literal_overlays ||
+        c->objects != t.object_count || !c->changed_objects.empty() || !std::isfinite(x) ||
+        !std::isfinite(y) || !(reach >= 0.0f)) {
+        return false;
+    }
+    // An object within reach stands in a cell that meets the square around (x, y), widened
+    // by a unit for the rounding of the distance.
+    const float margin = reach + 1.0f;
+    const int left = object_cell_column(x - margin), right = object_cell_column(x + margin);
+    const int top = object_cell_column(y - margin), bottom = object_cell_column(y + margin);
+    near = NearObject{};
+    for (int row = top; row <= bottom; ++row) {
+        for (int column = left; column <= right; ++column) {
+            for (const std::uint32_t id :
+                 c->object_cells[static_cast<std::size_t>(row * tiles_per_side + column)]) {
+                const int i = static_cast<int>(c->index_of_id[id]);
+                if (i < first) {
+                    continue;
+                }
+                const float dx = t.objects[static_cast<std::size_t>(i)].x - x;
+                const float dy = t.objects[static_cast<std::size_t>(i)].y - y;
+                const float dist = std::sqrt(dx * dx + dy * dy);
+                // As a walk in list order: the nearer, or on a tie the lower index.
+                if (dist < near.distance || (dist == near.distance && i < near.index)) {
+                    near = NearObject{i, dist};
+                }
+            }
+        }
+    }
+    return true;
 }
 
 void note_ai_line_reordered(Editor& editor) {

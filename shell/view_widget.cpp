@@ -11,8 +11,10 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include "editor/dispatch.h"
@@ -32,6 +34,24 @@ constexpr int wheel_notch = 120;
 int largest_position(const ScrollSettings& s) {
     const int largest = s.page > 0 ? s.maximum - s.page + 1 : s.maximum;
     return std::max(s.minimum, largest);
+}
+
+// One row of the window at magnification M: `width` pixels, each image pixel from `from` on
+// repeated M times, the first `phase` fewer times when the row starts inside its block.
+// The pixels are copied as they lie (4 bytes each), so the window shows the image's bits.
+// Whole blocks are made first, in a row of their own, which the compiler vectorises.
+template <int M>
+void replicate_row(const uchar* from, uchar* to, int phase, int width) {
+    const int count = (phase + width + M - 1) / M;
+    std::array<std::uint32_t, image_size> pixels;
+    std::memcpy(pixels.data(), from, 4 * std::size_t(count));
+    std::array<std::uint32_t, image_size * M> blocks;
+    for (int i = 0; i < count; ++i) {
+        for (int k = 0; k < M; ++k) {
+            blocks[i * M + k] = pixels[i];
+        }
+    }
+    std::memcpy(to, blocks.data() + phase, 4 * std::size_t(width));
 }
 
 // What the left and right buttons held mean to the move handler.
@@ -63,18 +83,32 @@ class Client : public QWidget {
         QPainter painter(this);
         QRegion uncovered(r);
         if (copy.paint) {
-            // The renderer's pixels as they lie: blue, green, red, 0 is RGB32. Without
-            // smooth transformation the stretch replicates whole pixels.
+            // The renderer's pixels as they lie: blue, green, red, 0 is RGB32.
             const QImage image(reinterpret_cast<const uchar*>(editor_.renderer.image.get()),
                                image_size, image_size, image_size * 4, QImage::Format_RGB32);
             const QRect target(copy.target.left, copy.target.top,
                                copy.target.right - copy.target.left,
                                copy.target.bottom - copy.target.top);
-            const QRect source(copy.source.left, copy.source.top,
-                               copy.source.right - copy.source.left,
-                               copy.source.bottom - copy.source.top);
-            painter.drawImage(target, image, source);
-            uncovered -= target;
+            // The target is widened to whole blocks; only what is exposed is copied.
+            const QRect shown = target & r;
+            const int m = magnification(editor_.view);
+            if (m == 1) {
+                const QPoint source(copy.source.left + shown.left() - target.left(),
+                                    copy.source.top + shown.top() - target.top());
+                painter.drawImage(shown.topLeft(), image, QRect(source, shown.size()));
+            } else if (replicate(image, copy.source.left, copy.source.top,
+                                 shown.translated(-target.topLeft()), m)) {
+                // Qt's stretch goes through a general scaling path; whole blocks of m x m
+                // copies of a pixel are quicker made here and drawn unscaled.
+                painter.drawImage(shown.topLeft(), blocks_, QRect(QPoint(0, 0), shown.size()));
+            } else {
+                // No memory for the blocks: Qt's stretch, which replicates whole pixels too.
+                painter.drawImage(target, image,
+                                  QRect(copy.source.left, copy.source.top,
+                                        copy.source.right - copy.source.left,
+                                        copy.source.bottom - copy.source.top));
+            }
+            uncovered -= shown;
         }
         // What shows no image pixel (before set-up, or past the image's edge) is black
         // rather than whatever the backing store held.
@@ -134,8 +168,43 @@ class Client : public QWidget {
     }
 
   private:
+    // Fills the top left of blocks_ with the window pixels `part` (relative to the
+    // target's top left) of the image shown from (left, top) at magnification m; false
+    // when blocks_ cannot be made that large.
+    bool replicate(const QImage& image, int left, int top, QRect part, int m) {
+        if (blocks_.width() < part.width() || blocks_.height() < part.height()) {
+            blocks_ = QImage(std::max(blocks_.width(), part.width()),
+                             std::max(blocks_.height(), part.height()), QImage::Format_RGB32);
+            if (blocks_.isNull()) {
+                return false;
+            }
+        }
+        const int phase = part.left() % m;
+        const int row_bytes = part.width() * 4;
+        for (int y = 0; y < part.height(); ++y) {
+            uchar* to = blocks_.scanLine(y);
+            const int within = (part.top() + y) % m;
+            if (y > 0 && within != 0) {
+                // The same image row as the window row above.
+                std::memcpy(to, blocks_.constScanLine(y - 1), row_bytes);
+                continue;
+            }
+            const uchar* from =
+                image.constScanLine(top + (part.top() + y) / m) + 4 * (left + part.left() / m);
+            if (m == 2) {
+                replicate_row<2>(from, to, phase, part.width());
+            } else {
+                replicate_row<4>(from, to, phase, part.width());
+            }
+        }
+        return true;
+    }
+
     Editor& editor_;
     Qt::MouseButtons held_ = Qt::NoButton;
+    // The exposed part of the view at 2x or 4x, made for each paint; kept between paints
+    // so that a paint does not allocate.
+    QImage blocks_;
 };
 
 } // namespace

@@ -1,0 +1,317 @@
+// The overlay index: element references, drawing order, boxes and tile lists, kept copies of
+// what was drawn, and the stable ids of the objects.
+#include "render/overlay_index.h"
+
+#include <cmath>
+
+#include "render/overlay.h"
+
+namespace cs::overlay_index {
+
+// --- Drawing one element ---------------------------------------------------------------
+
+// The drawing order: the layer, then the place in its list.
+std::uint32_t order_key(const OverlayCache& c, std::uint32_t ref) {
+    const Layer layer = layer_of(ref);
+    const std::uint32_t i = index_in(ref);
+    const std::uint32_t place = layer == Layer::objects ? c.index_of_id[i] : i;
+    return (static_cast<std::uint32_t>(layer) << layer_shift) | place;
+}
+
+void draw_element(Editor& editor, std::uint32_t ref) {
+    const OverlayCache& c = cache_of(editor);
+    const Track& t = editor.track;
+    const std::uint32_t i = index_in(ref);
+    switch (layer_of(ref)) {
+    case Layer::pits: {
+        const Pit& p = t.pits[i];
+        draw_object(editor, p.x, p.y, p.angle, pit_kind, DrawMode::draw, -1);
+        break;
+    }
+    case Layer::objects: {
+        const int at = static_cast<int>(c.index_of_id[i]);
+        const Object& o = t.objects[static_cast<std::size_t>(at)];
+        draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::draw, at);
+        break;
+    }
+    case Layer::checkpoints: {
+        const Checkpoint& k = t.checkpoints[i];
+        draw_checkpoint(editor, k.x1, k.y1, k.x2, k.y2, DrawMode::draw, static_cast<int>(i));
+        break;
+    }
+    case Layer::ai_segments:
+        draw_ai_segment(editor, static_cast<int>(i));
+        break;
+    case Layer::ai_closing:
+        draw_ai_closing_segment(editor);
+        break;
+    case Layer::pit_segments:
+        draw_pit_line_segment(editor, static_cast<int>(i));
+        break;
+    }
+}
+
+// Keeps what an element is drawn from as it is now.
+void remember_drawn(OverlayCache& c, const Track& t, std::uint32_t ref) {
+    const std::uint32_t i = index_in(ref);
+    switch (layer_of(ref)) {
+    case Layer::pits:
+        c.pits_drawn[i] = t.pits[i];
+        break;
+    case Layer::checkpoints:
+        c.checkpoints_drawn[i] = t.checkpoints[i];
+        break;
+    case Layer::ai_segments:
+        c.ai_points_drawn[i - 1] = t.ai_line[i - 1];
+        c.ai_points_drawn[i] = t.ai_line[i];
+        break;
+    case Layer::ai_closing:
+        if (t.ai_line_count > 0) {
+            c.ai_points_drawn[0] = t.ai_line[0];
+            c.ai_points_drawn[t.ai_line_count - 1u] = t.ai_line[t.ai_line_count - 1u];
+        }
+        break;
+    case Layer::pit_segments:
+        c.pit_points_drawn[i - 1] = t.ai_pit_line[i - 1];
+        c.pit_points_drawn[i] = t.ai_pit_line[i];
+        break;
+    case Layer::objects:
+        break; // objects are reported before they change
+    }
+}
+
+namespace {
+
+// Puts what an element was drawn from into the track, or takes it out again (the same
+// swap twice), so that the element can be drawn as it was.
+void swap_drawn(OverlayCache& c, Track& t, std::uint32_t ref) {
+    const std::uint32_t i = index_in(ref);
+    switch (layer_of(ref)) {
+    case Layer::pits:
+        std::swap(c.pits_drawn[i], t.pits[i]);
+        break;
+    case Layer::checkpoints:
+        std::swap(c.checkpoints_drawn[i], t.checkpoints[i]);
+        break;
+    case Layer::ai_segments:
+        std::swap(c.ai_points_drawn[i - 1], t.ai_line[i - 1]);
+        std::swap(c.ai_points_drawn[i], t.ai_line[i]);
+        break;
+    case Layer::ai_closing:
+        if (t.ai_line_count > 0) {
+            std::swap(c.ai_points_drawn[0], t.ai_line[0]);
+            if (t.ai_line_count > 1) {
+                std::swap(c.ai_points_drawn[t.ai_line_count - 1u], t.ai_line[t.ai_line_count - 1u]);
+            }
+        }
+        break;
+    case Layer::pit_segments:
+        std::swap(c.pit_points_drawn[i - 1], t.ai_pit_line[i - 1]);
+        std::swap(c.pit_points_drawn[i], t.ai_pit_line[i]);
+        break;
+    case Layer::objects:
+        break;
+    }
+}
+
+} // namespace
+
+PixelBox& box_of(OverlayCache& c, std::uint32_t ref) {
+    const std::uint32_t i = index_in(ref);
+    switch (layer_of(ref)) {
+    case Layer::pits:
+        return c.pit_boxes[i];
+    case Layer::objects:
+        return c.object_boxes[i];
+    case Layer::checkpoints:
+        return c.checkpoint_boxes[i];
+    case Layer::ai_segments:
+        return c.ai_segment_boxes[i];
+    case Layer::ai_closing:
+        return c.closing_box;
+    case Layer::pit_segments:
+        break;
+    }
+    return c.pit_segment_boxes[i];
+}
+
+void begin_box(OverlayCache& c) {
+    c.state().box_left = c.state().box_top = image_size;
+    c.state().box_right = c.state().box_bottom = -1;
+}
+
+PixelBox finished_box(const OverlayCache& c) {
+    PixelBox box;
+    if (c.state().box_right >= c.state().box_left) {
+        box = PixelBox{static_cast<std::int16_t>(c.state().box_left),
+                       static_cast<std::int16_t>(c.state().box_top),
+                       static_cast<std::int16_t>(c.state().box_right),
+                       static_cast<std::int16_t>(c.state().box_bottom)};
+    }
+    return box;
+}
+
+bool is_large(const PixelBox& pixels) {
+    const TileBox box = pixels.tiles();
+    return (box.right - box.left + 1) * (box.bottom - box.top + 1) > OverlayCache::large_box;
+}
+
+// --- The spatial index -----------------------------------------------------------------
+
+// The lists of references are kept in drawing order, so that a tile's elements can be
+// walked backwards without sorting. (Deletions shift the objects' places but keep their
+// order; only appended elements come, most of them at the end.)
+void insert_in_order(const OverlayCache& c, std::vector<std::uint32_t>& list, std::uint32_t ref,
+                     std::uint32_t key) {
+    if (list.empty() || order_key(c, list.back()) < key) {
+        list.push_back(ref);
+        return;
+    }
+    const auto at =
+        std::lower_bound(list.begin(), list.end(), key,
+                         [&](std::uint32_t r, std::uint32_t k) { return order_key(c, r) < k; });
+    list.insert(at, ref);
+}
+
+void erase_in_order(const OverlayCache& c, std::vector<std::uint32_t>& list, std::uint32_t ref,
+                    std::uint32_t key) {
+    auto at =
+        std::lower_bound(list.begin(), list.end(), key,
+                         [&](std::uint32_t r, std::uint32_t k) { return order_key(c, r) < k; });
+    if (at != list.end() && *at == ref) {
+        list.erase(at);
+    }
+}
+
+void mark_stale(CoverLevel& level, int tile, std::uint32_t from) {
+    std::uint8_t& s = level.stale[static_cast<std::size_t>(tile)];
+    std::uint32_t& f = level.from[static_cast<std::size_t>(tile)];
+    if (s == stale_after) {
+        f = std::min(f, from);
+    } else {
+        s = stale_after;
+        f = from;
+    }
+}
+
+CoverLevel& level_for(OverlayCache& c, std::uint32_t ref) {
+    return c.level[static_cast<std::size_t>(level_of(layer_of(ref)))];
+}
+
+// Takes an element out of the cache, as it was drawn: its operations are uncounted and its
+// pixels are due for resolving. The element must still be drawable as it was at the last
+// pass.
+void unindex(Editor& editor, std::uint32_t ref) {
+    OverlayCache& c = cache_of(editor);
+    PixelBox& box = box_of(c, ref);
+    if (box.empty()) {
+        return; // it drew nothing
+    }
+    c.state().target = PlotTarget::uncount;
+    c.state().drawing_level = level_of(layer_of(ref));
+    swap_drawn(c, editor.track, ref);
+    draw_element(editor, ref);
+    swap_drawn(c, editor.track, ref);
+    c.state().target = PlotTarget::image;
+    CoverLevel& level = level_for(c, ref);
+    const std::uint32_t key = order_key(c, ref);
+    if (is_large(box)) {
+        erase_in_order(c, level.large, ref, key);
+    } else {
+        for_each_tile(box.tiles(), [&](int tile) {
+            erase_in_order(c, level.tiles[static_cast<std::size_t>(tile)], ref, key);
+        });
+    }
+    box = PixelBox{};
+}
+
+void index_box(OverlayCache& c, std::uint32_t ref, const PixelBox& box) {
+    box_of(c, ref) = box;
+    if (box.empty()) {
+        return;
+    }
+    CoverLevel& level = level_for(c, ref);
+    const std::uint32_t key = order_key(c, ref);
+    if (is_large(box)) {
+        insert_in_order(c, level.large, ref, key);
+    } else {
+        for_each_tile(box.tiles(), [&](int tile) {
+            insert_in_order(c, level.tiles[static_cast<std::size_t>(tile)], ref, key);
+        });
+    }
+}
+
+// Measures (and counts) what a new or changed element draws, indexes it and marks its
+// tiles stale from its own place in the drawing order on.
+void measure_and_index(Editor& editor, std::uint32_t ref) {
+    OverlayCache& c = cache_of(editor);
+    c.state().target = PlotTarget::measure;
+    c.state().drawing_level = level_of(layer_of(ref));
+    begin_box(c);
+    remember_drawn(c, editor.track, ref);
+    draw_element(editor, ref);
+    c.state().target = PlotTarget::image;
+    const PixelBox box = finished_box(c);
+    index_box(c, ref, box);
+    if (!box.empty()) {
+        const std::uint32_t key = order_key(c, ref);
+        CoverLevel& level = level_for(c, ref);
+        for_each_tile(box.tiles(), [&](int tile) { mark_stale(level, tile, key); });
+    }
+}
+
+// --- Object ids ------------------------------------------------------------------------
+
+std::uint32_t new_object_id(OverlayCache& c, const Track& t, int index) {
+    const std::uint32_t id = c.free_ids.back();
+    c.free_ids.pop_back();
+    c.id_of_index[static_cast<std::size_t>(index)] = id;
+    c.index_of_id[id] = static_cast<std::uint32_t>(index);
+    place_object(c, t, id);
+    return id;
+}
+
+int object_cell_column(float v) {
+    if (!(v >= 0.0f)) {
+        return 0; // below the map (NaN is never placed)
+    }
+    return v >= static_cast<float>(image_size - 1) ? tiles_per_side - 1
+                                                   : static_cast<int>(v) >> tile_shift;
+}
+
+void place_object(OverlayCache& c, const Track& t, std::uint32_t id) {
+    const Object& o = t.objects[c.index_of_id[id]];
+    if (!std::isfinite(o.x) || !std::isfinite(o.y)) {
+        c.cell_of_id[id] = OverlayCache::no_cell;
+        return;
+    }
+    const int cell = object_cell_column(o.y) * tiles_per_side + object_cell_column(o.x);
+    c.cell_of_id[id] = static_cast<std::uint16_t>(cell);
+    c.object_cells[static_cast<std::size_t>(cell)].push_back(id);
+}
+
+void unplace_object(OverlayCache& c, std::uint32_t id) {
+    const std::uint16_t cell = c.cell_of_id[id];
+    if (cell == OverlayCache::no_cell) {
+        return;
+    }
+    std::vector<std::uint32_t>& ids = c.object_cells[cell];
+    const auto at = std::find(ids.begin(), ids.end(), id);
+    if (at != ids.end()) {
+        *at = ids.back();
+        ids.pop_back();
+    }
+    c.cell_of_id[id] = OverlayCache::no_cell;
+}
+
+void reset_object_ids(OverlayCache& c) {
+    for (auto& ids : c.object_cells) {
+        ids.clear();
+    }
+    c.free_ids.clear();
+    for (std::uint32_t id = object_slots; id-- > 0;) {
+        c.free_ids.push_back(id);
+    }
+}
+
+} // namespace cs::overlay_index
