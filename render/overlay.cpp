@@ -63,6 +63,7 @@ class RebuildPut {
         : state_(state),
           cells_(editor.renderer.overlays->level[static_cast<std::size_t>(state.drawing_level)]
                      .cells.data()),
+          ref_(state.current_ref),
           value_(mode == DrawMode::erase ? OverlayCache::terrain
                                          : OverlayCache::colour_flag | rgb_of(colour)) {}
     ~RebuildPut() {
@@ -84,7 +85,7 @@ class RebuildPut {
         const int px = static_cast<int>(x);
         const int py = static_cast<int>(y);
         CoverCell& cell = cells_[static_cast<std::size_t>(py * image_size + px)];
-        cell.cover = value_;
+        cell.draw(ref_, value_);
         ++cell.touch;
         left_ = std::min(left_, px);
         top_ = std::min(top_, py);
@@ -95,6 +96,7 @@ class RebuildPut {
   private:
     PlotState& state_;
     CoverCell* cells_;
+    std::uint32_t ref_;
     std::uint32_t value_;
     int left_ = image_size, top_ = image_size, right_ = -1, bottom_ = -1;
 };

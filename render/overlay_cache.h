@@ -71,9 +71,30 @@ enum class PlotTarget : std::uint8_t {
 // What a level of the cover keeps per pixel, side by side so that drawing a pixel writes one
 // place: the value the pass leaves there, and how many of the level's drawing operations
 // touch it (a pixel nothing of the level touches shows the level below).
+// It also keeps which element drew there last and what lay under that element's drawing,
+// so that when the element goes, the pixel mostly knows at once what shows instead.
 struct CoverCell {
+    // Values of last besides element references.
+    static constexpr std::uint32_t no_element = 0xFFFFFFFFu;      // nothing of the level
+    static constexpr std::uint32_t unknown_element = 0xFFFFFFFEu; // some element of the level
+    static constexpr std::uint32_t taken_back = 0x80000000u;      // | a removal's number
+    // The value of under when what lies under the last element is not known.
+    static constexpr std::uint32_t unknown_value = 2;
+
     std::uint32_t cover = 0;
     std::uint32_t touch = 0;
+    std::uint32_t last = no_element;
+    std::uint32_t under = unknown_value;
+
+    // One operation of element ref writes value: a new element on top keeps the one it
+    // covers as under (unless that is the level below, which may change).
+    void draw(std::uint32_t ref, std::uint32_t value) {
+        if (last != ref) {
+            under = last != no_element ? cover : unknown_value;
+            last = ref;
+        }
+        cover = value;
+    }
 };
 
 // One level of the cover: what the pass leaves per pixel after drawing the elements of
@@ -108,6 +129,7 @@ struct alignas(64) PlotState {
     PlotTarget target = PlotTarget::image;
     int drawing_level = 0;
     std::uint32_t current_key = 0;
+    std::uint32_t current_ref = 0;
     int box_left = 0, box_top = 0, box_right = -1, box_bottom = -1; // pixels, inclusive
     // While replaying or resolving: the pixel rectangle that holds what is recomputed (loops
     // are cut to it). While rebuilding: the band of rows this state draws.
@@ -143,7 +165,9 @@ struct OverlayCache {
     // Stable ids of the objects: id_of_index follows the list's shifts.
     std::vector<std::uint32_t> id_of_index;
     std::vector<std::uint32_t> index_of_id;
+    // Ids given back, and the first of the ids never given out.
     std::vector<std::uint32_t> free_ids;
+    std::uint32_t fresh_id = 0;
     // The objects by where they stand, for finding the one nearest a point: per cell of
     // 16 x 16 map units (positions outside the map count in the cell at its edge), the ids
     // of the objects whose centre lies in it. An object at no finite place is in no cell.
@@ -173,7 +197,7 @@ struct OverlayCache {
     void record_rebuilt(PlotState& s, int x, int y, std::uint32_t value) {
         CoverLevel& l = level[static_cast<std::size_t>(s.drawing_level)];
         CoverCell& cell = l.cells[static_cast<std::size_t>(y * 512 + x)];
-        cell.cover = value;
+        cell.draw(s.current_ref, value);
         ++cell.touch;
         s.box_left = x < s.box_left ? x : s.box_left;
         s.box_right = x > s.box_right ? x : s.box_right;
@@ -182,6 +206,10 @@ struct OverlayCache {
     }
 
     std::uint32_t generation = 1; // of the next pass
+    // The number of the last removal of an element (CoverCell::taken_back), and that
+    // number as it marks the pixels the element being removed was on top of.
+    std::uint32_t removals = 0;
+    std::uint32_t removal_mark = CoverCell::taken_back;
     // While resolving: per tile, the pixels still looking for their last operation, and the
     // tiles that have any; the tile being resolved, its mask, and the pixels of it that the
     // element being replayed wrote.

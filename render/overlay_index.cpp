@@ -198,6 +198,27 @@ CoverLevel& level_for(OverlayCache& c, std::uint32_t ref) {
     return c.level[static_cast<std::size_t>(level_of(layer_of(ref)))];
 }
 
+namespace {
+
+// A number for the next removal that no pixel carries yet. When the numbers run out, the
+// marks of the pixels become plain "some element" and the numbers start again.
+std::uint32_t next_removal_mark(OverlayCache& c) {
+    constexpr std::uint32_t last_number = CoverCell::unknown_element - CoverCell::taken_back - 1;
+    if (++c.removals > last_number) {
+        c.removals = 0;
+        for (CoverLevel& level : c.level) {
+            for (CoverCell& cell : level.cells) {
+                if (cell.last >= CoverCell::taken_back && cell.last < CoverCell::unknown_element) {
+                    cell.last = CoverCell::unknown_element;
+                }
+            }
+        }
+    }
+    return CoverCell::taken_back | c.removals;
+}
+
+} // namespace
+
 // Takes an element out of the cache, as it was drawn: its operations are uncounted and its
 // pixels are due for resolving. The element must still be drawable as it was at the last
 // pass.
@@ -209,6 +230,8 @@ void unindex(Editor& editor, std::uint32_t ref) {
     }
     c.state().target = PlotTarget::uncount;
     c.state().drawing_level = level_of(layer_of(ref));
+    c.state().current_ref = ref;
+    c.removal_mark = next_removal_mark(c);
     swap_drawn(c, editor.track, ref);
     draw_element(editor, ref);
     swap_drawn(c, editor.track, ref);
@@ -263,8 +286,13 @@ void measure_and_index(Editor& editor, std::uint32_t ref) {
 // --- Object ids ------------------------------------------------------------------------
 
 std::uint32_t new_object_id(OverlayCache& c, const Track& t, int index) {
-    const std::uint32_t id = c.free_ids.back();
-    c.free_ids.pop_back();
+    std::uint32_t id = c.fresh_id;
+    if (c.free_ids.empty()) {
+        ++c.fresh_id;
+    } else {
+        id = c.free_ids.back();
+        c.free_ids.pop_back();
+    }
     c.id_of_index[static_cast<std::size_t>(index)] = id;
     c.index_of_id[id] = static_cast<std::uint32_t>(index);
     place_object(c, t, id);
@@ -309,9 +337,7 @@ void reset_object_ids(OverlayCache& c) {
         ids.clear();
     }
     c.free_ids.clear();
-    for (std::uint32_t id = object_slots; id-- > 0;) {
-        c.free_ids.push_back(id);
-    }
+    c.fresh_id = 0;
 }
 
 } // namespace cs::overlay_index

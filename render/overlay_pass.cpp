@@ -97,6 +97,7 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
             copy_level(c, level, top >> tile_shift, bottom >> tile_shift);
         }
         state.drawing_level = k;
+        state.current_ref = ref;
         begin_box(c);
         draw_element(editor, ref);
         const PixelBox box = finished_box(c);
@@ -155,10 +156,8 @@ void rebuild(Editor& editor) {
         level.large.clear();
         for (int tile = 0; tile < tile_count; ++tile) {
             if (level.used[static_cast<std::size_t>(tile)] != 0) {
-                for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
-                    level.cells[p].cover = OverlayCache::untouched;
-                    level.cells[p].touch = 0;
-                });
+                for_each_pixel_of_tile(
+                    tile, [&](int, int, std::size_t p) { level.cells[p] = CoverCell{}; });
             }
         }
         level.used.fill(0);
@@ -450,6 +449,7 @@ void resolve_tile(Editor& editor, int k, int tile) {
         }
         c.resolving_mask = &due;
         c.hit_mask = TileMask{};
+        c.state().current_ref = ref;
         draw_element(editor, ref);
         for (std::size_t row = 0; row < due.size(); ++row) {
             due[row] = static_cast<std::uint16_t>(due[row] & ~c.hit_mask[row]);
@@ -472,11 +472,14 @@ void resolve_level(Editor& editor, int k) {
         const int x = static_cast<int>(p % image_size), y = static_cast<int>(p / image_size);
         const auto tile = static_cast<std::size_t>(tile_of(x, y));
         level.changed[tile] = 1;
-        level.cells[p].cover = below_value(c, k, p);
-        if (level.cells[p].cover != OverlayCache::untouched) {
+        CoverCell& cell = level.cells[p];
+        cell.cover = below_value(c, k, p);
+        cell.last = cell.touch == 0 ? CoverCell::no_element : CoverCell::unknown_element;
+        cell.under = CoverCell::unknown_value;
+        if (cell.cover != OverlayCache::untouched) {
             level.used[tile] = 1;
         }
-        if (level.cells[p].touch != 0) {
+        if (cell.touch != 0) {
             TileMask& due = c.resolve_masks[tile];
             if (std::none_of(due.begin(), due.end(), [](std::uint16_t r) { return r != 0; })) {
                 c.resolve_tiles.push_back(static_cast<std::uint16_t>(tile));
@@ -515,7 +518,8 @@ void replay_level(Editor& editor, int k) {
     c.state().drawing_level = k;
     for (const std::uint64_t pair : c.pairs) {
         c.state().current_key = static_cast<std::uint32_t>(pair >> 32);
-        draw_element(editor, static_cast<std::uint32_t>(pair & 0xFFFFFFFFu));
+        c.state().current_ref = static_cast<std::uint32_t>(pair & 0xFFFFFFFFu);
+        draw_element(editor, c.state().current_ref);
     }
     c.state().target = PlotTarget::image;
     level.stale.fill(0);
@@ -586,20 +590,43 @@ void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t valu
         c.state().box_top = std::min(c.state().box_top, y);
         c.state().box_bottom = std::max(c.state().box_bottom, y);
         break;
-    case PlotTarget::uncount:
-        --level.cells[p].touch;
+    case PlotTarget::uncount: {
+        CoverCell& cell = level.cells[p];
+        --cell.touch;
+        if (cell.last == c.removal_mark) {
+            break; // the element's own pixel, already taken back
+        }
+        if (cell.last == c.state().current_ref && cell.touch != 0 &&
+            cell.under != CoverCell::unknown_value) {
+            // It was on top: what it covered shows again.
+            cell.cover = cell.under;
+            cell.under = CoverCell::unknown_value;
+            cell.last = c.removal_mark;
+            level.changed[tile] = 1;
+            level.used[tile] = 1;
+            break;
+        }
+        if (cell.last < CoverCell::taken_back && cell.last != c.state().current_ref) {
+            // Another element is on top and stays; it may have covered this one.
+            cell.under = CoverCell::unknown_value;
+            break;
+        }
         if (level.resolve_stamp[p] != c.generation) {
             level.resolve_stamp[p] = c.generation;
             level.resolve.push_back(static_cast<std::uint32_t>(p));
         }
         break;
+    }
     case PlotTarget::resolve: {
         // Backwards, one tile at a time: a pixel keeps the value of the last element that
         // touches it; within an element its last operation wins.
         const auto row = static_cast<std::size_t>(y & tile_side_last);
         const auto bit = static_cast<std::uint16_t>(1u << (x & tile_side_last));
         if (static_cast<int>(tile) == c.resolving_tile && ((*c.resolving_mask)[row] & bit) != 0) {
-            level.cells[p].cover = value;
+            CoverCell& cell = level.cells[p];
+            cell.cover = value;
+            cell.last = c.state().current_ref;
+            cell.under = CoverCell::unknown_value;
             level.used[tile] = 1;
             c.hit_mask[row] = static_cast<std::uint16_t>(c.hit_mask[row] | bit);
         }
@@ -607,7 +634,7 @@ void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t valu
     }
     case PlotTarget::replay:
         if (level.stale[tile] == stale_after && c.state().current_key >= level.from[tile]) {
-            level.cells[p].cover = value;
+            level.cells[p].draw(c.state().current_ref, value);
             level.used[tile] = 1;
         }
         break;
