@@ -341,3 +341,45 @@ void reset_object_ids(OverlayCache& c) {
 }
 
 } // namespace cs::overlay_index
+
+namespace cs {
+
+using overlay_index::object_cell_column;
+
+bool find_object_near(const Editor& editor, float x, float y, float reach, int first,
+                      NearObject& near) {
+    const OverlayCache* c = editor.renderer.overlays.get();
+    const Track& t = editor.track;
+    if (c == nullptr || !c->valid || editor.renderer.literal_overlays ||
+        c->objects != t.object_count || !c->changed_objects.empty() || !std::isfinite(x) ||
+        !std::isfinite(y) || !(reach >= 0.0f)) {
+        return false;
+    }
+    // An object within reach stands in a cell that meets the square around (x, y), widened
+    // by a unit for the rounding of the distance.
+    const float margin = reach + 1.0f;
+    const int left = object_cell_column(x - margin), right = object_cell_column(x + margin);
+    const int top = object_cell_column(y - margin), bottom = object_cell_column(y + margin);
+    near = NearObject{};
+    for (int row = top; row <= bottom; ++row) {
+        for (int column = left; column <= right; ++column) {
+            for (const std::uint32_t id :
+                 c->object_cells[static_cast<std::size_t>(row * tiles_per_side + column)]) {
+                const int i = static_cast<int>(c->index_of_id[id]);
+                if (i < first) {
+                    continue;
+                }
+                const float dx = t.objects[static_cast<std::size_t>(i)].x - x;
+                const float dy = t.objects[static_cast<std::size_t>(i)].y - y;
+                const float dist = std::sqrt(dx * dx + dy * dy);
+                // As a walk in list order: the nearer, or on a tie the lower index.
+                if (dist < near.distance || (dist == near.distance && i < near.index)) {
+                    near = NearObject{i, dist};
+                }
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace cs

@@ -11,6 +11,14 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// The AVX2 routines are compiled for that instruction set alone and taken only where the
+// processor has it, so the program still runs on any x86-64.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define CS_ROWS_AVX2 1
+#endif
+#include <chrono>
+#include <cstdlib>
 
 namespace cs {
 
@@ -21,7 +29,9 @@ constexpr long long small_area = 64;
 // From this many pixels (a quarter of the image) on, the second thread is offered groups
 // of rows_per_take rows; measured on two cores, smaller areas gain nothing from it.
 constexpr long long shared_area = 65536;
-constexpr int rows_per_take = 16;
+int rows_per_take = std::getenv("H2_TAKE") ? std::atoi(std::getenv("H2_TAKE")) : 16;
+int spin_us = std::getenv("H2_SPIN") ? std::atoi(std::getenv("H2_SPIN")) : 0;
+bool use_wide = std::getenv("H2_WIDE") ? std::atoi(std::getenv("H2_WIDE")) != 0 : true;
 
 // The bits of a stored pixel that recomputation leaves alone.
 constexpr std::uint32_t fourth_byte = std::bit_cast<std::uint32_t>(Pixel{0, 0, 0, 0xFF});
@@ -40,32 +50,68 @@ void fill_row(const TerrainRows::Axis& axis, const std::uint16_t* heights,
     }
 }
 
+#if defined(CS_ROWS_AVX2)
+// fill_row for from and to multiples of 8: the grid row as floats, read through the cells.
+__attribute__((target("avx2"))) void fill_row_avx2(const TerrainRows::Axis& axis,
+                                                   const std::uint16_t* heights,
+                                                   TerrainRows::SampleRow& row, int from, int to) {
+    const std::uint16_t* samples = heights + row.g * height_size;
+    alignas(32) float level[height_size];
+    for (int g = 0; g < height_size; g += 8) {
+        const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + g));
+        _mm256_store_ps(level + g, _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(eight)));
+    }
+    const __m256i one = _mm256_set1_epi32(1);
+    for (int x = from; x < to; x += 8) {
+        const auto c = static_cast<std::size_t>(x);
+        const __m256i cell = _mm256_load_si256(reinterpret_cast<const __m256i*>(&axis.cell[c]));
+        const __m256 left = _mm256_i32gather_ps(level, cell, 4);
+        const __m256 right = _mm256_i32gather_ps(level, _mm256_add_epi32(cell, one), 4);
+        _mm256_store_ps(&row.rest[c], _mm256_mul_ps(left, _mm256_load_ps(&axis.rest[c])));
+        _mm256_store_ps(&row.frac[c], _mm256_mul_ps(right, _mm256_load_ps(&axis.frac[c])));
+    }
+}
+#endif
+
+void fill(bool wide, const TerrainRows::Axis& axis, const std::uint16_t* heights,
+          TerrainRows::SampleRow& row, int from, int to) {
+#if defined(CS_ROWS_AVX2)
+    if (wide) {
+        fill_row_avx2(axis, heights, row, from, to);
+        return;
+    }
+#endif
+    (void)wide;
+    fill_row(axis, heights, row, from, to);
+}
+
 // Makes row hold grid row g for at least the columns lo <= x < hi.
-void cover_row(const TerrainRows::Axis& axis, const std::uint16_t* heights,
+void cover_row(bool wide, const TerrainRows::Axis& axis, const std::uint16_t* heights,
                TerrainRows::SampleRow& row, int g, int lo, int hi) {
     if (row.g != g) {
         row.g = g;
         row.lo = row.hi = lo;
     }
     if (lo < row.lo) {
-        fill_row(axis, heights, row, lo, row.lo);
+        fill(wide, axis, heights, row, lo, row.lo);
         row.lo = lo;
     }
     if (hi > row.hi) {
-        fill_row(axis, heights, row, row.hi, hi);
+        fill(wide, axis, heights, row, row.hi, hi);
         row.hi = hi;
     }
 }
 
 // Makes band hold grid rows gy and gy + 1 for at least the columns lo <= x < hi.
-void cover_band(const TerrainRows::Axis& axis, const std::uint16_t* heights,
+void cover_band(bool wide, const TerrainRows::Axis& axis, const std::uint16_t* heights,
                 TerrainRows::Band& band, int gy, int lo, int hi) {
     if (band.rows[static_cast<std::size_t>(band.top)].g != gy &&
         band.rows[static_cast<std::size_t>(1 - band.top)].g == gy) {
         band.top = 1 - band.top; // moving down one band: the lower row becomes the upper
     }
-    cover_row(axis, heights, band.rows[static_cast<std::size_t>(band.top)], gy, lo, hi);
-    cover_row(axis, heights, band.rows[static_cast<std::size_t>(1 - band.top)], gy + 1, lo, hi);
+    cover_row(wide, axis, heights, band.rows[static_cast<std::size_t>(band.top)], gy, lo, hi);
+    cover_row(wide, axis, heights, band.rows[static_cast<std::size_t>(1 - band.top)], gy + 1, lo,
+              hi);
 }
 
 void store(Pixel& out, std::uint32_t colour) {
@@ -74,7 +120,11 @@ void store(Pixel& out, std::uint32_t colour) {
 
 } // namespace
 
-TerrainRows::TerrainRows() = default;
+TerrainRows::TerrainRows() {
+#if defined(CS_ROWS_AVX2)
+    wide_ = use_wide && __builtin_cpu_supports("avx2");
+#endif
+}
 
 TerrainRows::~TerrainRows() {
     {
@@ -130,93 +180,168 @@ bool TerrainRows::prepare(const Editor& editor) {
     return true;
 }
 
+namespace {
+
+// What shading one row of pixels reads and writes.
+struct RowInput {
+    const TerrainRows::SampleRow* upper = nullptr;
+    const TerrainRows::SampleRow* lower = nullptr;
+    float rest_y = 0.0f, frac_y = 0.0f; // the row's weights of the upper and the lower sample
+    const std::uint8_t* land = nullptr; // the row's cells
+    Pixel* out = nullptr;               // the row's pixels
+    const std::uint32_t* colours = nullptr;
+    int begin = 0, end = 0; // the pixels stored
+    int lo = 0, hi = 0;     // whole groups of 16 columns around them
+};
+
+// Stores the pixels from <= x < to of the group of columns at x0 from their shades.
+void store_part(const RowInput& in, const std::uint8_t* shades, int x0, int from, int to) {
+    for (int x = from; x < to; ++x) {
+        const unsigned index = (in.land[x] & 0x0Fu) << 8 | shades[x - x0];
+        store(in.out[x], in.colours[index]);
+    }
+}
+
+// h = ((r0 * (1 - ax)) * (1 - ay) + (r1 * ax) * (1 - ay)) + (r2 * (1 - ax)) * ay
+//     + (r3 * ax) * ay, in that order, as recompute_pixel evaluates it.
+void shade_row(const RowInput& in) {
+    const TerrainRows::SampleRow& upper = *in.upper;
+    const TerrainRows::SampleRow& lower = *in.lower;
+#if defined(__SSE2__)
+    const __m128 rest_y = _mm_set1_ps(in.rest_y);
+    const __m128 frac_y = _mm_set1_ps(in.frac_y);
+    const __m128 scale = _mm_set1_ps(0.00390625f);
+    const __m128i low_nibbles = _mm_set1_epi8(0x0F);
+    const __m128i keep = _mm_set1_epi32(static_cast<int>(fourth_byte));
+    alignas(16) std::uint8_t shades[16];
+    for (int x0 = in.lo; x0 < in.hi; x0 += 16) {
+        __m128i level[4];
+        for (int k = 0; k < 4; ++k) {
+            const auto c = static_cast<std::size_t>(x0 + 4 * k);
+            __m128 h = _mm_add_ps(_mm_mul_ps(_mm_load_ps(&upper.rest[c]), rest_y),
+                                  _mm_mul_ps(_mm_load_ps(&upper.frac[c]), rest_y));
+            h = _mm_add_ps(h, _mm_mul_ps(_mm_load_ps(&lower.rest[c]), frac_y));
+            h = _mm_add_ps(h, _mm_mul_ps(_mm_load_ps(&lower.frac[c]), frac_y));
+            level[k] = _mm_cvttps_epi32(_mm_mul_ps(h, scale));
+        }
+        // Saturating to 16 and then to unsigned 8 bits clamps to 0..255.
+        const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(level[0], level[1]),
+                                                _mm_packs_epi32(level[2], level[3]));
+        if (x0 >= in.begin && x0 + 16 <= in.end) {
+            // Colour index kind * 256 + shade as 16 bits, then the colours, merged into the
+            // stored pixels four at a time.
+            const __m128i kinds = _mm_and_si128(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(in.land + x0)), low_nibbles);
+            alignas(16) std::uint16_t index[16];
+            _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_unpacklo_epi8(packed, kinds));
+            _mm_store_si128(reinterpret_cast<__m128i*>(index + 8),
+                            _mm_unpackhi_epi8(packed, kinds));
+            alignas(16) std::uint32_t colours[16];
+            for (int k = 0; k < 16; ++k) {
+                colours[k] = in.colours[index[k]];
+            }
+            for (int k = 0; k < 16; k += 4) {
+                auto* stored = reinterpret_cast<__m128i*>(in.out + x0 + k);
+                const __m128i kept = _mm_and_si128(_mm_loadu_si128(stored), keep);
+                const __m128i colour =
+                    _mm_load_si128(reinterpret_cast<const __m128i*>(colours + k));
+                _mm_storeu_si128(stored, _mm_or_si128(kept, colour));
+            }
+            continue;
+        }
+        _mm_store_si128(reinterpret_cast<__m128i*>(shades), packed);
+        store_part(in, shades, x0, std::max(in.begin, x0), std::min(in.end, x0 + 16));
+    }
+#else
+    for (int x = in.begin; x < in.end; ++x) {
+        const auto c = static_cast<std::size_t>(x);
+        const float h = upper.rest[c] * in.rest_y + upper.frac[c] * in.rest_y +
+                        lower.rest[c] * in.frac_y + lower.frac[c] * in.frac_y;
+        const int s = std::clamp(static_cast<int>(h * 0.00390625f), 0, 255);
+        const unsigned index = (in.land[x] & 0x0Fu) << 8 | static_cast<unsigned>(s);
+        store(in.out[x], in.colours[index]);
+    }
+#endif
+}
+
+#if defined(CS_ROWS_AVX2)
+// shade_row eight pixels at a time, the colours fetched with one gather.
+__attribute__((target("avx2"))) void shade_row_avx2(const RowInput& in) {
+    const TerrainRows::SampleRow& upper = *in.upper;
+    const TerrainRows::SampleRow& lower = *in.lower;
+    const __m256 rest_y = _mm256_set1_ps(in.rest_y);
+    const __m256 frac_y = _mm256_set1_ps(in.frac_y);
+    const __m256 scale = _mm256_set1_ps(0.00390625f);
+    const __m256i brightest = _mm256_set1_epi32(255);
+    const __m256i low_nibble = _mm256_set1_epi32(0x0F);
+    const __m256i keep = _mm256_set1_epi32(static_cast<int>(fourth_byte));
+    const auto* table = reinterpret_cast<const int*>(in.colours);
+    alignas(32) std::int32_t shades[8];
+    for (int x0 = in.lo; x0 < in.hi; x0 += 8) {
+        const auto c = static_cast<std::size_t>(x0);
+        __m256 h = _mm256_add_ps(_mm256_mul_ps(_mm256_load_ps(&upper.rest[c]), rest_y),
+                                 _mm256_mul_ps(_mm256_load_ps(&upper.frac[c]), rest_y));
+        h = _mm256_add_ps(h, _mm256_mul_ps(_mm256_load_ps(&lower.rest[c]), frac_y));
+        h = _mm256_add_ps(h, _mm256_mul_ps(_mm256_load_ps(&lower.frac[c]), frac_y));
+        __m256i shade = _mm256_cvttps_epi32(_mm256_mul_ps(h, scale));
+        shade = _mm256_min_epi32(_mm256_max_epi32(shade, _mm256_setzero_si256()), brightest);
+        if (x0 >= in.begin && x0 + 8 <= in.end) {
+            const __m256i kinds =
+                _mm256_and_si256(_mm256_cvtepu8_epi32(_mm_loadl_epi64(
+                                     reinterpret_cast<const __m128i*>(in.land + x0))),
+                                 low_nibble);
+            const __m256i index = _mm256_or_si256(_mm256_slli_epi32(kinds, 8), shade);
+            const __m256i colour = _mm256_i32gather_epi32(table, index, 4);
+            auto* stored = reinterpret_cast<__m256i*>(in.out + x0);
+            const __m256i kept = _mm256_and_si256(_mm256_loadu_si256(stored), keep);
+            _mm256_storeu_si256(stored, _mm256_or_si256(kept, colour));
+            continue;
+        }
+        _mm256_store_si256(reinterpret_cast<__m256i*>(shades), shade);
+        for (int x = std::max(in.begin, x0); x < std::min(in.end, x0 + 8); ++x) {
+            const unsigned index =
+                (in.land[x] & 0x0Fu) << 8 | static_cast<unsigned>(shades[x - x0]);
+            store(in.out[x], in.colours[index]);
+        }
+    }
+}
+#endif
+
+} // namespace
+
 void TerrainRows::render(Editor& editor, const Job& job, Band& band) const {
     const std::uint16_t* heights = editor.track.heights.data();
+    RowInput in;
+    in.colours = colours_.data();
     for (int y = job.top; y < job.bottom; ++y) {
-        int begin = job.left, end = job.right;
+        in.begin = job.left;
+        in.end = job.right;
         if (job.spans != nullptr) {
             const RowSpan& span = job.spans[y - job.span_top];
-            begin = std::max(span.begin, 0);
-            end = std::min(span.end, image_size);
+            in.begin = std::max(span.begin, 0);
+            in.end = std::min(span.end, image_size);
         }
-        if (begin >= end) {
+        if (in.begin >= in.end) {
             continue;
         }
         // Whole groups of 16 columns, all inside the image; only begin..end is stored.
-        const int lo = begin & ~15;
-        const int hi = (end + 15) & ~15;
+        in.lo = in.begin & ~15;
+        in.hi = (in.end + 15) & ~15;
         const auto row = static_cast<std::size_t>(y);
-        cover_band(axis_, heights, band, axis_.cell[row], lo, hi);
-        const SampleRow& upper = band.rows[static_cast<std::size_t>(band.top)];
-        const SampleRow& lower = band.rows[static_cast<std::size_t>(1 - band.top)];
-        const std::uint8_t* land = editor.track.land.data() + y * map_size;
-        Pixel* out = editor.renderer.image.get() + y * image_size;
-
-        // h = ((r0 * (1 - ax)) * (1 - ay) + (r1 * ax) * (1 - ay)) + (r2 * (1 - ax)) * ay
-        //     + (r3 * ax) * ay, in that order, as recompute_pixel evaluates it.
-#if defined(__SSE2__)
-        const __m128 rest_y = _mm_set1_ps(axis_.rest[row]);
-        const __m128 frac_y = _mm_set1_ps(axis_.frac[row]);
-        const __m128 scale = _mm_set1_ps(0.00390625f);
-        const __m128i low_nibbles = _mm_set1_epi8(0x0F);
-        const __m128i keep = _mm_set1_epi32(static_cast<int>(fourth_byte));
-        alignas(16) std::uint8_t shades[16];
-        for (int x0 = lo; x0 < hi; x0 += 16) {
-            __m128i level[4];
-            for (int k = 0; k < 4; ++k) {
-                const auto c = static_cast<std::size_t>(x0 + 4 * k);
-                __m128 h = _mm_add_ps(_mm_mul_ps(_mm_load_ps(&upper.rest[c]), rest_y),
-                                      _mm_mul_ps(_mm_load_ps(&upper.frac[c]), rest_y));
-                h = _mm_add_ps(h, _mm_mul_ps(_mm_load_ps(&lower.rest[c]), frac_y));
-                h = _mm_add_ps(h, _mm_mul_ps(_mm_load_ps(&lower.frac[c]), frac_y));
-                level[k] = _mm_cvttps_epi32(_mm_mul_ps(h, scale));
-            }
-            // Saturating to 16 and then to unsigned 8 bits clamps to 0..255.
-            const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(level[0], level[1]),
-                                                    _mm_packs_epi32(level[2], level[3]));
-            if (x0 >= begin && x0 + 16 <= end) {
-                // Colour index kind * 256 + shade as 16 bits, then the colours, merged
-                // into the stored pixels four at a time.
-                const __m128i kinds = _mm_and_si128(
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(land + x0)), low_nibbles);
-                alignas(16) std::uint16_t index[16];
-                _mm_store_si128(reinterpret_cast<__m128i*>(index),
-                                _mm_unpacklo_epi8(packed, kinds));
-                _mm_store_si128(reinterpret_cast<__m128i*>(index + 8),
-                                _mm_unpackhi_epi8(packed, kinds));
-                alignas(16) std::uint32_t colours[16];
-                for (int k = 0; k < 16; ++k) {
-                    colours[k] = colours_[index[k]];
-                }
-                for (int k = 0; k < 16; k += 4) {
-                    auto* stored = reinterpret_cast<__m128i*>(out + x0 + k);
-                    const __m128i kept = _mm_and_si128(_mm_loadu_si128(stored), keep);
-                    const __m128i colour =
-                        _mm_load_si128(reinterpret_cast<const __m128i*>(colours + k));
-                    _mm_storeu_si128(stored, _mm_or_si128(kept, colour));
-                }
-                continue;
-            }
-            _mm_store_si128(reinterpret_cast<__m128i*>(shades), packed);
-            const int from = std::max(begin, x0);
-            const int to = std::min(end, x0 + 16);
-            for (int x = from; x < to; ++x) {
-                const unsigned index = (land[x] & 0x0Fu) << 8 | shades[x - x0];
-                store(out[x], colours_[index]);
-            }
-        }
-#else
-        const float rest_y = axis_.rest[row];
-        const float frac_y = axis_.frac[row];
-        for (int x = begin; x < end; ++x) {
-            const auto c = static_cast<std::size_t>(x);
-            const float h = upper.rest[c] * rest_y + upper.frac[c] * rest_y +
-                            lower.rest[c] * frac_y + lower.frac[c] * frac_y;
-            const int s = std::clamp(static_cast<int>(h * 0.00390625f), 0, 255);
-            const unsigned index = (land[x] & 0x0Fu) << 8 | static_cast<unsigned>(s);
-            store(out[x], colours_[index]);
+        cover_band(wide_, axis_, heights, band, axis_.cell[row], in.lo, in.hi);
+        in.upper = &band.rows[static_cast<std::size_t>(band.top)];
+        in.lower = &band.rows[static_cast<std::size_t>(1 - band.top)];
+        in.rest_y = axis_.rest[row];
+        in.frac_y = axis_.frac[row];
+        in.land = editor.track.land.data() + y * map_size;
+        in.out = editor.renderer.image.get() + y * image_size;
+#if defined(CS_ROWS_AVX2)
+        if (wide_) {
+            shade_row_avx2(in);
+            continue;
         }
 #endif
+        shade_row(in);
     }
 }
 
@@ -282,6 +407,16 @@ void TerrainRows::work() {
     for (;;) {
         Job job;
         Editor* editor = nullptr;
+        {
+            const auto until =
+                std::chrono::steady_clock::now() + std::chrono::microseconds(spin_us);
+            while (next_.load(std::memory_order_relaxed) >> 32 == seen &&
+                   std::chrono::steady_clock::now() < until) {
+                for (int i = 0; i < 32; ++i) {
+                    _mm_pause();
+                }
+            }
+        }
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [&] { return stop_ || posted_ != seen; });

@@ -44,15 +44,15 @@ class TerrainRows {
     // The per-pixel position of one image coordinate on the height grid: the sample
     // before it, and the weights of that sample (rest) and of the next one (frac).
     struct Axis {
-        alignas(16) std::array<float, 512> frac{};
-        alignas(16) std::array<float, 512> rest{};
-        std::array<int, 512> cell{};
+        alignas(32) std::array<float, 512> frac{};
+        alignas(32) std::array<float, 512> rest{};
+        alignas(32) std::array<int, 512> cell{};
     };
     // One row g of the height grid premultiplied by the column weights, for the columns
     // lo <= x < hi: the first products of the bilinear sum, shared by every pixel row
     // that reads grid row g.
     struct SampleRow {
-        alignas(16) std::array<float, 512> rest{}, frac{};
+        alignas(32) std::array<float, 512> rest{}, frac{};
         int g = -1, lo = 0, hi = 0;
     };
     // The two grid rows a pixel row reads, kept so that the next band reuses its top.
@@ -84,6 +84,7 @@ class TerrainRows {
     Axis axis_;
     float spacing_ = 0.0f;
     bool axis_valid_ = false;
+    bool wide_ = false; // the processor has AVX2: the routines eight pixels at a time
     // The blended colour of every surface kind and shade: entry kind * 256 + shade.
     std::array<std::uint32_t, 16 * 256> colours_{};
     // The tables and the blend that colours_ was made from.

@@ -1,0 +1,230 @@
+// The rebuild: the literal pass that also builds the overlay cache. A busy track is drawn
+// in two bands of rows at once; the image follows from the cover.
+#include "render/overlay_rebuild.h"
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+#include "render/overlay_index.h"
+
+namespace cs {
+
+namespace {
+
+using namespace overlay_index;
+using Layer = OverlayLayer;
+
+// Tracks with this many elements or more are rebuilt in two bands of rows, the lower one on
+// a second thread. Each band's thread draws every element but keeps only its own rows, and
+// each band's tiles, cover and counts are its own, so the bands share nothing they write.
+constexpr int elements_for_two_bands = 2048;
+constexpr int band_rows = image_size / 2;
+
+// Every element in drawing order, as its reference.
+template <typename F>
+void for_each_element(const OverlayCache& c, F f) {
+    for (int i = 0; i < c.pits; ++i) {
+        f(reference(Layer::pits, static_cast<std::uint32_t>(i)));
+    }
+    for (int i = 0; i < c.objects; ++i) {
+        f(reference(Layer::objects, c.id_of_index[static_cast<std::size_t>(i)]));
+    }
+    for (int i = 0; i < c.checkpoints; ++i) {
+        f(reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
+    }
+    for (int i = 1; i < c.ai_points; ++i) {
+        f(reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
+    }
+    f(reference(Layer::ai_closing, 0));
+    for (int j = 1; j < c.pit_points; ++j) {
+        f(reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
+    }
+}
+
+// Level k + 1 as level k leaves it, in the tile rows first..last.
+void copy_level(OverlayCache& c, int k, int first, int last) {
+    const CoverLevel& below = c.level[static_cast<std::size_t>(k)];
+    CoverLevel& above = c.level[static_cast<std::size_t>(k + 1)];
+    for (int tile = first * tiles_per_side; tile < (last + 1) * tiles_per_side; ++tile) {
+        if (below.used[static_cast<std::size_t>(tile)] != 0) {
+            above.used[static_cast<std::size_t>(tile)] = 1;
+            for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
+                above.cells[p].cover = below.cells[p].cover;
+            });
+        }
+    }
+}
+
+// Draws every element into the rows top..bottom of the image and of the cover, keeping
+// each element's box within those rows in boxes (by slot).
+void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, int top,
+               int bottom) {
+    OverlayCache& c = cache_of(editor);
+    OverlayCache::band_state = &state;
+    state = PlotState{};
+    state.target = PlotTarget::rebuild;
+    state.clip_left = 0;
+    state.clip_right = image_size - 1;
+    state.clip_top = top;
+    state.clip_bottom = bottom;
+    int level = 0;
+    for_each_element(c, [&](std::uint32_t ref) {
+        const int k = level_of(layer_of(ref));
+        for (; level < k; ++level) { // each level starts as what the level below leaves
+            copy_level(c, level, top >> tile_shift, bottom >> tile_shift);
+        }
+        state.drawing_level = k;
+        state.current_ref = ref;
+        begin_box(c);
+        draw_element(editor, ref);
+        const PixelBox box = finished_box(c);
+        boxes[slot_of(ref)] = box;
+        if (!box.empty()) {
+            CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
+            for_each_tile(box.tiles(),
+                          [&](int tile) { drawn.used[static_cast<std::size_t>(tile)] = 1; });
+        }
+    });
+    for (; level + 1 < OverlayCache::levels; ++level) {
+        copy_level(c, level, top >> tile_shift, bottom >> tile_shift);
+    }
+    OverlayCache::band_state = nullptr;
+    // The image as the top level of the cover leaves it.
+    const CoverLevel& shown = c.level[OverlayCache::levels - 1];
+    for (int tile = (top >> tile_shift) * tiles_per_side;
+         tile < ((bottom >> tile_shift) + 1) * tiles_per_side; ++tile) {
+        if (shown.used[static_cast<std::size_t>(tile)] != 0) {
+            show_cover_tile(editor, shown, tile);
+        }
+    }
+}
+
+PixelBox merged(const PixelBox& a, const PixelBox& b) {
+    if (a.empty()) {
+        return b;
+    }
+    if (b.empty()) {
+        return a;
+    }
+    return PixelBox{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                    std::max(a.bottom, b.bottom)};
+}
+
+// Runs work(0) and work(1), the second on a thread of its own when one can be had.
+template <typename F>
+void run_both(F work) {
+    try {
+        std::thread second([&] { work(1); });
+        work(0);
+        second.join();
+    } catch (const std::system_error&) { // no thread to be had: both here
+        work(0);
+        work(1);
+    }
+}
+
+} // namespace
+
+// The pixels of a tile as a level of the cover leaves them: its colour, the terrain, or
+// (untouched) the image as it is.
+void show_cover_tile(Editor& editor, const CoverLevel& level, int tile) {
+    Pixel* image = editor.renderer.image.get();
+    for_each_pixel_of_tile(tile, [&](int x, int y, std::size_t p) {
+        const std::uint32_t v = level.cells[p].cover;
+        if (v == OverlayCache::terrain) {
+            recompute_pixel(editor, x, y);
+        } else if (v != OverlayCache::untouched) {
+            image[p] = pixel_of(v & 0xFFFFFFu);
+        }
+    });
+}
+
+void rebuild_overlays(Editor& editor) {
+    OverlayCache& c = cache_of(editor);
+    const Track& t = editor.track;
+    for (CoverLevel& level : c.level) {
+        for (auto& list : level.tiles) {
+            list.clear();
+        }
+        level.large.clear();
+        for (int tile = 0; tile < tile_count; ++tile) {
+            if (level.used[static_cast<std::size_t>(tile)] != 0) {
+                for_each_pixel_of_tile(
+                    tile, [&](int, int, std::size_t p) { level.cells[p] = CoverCell{}; });
+            }
+        }
+        level.used.fill(0);
+        level.resolve.clear();
+        level.changed.fill(0);
+        level.stale.fill(0);
+    }
+    reset_object_ids(c);
+
+    c.pits = effective_pits(t);
+    c.objects = t.object_count;
+    for (int i = 0; i < c.objects; ++i) {
+        new_object_id(c, t, i);
+    }
+    c.checkpoints = t.checkpoint_count;
+    c.ai_points = t.ai_line_count;
+    c.pit_points = t.ai_pit_line_count;
+    for_each_element(c, [&](std::uint32_t ref) {
+        remember_drawn(c, t, ref);
+        box_of(c, ref) = PixelBox{};
+    });
+
+    const bool two_bands =
+        c.pits + c.objects + c.checkpoints + c.ai_points + c.pit_points >= elements_for_two_bands;
+    if (two_bands) {
+        run_both([&](int band) {
+            draw_band(editor, c.band_states[static_cast<std::size_t>(band)],
+                      c.band_boxes[static_cast<std::size_t>(band)], band * band_rows,
+                      band * band_rows + band_rows - 1);
+        });
+    } else {
+        draw_band(editor, c.band_states[0], c.band_boxes[0], 0, image_size - 1);
+    }
+    // The tile lists in drawing order, from the boxes of both bands: each band's thread
+    // fills the lists of its own rows of tiles, the first also the list of large elements
+    // and the elements' boxes.
+    auto index_band = [&](int band, int first_row, int last_row) {
+        for_each_element(c, [&](std::uint32_t ref) {
+            const std::size_t slot = slot_of(ref);
+            const PixelBox box = two_bands ? merged(c.band_boxes[0][slot], c.band_boxes[1][slot])
+                                           : c.band_boxes[0][slot];
+            if (band == 0) {
+                box_of(c, ref) = box;
+            }
+            if (box.empty()) {
+                return;
+            }
+            CoverLevel& level = level_for(c, ref);
+            if (is_large(box)) {
+                if (band == 0) {
+                    level.large.push_back(ref);
+                }
+                return;
+            }
+            TileBox rows = box.tiles();
+            rows.top = std::max<std::int16_t>(rows.top, static_cast<std::int16_t>(first_row));
+            rows.bottom = std::min<std::int16_t>(rows.bottom, static_cast<std::int16_t>(last_row));
+            for_each_tile(rows, [&](int tile) {
+                level.tiles[static_cast<std::size_t>(tile)].push_back(ref);
+            });
+        });
+    };
+    constexpr int band_tile_rows = band_rows >> tile_shift;
+    if (two_bands) {
+        run_both([&](int band) {
+            index_band(band, band * band_tile_rows, band * band_tile_rows + band_tile_rows - 1);
+        });
+    } else {
+        index_band(0, 0, tiles_per_side - 1);
+    }
+    c.changed_objects.clear();
+    ++c.generation;
+    c.valid = true;
+}
+
+} // namespace cs
