@@ -393,6 +393,20 @@ void circle_pixels(const Editor& editor, int cx, int cy, int r, Put& put) {
 
 } // namespace
 
+float object_reach(std::uint8_t kind, float scale) {
+    float extent = 0.0f;
+    for (const Stroke& stroke : shape_of(kind)) {
+        // An edge ends at a corner of its box, a stem at its length, a ring at its radius.
+        const float units = stroke.kind == StrokeKind::edge
+                                ? std::sqrt(stroke.a * stroke.a + stroke.b * stroke.b)
+                                : stroke.a;
+        extent = std::max(extent, units * std::abs(scale));
+    }
+    // Half a pixel for the centre of a pixel, one for the rounding of a step; a start
+    // position's number, centred on the object, reaches its box's height.
+    return std::max(extent, static_cast<float>(measure_label("8").height)) + 3.0f;
+}
+
 void plot_segment(Editor& editor, float x1, float y1, float x2, float y2, std::uint32_t rgb,
                   DrawMode mode) {
     // A segment with an end point at no finite place covers no pixel.

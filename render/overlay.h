@@ -17,6 +17,9 @@ void plot_circle(Editor& editor, int cx, int cy, int r, std::uint32_t rgb, DrawM
 // kind: an object kind, or pit_kind for a pit. index: the object's list index, or -1.
 void draw_object(Editor& editor, float x, float y, float angle, std::uint8_t kind, DrawMode mode,
                  int index);
+// How far from its centre the drawing of an object of this kind (or pit_kind) reaches, in
+// pixels, at this world scale: nothing it draws lies farther away.
+float object_reach(std::uint8_t kind, float scale);
 void draw_checkpoint(Editor& editor, float x1, float y1, float x2, float y2, DrawMode mode,
                      int index);
 void draw_ai_lines(Editor& editor);

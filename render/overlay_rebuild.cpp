@@ -3,9 +3,11 @@
 #include "render/overlay_rebuild.h"
 
 #include <algorithm>
+#include <array>
 #include <system_error>
 #include <thread>
 
+#include "render/overlay.h"
 #include "render/overlay_index.h"
 
 namespace cs {
@@ -68,9 +70,31 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
     state.clip_right = image_size - 1;
     state.clip_top = top;
     state.clip_bottom = bottom;
+    // An object or pit whose drawing cannot reach these rows is skipped.
+    const Track& t = editor.track;
+    const float scale = world_scale_for(t.world_size);
+    std::array<float, 256> reach{};
+    for (std::size_t kind = 0; kind < reach.size(); ++kind) {
+        reach[kind] = object_reach(static_cast<std::uint8_t>(kind), scale);
+    }
+    auto out_of_band = [&](float y, std::uint8_t kind) {
+        return y + reach[kind] < static_cast<float>(top) ||
+               y - reach[kind] > static_cast<float>(bottom);
+    };
     int level = 0;
     for_each_element(c, [&](std::uint32_t ref) {
-        const int k = level_of(layer_of(ref));
+        const Layer layer = layer_of(ref);
+        if (layer == Layer::objects) {
+            const Object& o = t.objects[c.index_of_id[index_in(ref)]];
+            if (out_of_band(o.y, o.kind)) {
+                boxes[slot_of(ref)] = PixelBox{};
+                return;
+            }
+        } else if (layer == Layer::pits && out_of_band(t.pits[index_in(ref)].y, pit_kind)) {
+            boxes[slot_of(ref)] = PixelBox{};
+            return;
+        }
+        const int k = level_of(layer);
         for (; level < k; ++level) { // each level starts as what the level below leaves
             copy_level(c, level, top >> tile_shift, bottom >> tile_shift);
         }

@@ -32,6 +32,7 @@ constexpr long long shared_area = 65536;
 int rows_per_take = std::getenv("H2_TAKE") ? std::atoi(std::getenv("H2_TAKE")) : 16;
 int spin_us = std::getenv("H2_SPIN") ? std::atoi(std::getenv("H2_SPIN")) : 0;
 bool use_wide = std::getenv("H2_WIDE") ? std::atoi(std::getenv("H2_WIDE")) != 0 : true;
+bool use_512 = std::getenv("H2_512") ? std::atoi(std::getenv("H2_512")) != 0 : true;
 
 // The bits of a stored pixel that recomputation leaves alone.
 constexpr std::uint32_t fourth_byte = std::bit_cast<std::uint32_t>(Pixel{0, 0, 0, 0xFF});
@@ -51,22 +52,32 @@ void fill_row(const TerrainRows::Axis& axis, const std::uint16_t* heights,
 }
 
 #if defined(CS_ROWS_AVX2)
-// fill_row for from and to multiples of 8: the grid row as floats, read through the cells.
+// fill_row for from and to multiples of 8. Eight columns of a valid spacing (more than 8
+// pixels between samples) read at most two cells, so the samples are broadcast and chosen
+// per column instead of gathered.
 __attribute__((target("avx2"))) void fill_row_avx2(const TerrainRows::Axis& axis,
                                                    const std::uint16_t* heights,
                                                    TerrainRows::SampleRow& row, int from, int to) {
     const std::uint16_t* samples = heights + row.g * height_size;
-    alignas(32) float level[height_size];
+    alignas(32) float level[height_size + 8] = {}; // one past the grid for the broadcasts
     for (int g = 0; g < height_size; g += 8) {
         const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + g));
         _mm256_store_ps(level + g, _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(eight)));
     }
-    const __m256i one = _mm256_set1_epi32(1);
     for (int x = from; x < to; x += 8) {
         const auto c = static_cast<std::size_t>(x);
+        const int first = axis.cell[c];
+        if (axis.cell[c + 7] - first > 1) {
+            fill_row(axis, heights, row, x, x + 8);
+            continue;
+        }
+        const auto g = static_cast<std::size_t>(first);
         const __m256i cell = _mm256_load_si256(reinterpret_cast<const __m256i*>(&axis.cell[c]));
-        const __m256 left = _mm256_i32gather_ps(level, cell, 4);
-        const __m256 right = _mm256_i32gather_ps(level, _mm256_add_epi32(cell, one), 4);
+        const __m256 next = _mm256_castsi256_ps(_mm256_cmpgt_epi32(cell, _mm256_set1_epi32(first)));
+        const __m256 at = _mm256_set1_ps(level[g]);
+        const __m256 after = _mm256_set1_ps(level[g + 1]);
+        const __m256 left = _mm256_blendv_ps(at, after, next);
+        const __m256 right = _mm256_blendv_ps(after, _mm256_set1_ps(level[g + 2]), next);
         _mm256_store_ps(&row.rest[c], _mm256_mul_ps(left, _mm256_load_ps(&axis.rest[c])));
         _mm256_store_ps(&row.frac[c], _mm256_mul_ps(right, _mm256_load_ps(&axis.frac[c])));
     }
@@ -123,7 +134,13 @@ void store(Pixel& out, std::uint32_t colour) {
 TerrainRows::TerrainRows() {
 #if defined(CS_ROWS_AVX2)
     wide_ = use_wide && __builtin_cpu_supports("avx2");
+    wide512_ = wide_ && use_512 && __builtin_cpu_supports("avx512f") &&
+               __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
 #endif
+    // Byte 16 * lane + 4 * group + i of a group of 64 is pixel 16 * group + 4 * lane + i.
+    for (std::size_t q = 0; q < 64; ++q) {
+        channels_.order[q] = static_cast<std::uint8_t>((q & 3) | (q >> 4) << 2 | (q >> 2 & 3) << 4);
+    }
 }
 
 TerrainRows::~TerrainRows() {
@@ -176,11 +193,29 @@ bool TerrainRows::prepare(const Editor& editor) {
                 colours_[kind * 256 + s] = std::bit_cast<std::uint32_t>(p);
             }
         }
+        channels_.weight = -1;
+        if (wide512_ && weight >= 0 && weight <= 10) {
+            channels_.weight = weight;
+            for (std::size_t s = 0; s < 256; ++s) {
+                const Pixel& shade = r.shading[s];
+                channels_.shade[0][s] = shade.blue;
+                channels_.shade[1][s] = shade.green;
+                channels_.shade[2][s] = shade.red;
+            }
+            for (std::size_t kind = 0; kind < 16; ++kind) {
+                const Pixel& land = r.land_colours[kind];
+                channels_.land[0][kind] = land.blue;
+                channels_.land[1][kind] = land.green;
+                channels_.land[2][kind] = land.red;
+            }
+        }
     }
     return true;
 }
 
 namespace {
+
+using ChannelTables = TerrainRows::ChannelTables;
 
 // What shading one row of pixels reads and writes.
 struct RowInput {
@@ -265,8 +300,8 @@ void shade_row(const RowInput& in) {
 }
 
 #if defined(CS_ROWS_AVX2)
-// shade_row eight pixels at a time, the colours fetched with one gather.
-__attribute__((target("avx2"))) void shade_row_avx2(const RowInput& in) {
+// shade_row eight pixels at a time, for the columns from <= x < to of lo..hi.
+__attribute__((target("avx2"))) void shade_columns_avx2(const RowInput& in, int from, int to) {
     const TerrainRows::SampleRow& upper = *in.upper;
     const TerrainRows::SampleRow& lower = *in.lower;
     const __m256 rest_y = _mm256_set1_ps(in.rest_y);
@@ -275,9 +310,8 @@ __attribute__((target("avx2"))) void shade_row_avx2(const RowInput& in) {
     const __m256i brightest = _mm256_set1_epi32(255);
     const __m256i low_nibble = _mm256_set1_epi32(0x0F);
     const __m256i keep = _mm256_set1_epi32(static_cast<int>(fourth_byte));
-    const auto* table = reinterpret_cast<const int*>(in.colours);
     alignas(32) std::int32_t shades[8];
-    for (int x0 = in.lo; x0 < in.hi; x0 += 8) {
+    for (int x0 = from; x0 < to; x0 += 8) {
         const auto c = static_cast<std::size_t>(x0);
         __m256 h = _mm256_add_ps(_mm256_mul_ps(_mm256_load_ps(&upper.rest[c]), rest_y),
                                  _mm256_mul_ps(_mm256_load_ps(&upper.frac[c]), rest_y));
@@ -290,8 +324,16 @@ __attribute__((target("avx2"))) void shade_row_avx2(const RowInput& in) {
                 _mm256_and_si256(_mm256_cvtepu8_epi32(_mm_loadl_epi64(
                                      reinterpret_cast<const __m128i*>(in.land + x0))),
                                  low_nibble);
-            const __m256i index = _mm256_or_si256(_mm256_slli_epi32(kinds, 8), shade);
-            const __m256i colour = _mm256_i32gather_epi32(table, index, 4);
+            // Eight loads through the stored indices: faster than vpgatherdd here.
+            alignas(32) std::uint32_t index[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(index),
+                               _mm256_or_si256(_mm256_slli_epi32(kinds, 8), shade));
+            const std::uint32_t* table = in.colours;
+            const __m256i colour = _mm256_setr_epi32(
+                static_cast<int>(table[index[0]]), static_cast<int>(table[index[1]]),
+                static_cast<int>(table[index[2]]), static_cast<int>(table[index[3]]),
+                static_cast<int>(table[index[4]]), static_cast<int>(table[index[5]]),
+                static_cast<int>(table[index[6]]), static_cast<int>(table[index[7]]));
             auto* stored = reinterpret_cast<__m256i*>(in.out + x0);
             const __m256i kept = _mm256_and_si256(_mm256_loadu_si256(stored), keep);
             _mm256_storeu_si256(stored, _mm256_or_si256(kept, colour));
@@ -302,6 +344,87 @@ __attribute__((target("avx2"))) void shade_row_avx2(const RowInput& in) {
             const unsigned index =
                 (in.land[x] & 0x0Fu) << 8 | static_cast<unsigned>(shades[x - x0]);
             store(in.out[x], in.colours[index]);
+        }
+    }
+}
+
+// The pixels of a whole group of 64 columns at x0 without a table of colours: the shade and
+// the surface colour of each channel are looked up in registers (vpermi2b, pshufb) and
+// blended as blend_channel does, x / 10 being (x * 6554) >> 16 for x <= 2550. The shades
+// and kinds are first put in the order in which the byte interleaving below leaves whole
+// pixels in order.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void
+shade_64_avx512(const RowInput& in, const ChannelTables& tables, int x0) {
+    const TerrainRows::SampleRow& upper = *in.upper;
+    const TerrainRows::SampleRow& lower = *in.lower;
+    const __m512 rest_y = _mm512_set1_ps(in.rest_y);
+    const __m512 frac_y = _mm512_set1_ps(in.frac_y);
+    const __m512 scale = _mm512_set1_ps(0.00390625f);
+    __m128i quarter[4];
+    for (int k = 0; k < 4; ++k) {
+        const auto c = static_cast<std::size_t>(x0 + 16 * k);
+        __m512 h = _mm512_add_ps(_mm512_mul_ps(_mm512_loadu_ps(&upper.rest[c]), rest_y),
+                                 _mm512_mul_ps(_mm512_loadu_ps(&upper.frac[c]), rest_y));
+        h = _mm512_add_ps(h, _mm512_mul_ps(_mm512_loadu_ps(&lower.rest[c]), frac_y));
+        h = _mm512_add_ps(h, _mm512_mul_ps(_mm512_loadu_ps(&lower.frac[c]), frac_y));
+        const __m512i level = _mm512_cvttps_epi32(_mm512_mul_ps(h, scale));
+        // Negative levels to 0, then unsigned saturation to 255: the clamp to 0..255.
+        quarter[k] = _mm512_cvtusepi32_epi8(_mm512_max_epi32(level, _mm512_setzero_si512()));
+    }
+    __m512i shade = _mm512_castsi128_si512(quarter[0]);
+    shade = _mm512_inserti32x4(shade, quarter[1], 1);
+    shade = _mm512_inserti32x4(shade, quarter[2], 2);
+    shade = _mm512_inserti32x4(shade, quarter[3], 3);
+    const __m512i order = _mm512_load_si512(tables.order.data());
+    shade = _mm512_permutexvar_epi8(order, shade);
+    const __m512i kinds = _mm512_permutexvar_epi8(
+        order, _mm512_and_si512(_mm512_loadu_si512(in.land + x0), _mm512_set1_epi8(0x0F)));
+    const __mmask64 upper_half = _mm512_movepi8_mask(shade);
+    const __m512i weights =
+        _mm512_set1_epi16(static_cast<short>(tables.weight << 8 | (10 - tables.weight)));
+    const __m512i tenth = _mm512_set1_epi16(6554);
+
+    // Each channel as 16-bit values: lanes' bytes 0..7 in low, 8..15 in high.
+    __m512i low[3], high[3];
+    for (std::size_t ch = 0; ch < 3; ++ch) {
+        const std::uint8_t* shades = tables.shade[ch].data();
+        const __m512i below = _mm512_permutex2var_epi8(_mm512_load_si512(shades), shade,
+                                                       _mm512_load_si512(shades + 64));
+        const __m512i above = _mm512_permutex2var_epi8(_mm512_load_si512(shades + 128), shade,
+                                                       _mm512_load_si512(shades + 192));
+        const __m512i shade_ch = _mm512_mask_blend_epi8(upper_half, below, above);
+        const __m512i land_ch =
+            _mm512_shuffle_epi8(_mm512_broadcast_i32x4(_mm_load_si128(
+                                    reinterpret_cast<const __m128i*>(tables.land[ch].data()))),
+                                kinds);
+        low[ch] = _mm512_mulhi_epu16(
+            _mm512_maddubs_epi16(_mm512_unpacklo_epi8(shade_ch, land_ch), weights), tenth);
+        high[ch] = _mm512_mulhi_epu16(
+            _mm512_maddubs_epi16(_mm512_unpackhi_epi8(shade_ch, land_ch), weights), tenth);
+    }
+    const __m512i blue_green_low = _mm512_or_si512(low[0], _mm512_slli_epi16(low[1], 8));
+    const __m512i blue_green_high = _mm512_or_si512(high[0], _mm512_slli_epi16(high[1], 8));
+    const __m512i colours[4] = {_mm512_unpacklo_epi16(blue_green_low, low[2]),
+                                _mm512_unpackhi_epi16(blue_green_low, low[2]),
+                                _mm512_unpacklo_epi16(blue_green_high, high[2]),
+                                _mm512_unpackhi_epi16(blue_green_high, high[2])};
+    const __m512i keep = _mm512_set1_epi32(static_cast<int>(fourth_byte));
+    for (int k = 0; k < 4; ++k) {
+        Pixel* stored = in.out + x0 + 16 * k;
+        const __m512i kept = _mm512_and_si512(_mm512_loadu_si512(stored), keep);
+        _mm512_storeu_si512(stored, _mm512_or_si512(kept, colours[k]));
+    }
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void
+shade_row_avx512(const RowInput& in, const ChannelTables& tables) {
+    for (int x0 = in.lo; x0 < in.hi;) {
+        if (x0 >= in.begin && x0 + 64 <= in.end) {
+            shade_64_avx512(in, tables, x0);
+            x0 += 64;
+        } else {
+            shade_columns_avx2(in, x0, x0 + 16);
+            x0 += 16;
         }
     }
 }
@@ -336,8 +459,12 @@ void TerrainRows::render(Editor& editor, const Job& job, Band& band) const {
         in.land = editor.track.land.data() + y * map_size;
         in.out = editor.renderer.image.get() + y * image_size;
 #if defined(CS_ROWS_AVX2)
+        if (channels_.weight >= 0) {
+            shade_row_avx512(in, channels_);
+            continue;
+        }
         if (wide_) {
-            shade_row_avx2(in);
+            shade_columns_avx2(in, in.lo, in.hi);
             continue;
         }
 #endif

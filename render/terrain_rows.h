@@ -69,6 +69,16 @@ class TerrainRows {
         int left = 0, right = 0;
     };
 
+    // The blend by channel (blue, green, red) for the routine that looks colours up in
+    // registers: the shade of every level, the colour of every surface kind, the order of
+    // a group of 64 pixels, and the blend weight (-1: that routine is not used).
+    struct ChannelTables {
+        alignas(64) std::array<std::array<std::uint8_t, 256>, 3> shade{};
+        alignas(16) std::array<std::array<std::uint8_t, 16>, 3> land{};
+        alignas(64) std::array<std::uint8_t, 64> order{};
+        int weight = -1;
+    };
+
     // Brings the tables up to date with the renderer and the blend; false when the
     // spacing would reach outside the height grid (then only the per-pixel path applies).
     bool prepare(const Editor& editor);
@@ -84,7 +94,9 @@ class TerrainRows {
     Axis axis_;
     float spacing_ = 0.0f;
     bool axis_valid_ = false;
-    bool wide_ = false; // the processor has AVX2: the routines eight pixels at a time
+    bool wide_ = false;    // the processor has AVX2: the routines eight pixels at a time
+    bool wide512_ = false; // and AVX-512 with byte permutes: 64 pixels at a time
+    ChannelTables channels_;
     // The blended colour of every surface kind and shade: entry kind * 256 + shade.
     std::array<std::uint32_t, 16 * 256> colours_{};
     // The tables and the blend that colours_ was made from.

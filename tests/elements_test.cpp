@@ -8,6 +8,7 @@
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
 #include "interaction/elements.h"
+#include "render/overlay.h"
 #include "render/view.h"
 #include "resources/control_ids.h"
 
@@ -199,6 +200,7 @@ TEST_F(Elements, CommitsReleasedOutsideTheMapAreDropped) {
 
 TEST_F(Elements, DeleteObjectTakesTheNearestWithinItsRadius) {
     place(house, 200, 200);
+    redraw_overlays(*editor); // from here on the objects are found by where they stand
     t.objects[7] = Object{0, 0, 1.5f, house}; // the pending slot
     editor->tools.object_kind = bush;
     delete_object_at(*editor, 216.5f, 200); // a House reaches 4 x 4 = 16 units
@@ -214,10 +216,14 @@ TEST_F(Elements, DeleteObjectTakesTheNearestWithinItsRadius) {
     place(stone, 195, 200);
     place(house, 205, 200);
     place(bush, 300, 300);
+    place(office_block, 240, 400);
+    redraw_overlays(*editor);
     delete_object_at(*editor, 200, 200); // a tie: the lower index goes
-    ASSERT_EQ(t.object_count, 8);
+    ASSERT_EQ(t.object_count, 9);
     EXPECT_EQ(t.objects[6].kind, house);
-    EXPECT_EQ(t.objects[7].kind, bush); // the rest keep their order
+    EXPECT_EQ(t.objects[7].kind, bush);     // the rest keep their order
+    delete_object_at(*editor, 216.5f, 400); // an Office block reaches 6 x 4 = 24 units
+    EXPECT_EQ(t.object_count, 8);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -397,9 +398,9 @@ class Generator {
 
     // The pending element follows the pointer, turns while the right button is held, and a
     // left click puts it down.
-    void follow_and_place() {
+    void follow_and_place(int reach = 50) {
         for (int n = r_.pick(1, 5); n > 0; --n) {
-            nudge(50);
+            nudge(reach);
             move(0);
         }
         if (r_.chance(30)) {
@@ -452,7 +453,17 @@ class Generator {
             emit(Action::command, id::tool_object);
         }
         jump();
-        follow_and_place();
+        // Now and then onto another object, so that objects pile up and a deletion has
+        // something under it to show.
+        const Track& t = editor_.track;
+        const bool pile = t.object_count > start_positions && r_.chance(35);
+        if (pile) {
+            const Object& o =
+                t.objects[static_cast<std::size_t>(r_.pick(start_positions, t.object_count - 1))];
+            wx_ = std::isfinite(o.x) ? static_cast<int>(std::clamp(o.x, 0.0f, 511.0f)) : 256;
+            wy_ = std::isfinite(o.y) ? static_cast<int>(std::clamp(o.y, 0.0f, 511.0f)) : 256;
+        }
+        follow_and_place(pile ? 3 : 50);
     }
 
     // Clicks near the track's objects in delete-object mode, then mostly out of the mode.
