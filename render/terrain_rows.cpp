@@ -11,14 +11,16 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-// The AVX2 routines are compiled for that instruction set alone and taken only where the
-// processor has it, so the program still runs on any x86-64.
+// The AVX2 and AVX-512 routines are compiled for those instruction sets alone and taken only
+// where the processor has them, so the program still runs on any x86-64.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// GCC 12's AVX-512 intrinsics start from _mm512_undefined_*, which -Wuninitialized reports.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #include <immintrin.h>
+#pragma GCC diagnostic pop
 #define CS_ROWS_AVX2 1
 #endif
-#include <chrono>
-#include <cstdlib>
 
 namespace cs {
 
@@ -29,10 +31,7 @@ constexpr long long small_area = 64;
 // From this many pixels (a quarter of the image) on, the second thread is offered groups
 // of rows_per_take rows; measured on two cores, smaller areas gain nothing from it.
 constexpr long long shared_area = 65536;
-int rows_per_take = std::getenv("H2_TAKE") ? std::atoi(std::getenv("H2_TAKE")) : 16;
-int spin_us = std::getenv("H2_SPIN") ? std::atoi(std::getenv("H2_SPIN")) : 0;
-bool use_wide = std::getenv("H2_WIDE") ? std::atoi(std::getenv("H2_WIDE")) != 0 : true;
-bool use_512 = std::getenv("H2_512") ? std::atoi(std::getenv("H2_512")) != 0 : true;
+constexpr int rows_per_take = 16;
 
 // The bits of a stored pixel that recomputation leaves alone.
 constexpr std::uint32_t fourth_byte = std::bit_cast<std::uint32_t>(Pixel{0, 0, 0, 0xFF});
@@ -133,9 +132,9 @@ void store(Pixel& out, std::uint32_t colour) {
 
 TerrainRows::TerrainRows() {
 #if defined(CS_ROWS_AVX2)
-    wide_ = use_wide && __builtin_cpu_supports("avx2");
-    wide512_ = wide_ && use_512 && __builtin_cpu_supports("avx512f") &&
-               __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+    wide_ = __builtin_cpu_supports("avx2");
+    wide512_ = wide_ && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+               __builtin_cpu_supports("avx512vbmi");
 #endif
     // Byte 16 * lane + 4 * group + i of a group of 64 is pixel 16 * group + 4 * lane + i.
     for (std::size_t q = 0; q < 64; ++q) {
@@ -474,7 +473,9 @@ void TerrainRows::render(Editor& editor, const Job& job, Band& band) const {
 
 void TerrainRows::run(Editor& editor, const Job& job, long long pixels) {
     band_.rows[0].g = band_.rows[1].g = -1; // the heights may have changed since the last job
-    if (pixels < shared_area || job.bottom - job.top <= rows_per_take) {
+    // The AVX-512 routine draws the whole image in about the time that handing half of it
+    // to the other thread costs, so it works alone.
+    if (pixels < shared_area || job.bottom - job.top <= rows_per_take || channels_.weight >= 0) {
         render(editor, job, band_);
         return;
     }
@@ -534,16 +535,6 @@ void TerrainRows::work() {
     for (;;) {
         Job job;
         Editor* editor = nullptr;
-        {
-            const auto until =
-                std::chrono::steady_clock::now() + std::chrono::microseconds(spin_us);
-            while (next_.load(std::memory_order_relaxed) >> 32 == seen &&
-                   std::chrono::steady_clock::now() < until) {
-                for (int i = 0; i < 32; ++i) {
-                    _mm_pause();
-                }
-            }
-        }
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [&] { return stop_ || posted_ != seen; });

@@ -1,6 +1,6 @@
 // The terrain image row by row: the same pixels as recompute_pixel, bit for bit, with the
-// terms that a row or a column shares worked out once, four pixels at a time, and large
-// areas shared with a second thread.
+// terms that a row or a column shares worked out once, several pixels at a time (as wide as
+// the processor allows), and large areas shared with a second thread.
 #pragma once
 
 #include <array>

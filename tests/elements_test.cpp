@@ -209,6 +209,8 @@ TEST_F(Elements, DeleteObjectTakesTheNearestWithinItsRadius) {
     EXPECT_EQ(t.object_count, 7);
     delete_object_at(*editor, 216, 200);
     EXPECT_EQ(t.object_count, 6);
+    delete_object_at(*editor, 200, 200); // only the placement slot stands there now
+    EXPECT_EQ(t.object_count, 6);
     EXPECT_FLOAT_EQ(t.objects[6].angle, 1.5f);
     EXPECT_EQ(t.objects[6].kind, bush);
     EXPECT_EQ(stale_pixels(), 0);

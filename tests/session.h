@@ -281,7 +281,8 @@ class Generator {
     const Editor& editor_;
     bool keep_track_;
     std::vector<Action>* out_ = nullptr;
-    int wx_ = 256, wy_ = 256; // the pointer, in window coordinates
+    int wx_ = 256, wy_ = 256;       // the pointer, in window coordinates
+    int pile_x_ = -1, pile_y_ = -1; // where objects were last piled, in map coordinates
 
     void emit(Action::Kind what, int a = 0, int b = 0, int c = 0, int d = 0) {
         out_->push_back(Action{what, a, b, c, d});
@@ -460,8 +461,10 @@ class Generator {
         if (pile) {
             const Object& o =
                 t.objects[static_cast<std::size_t>(r_.pick(start_positions, t.object_count - 1))];
-            wx_ = std::isfinite(o.x) ? static_cast<int>(std::clamp(o.x, 0.0f, 511.0f)) : 256;
-            wy_ = std::isfinite(o.y) ? static_cast<int>(std::clamp(o.y, 0.0f, 511.0f)) : 256;
+            wx_ = pile_x_ =
+                std::isfinite(o.x) ? static_cast<int>(std::clamp(o.x, 0.0f, 511.0f)) : 256;
+            wy_ = pile_y_ =
+                std::isfinite(o.y) ? static_cast<int>(std::clamp(o.y, 0.0f, 511.0f)) : 256;
         }
         follow_and_place(pile ? 3 : 50);
     }
@@ -472,7 +475,10 @@ class Generator {
         const Track& t = editor_.track;
         for (int n = r_.pick(1, 6); n > 0; --n) {
             int x = r_.pick(0, 511), y = r_.pick(0, 511);
-            if (t.object_count > start_positions && r_.chance(80)) {
+            if (pile_x_ >= 0 && r_.chance(50)) { // into the pile, top or not
+                x = std::clamp(pile_x_ + r_.pick(-3, 3), 0, 511);
+                y = std::clamp(pile_y_ + r_.pick(-3, 3), 0, 511);
+            } else if (t.object_count > start_positions && r_.chance(80)) {
                 const Object& o = t.objects[static_cast<std::size_t>(
                     r_.pick(start_positions, t.object_count - 1))];
                 // Presses land on the map only.
