@@ -454,17 +454,23 @@ class Generator {
             emit(Action::command, id::tool_object);
         }
         jump();
-        // Now and then onto another object, so that objects pile up and a deletion has
+        // Now and then onto another object, or onto the rows where the image's halves meet
+        // or its last row of tiles, so that objects pile up there and a deletion has
         // something under it to show.
         const Track& t = editor_.track;
-        const bool pile = t.object_count > start_positions && r_.chance(35);
-        if (pile) {
+        const bool pile = r_.chance(35);
+        if (pile && t.object_count > start_positions && r_.chance(60)) {
             const Object& o =
                 t.objects[static_cast<std::size_t>(r_.pick(start_positions, t.object_count - 1))];
-            wx_ = pile_x_ =
-                std::isfinite(o.x) ? static_cast<int>(std::clamp(o.x, 0.0f, 511.0f)) : 256;
-            wy_ = pile_y_ =
-                std::isfinite(o.y) ? static_cast<int>(std::clamp(o.y, 0.0f, 511.0f)) : 256;
+            pile_x_ = std::isfinite(o.x) ? static_cast<int>(std::clamp(o.x, 0.0f, 511.0f)) : 256;
+            pile_y_ = std::isfinite(o.y) ? static_cast<int>(std::clamp(o.y, 0.0f, 511.0f)) : 256;
+        } else if (pile) {
+            pile_x_ = r_.pick(0, 511);
+            pile_y_ = r_.chance(50) ? r_.pick(248, 263) : r_.pick(496, 511);
+        }
+        if (pile) {
+            wx_ = pile_x_;
+            wy_ = pile_y_;
         }
         follow_and_place(pile ? 3 : 50);
     }
