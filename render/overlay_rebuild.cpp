@@ -93,6 +93,14 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
         } else if (layer == Layer::pits && out_of_band(t.pits[index_in(ref)].y, pit_kind)) {
             boxes[slot_of(ref)] = PixelBox{};
             return;
+        } else if (layer == Layer::ai_segments) {
+            // A segment's rows lie within a pixel or two of its end points' rows.
+            const float y1 = t.ai_line[index_in(ref) - 1].y, y2 = t.ai_line[index_in(ref)].y;
+            if (std::max(y1, y2) + 3.0f < static_cast<float>(top) ||
+                std::min(y1, y2) - 3.0f > static_cast<float>(bottom)) {
+                boxes[slot_of(ref)] = PixelBox{};
+                return;
+            }
         }
         const int k = level_of(layer);
         for (; level < k; ++level) { // each level starts as what the level below leaves

@@ -23,10 +23,13 @@ using namespace test_support;
 // --- Sessions --------------------------------------------------------------------------------
 
 struct OverlayDifferential : SessionTest {
+    std::vector<Action> script; // when not empty, what every session does first
+
     // Both editors take the same actions; the images must agree after every one.
     bool run_session(std::uint32_t seed, int steps, bool heavy) override {
         Side literal(true), repairing(false);
-        ActionStream session(seed, *literal.editor, heavy);
+        ActionStream session = script.empty() ? ActionStream(seed, *literal.editor, heavy)
+                                              : ActionStream(seed, *literal.editor, script);
         for (int step = 0; step < steps; ++step) {
             const Action x = session.next();
             prepare(x);
@@ -65,6 +68,29 @@ TEST_F(OverlayDifferential, RandomSessionsOnRandomTracks) {
 TEST_F(OverlayDifferential, RandomSessionsOnTheHeavyTrack) {
     const int steps = env_int("COURSESMITH_DIFF_STEPS", default_steps) / 20;
     run_sessions(steps, 100, true, static_cast<std::uint32_t>(env_int("COURSESMITH_DIFF_SEED", 1)));
+}
+
+// Start positions and piles of objects put down, and objects deleted, where the two halves
+// of the heavy track meet: the rebuild draws the halves apart, and what it indexed must
+// serve the repairs across the seam.
+TEST_F(OverlayDifferential, PilesWhereTheHalvesOfTheHeavyTrackMeet) {
+    script = {{Action::load, 3}};
+    const auto put_down = [&](int kind, int x, int y) {
+        script.push_back({Action::kind, kind});
+        script.push_back({Action::mouse, static_cast<int>(ViewMouse::move), x, y});
+        script.push_back({Action::mouse, static_cast<int>(ViewMouse::left_down), x, y});
+        script.push_back({Action::mouse, static_cast<int>(ViewMouse::left_up), x, y});
+    };
+    for (int i = 0; i < 4; ++i) {
+        put_down(0, 200 + 40 * i, 250 + 4 * i); // start positions (list entry 0)
+        put_down(1 + 5 * i, 250 + 4 * i, 258);
+    }
+    script.push_back({Action::box, id::delete_object, 1});
+    for (int i = 0; i < 4; ++i) {
+        script.push_back({Action::press, left_button, 252 + 2 * i, 257});
+        script.push_back({Action::release, left_button, 252 + 2 * i, 257});
+    }
+    run_session(1, static_cast<int>(script.size()), false);
 }
 
 } // namespace

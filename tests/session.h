@@ -628,6 +628,9 @@ class ActionStream {
             pending_.push_back(Action{Action::load, 3});
         }
     }
+    // A session that takes these actions first, in order.
+    ActionStream(std::uint32_t seed, const Editor& editor, const std::vector<Action>& script)
+        : generator_(seed, editor, false), pending_(script.rbegin(), script.rend()) {}
     Action next() {
         if (pending_.empty()) {
             generator_.next(pending_);
