@@ -169,9 +169,14 @@ struct OverlayCache {
     std::vector<std::uint32_t> free_ids;
     std::uint32_t fresh_id = 0;
     // The objects by where they stand, for finding the one nearest a point: per cell of
-    // 16 x 16 map units (positions outside the map count in the cell at its edge), the ids
-    // of the objects whose centre lies in it. An object at no finite place is in no cell.
-    std::array<std::vector<std::uint32_t>, 1024> object_cells;
+    // 16 x 16 map units (positions outside the map count in the cell at its edge), the
+    // objects whose centre lies in it, with that centre. An object at no finite place is
+    // in no cell.
+    struct PlacedObject {
+        float x, y; // as in the list
+        std::uint32_t id;
+    };
+    std::array<std::vector<PlacedObject>, 1024> object_cells;
     std::vector<std::uint16_t> cell_of_id; // by stable id; no_cell when in none
     static constexpr std::uint16_t no_cell = 0xFFFF;
 

@@ -175,6 +175,14 @@ void insert_in_order(const OverlayCache& c, std::vector<std::uint32_t>& list, st
 
 void erase_in_order(const OverlayCache& c, std::vector<std::uint32_t>& list, std::uint32_t ref,
                     std::uint32_t key) {
+    // Elements mostly go from the end of the drawing order (the one placed last first), so
+    // the last few places are looked at before the search.
+    for (std::size_t k = list.size(); k > 0 && k + 4 > list.size(); --k) {
+        if (list[k - 1] == ref) {
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(k - 1));
+            return;
+        }
+    }
     auto at =
         std::lower_bound(list.begin(), list.end(), key,
                          [&](std::uint32_t r, std::uint32_t k) { return order_key(c, r) < k; });
@@ -315,7 +323,7 @@ void place_object(OverlayCache& c, const Track& t, std::uint32_t id) {
     }
     const int cell = object_cell_column(o.y) * tiles_per_side + object_cell_column(o.x);
     c.cell_of_id[id] = static_cast<std::uint16_t>(cell);
-    c.object_cells[static_cast<std::size_t>(cell)].push_back(id);
+    c.object_cells[static_cast<std::size_t>(cell)].push_back({o.x, o.y, id});
 }
 
 void unplace_object(OverlayCache& c, std::uint32_t id) {
@@ -323,8 +331,9 @@ void unplace_object(OverlayCache& c, std::uint32_t id) {
     if (cell == OverlayCache::no_cell) {
         return;
     }
-    std::vector<std::uint32_t>& ids = c.object_cells[cell];
-    const auto at = std::find(ids.begin(), ids.end(), id);
+    auto& ids = c.object_cells[cell];
+    const auto at = std::find_if(ids.begin(), ids.end(),
+                                 [id](const OverlayCache::PlacedObject& o) { return o.id == id; });
     if (at != ids.end()) {
         *at = ids.back();
         ids.pop_back();
@@ -350,6 +359,8 @@ bool find_object_near(const Editor& editor, float x, float y, float reach, int f
                       NearObject& near) {
     const OverlayCache* c = editor.renderer.overlays.get();
     const Track& t = editor.track;
+    // The cells hold the centres as they were when the objects were placed; objects change
+    // in place only when reported, and then the lookup waits for the pass.
     if (c == nullptr || !c->valid || editor.renderer.literal_overlays ||
         c->objects != t.object_count || !c->changed_objects.empty() || !std::isfinite(x) ||
         !std::isfinite(y) || !(reach >= 0.0f)) {
@@ -363,15 +374,18 @@ bool find_object_near(const Editor& editor, float x, float y, float reach, int f
     near = NearObject{};
     for (int row = top; row <= bottom; ++row) {
         for (int column = left; column <= right; ++column) {
-            for (const std::uint32_t id :
+            for (const OverlayCache::PlacedObject& o :
                  c->object_cells[static_cast<std::size_t>(row * tiles_per_side + column)]) {
-                const int i = static_cast<int>(c->index_of_id[id]);
+                const float dx = o.x - x;
+                const float dy = o.y - y;
+                const float dist = std::sqrt(dx * dx + dy * dy);
+                if (!(dist <= near.distance)) {
+                    continue; // farther than the nearest so far
+                }
+                const int i = static_cast<int>(c->index_of_id[o.id]);
                 if (i < first) {
                     continue;
                 }
-                const float dx = t.objects[static_cast<std::size_t>(i)].x - x;
-                const float dy = t.objects[static_cast<std::size_t>(i)].y - y;
-                const float dist = std::sqrt(dx * dx + dy * dy);
                 // As a walk in list order: the nearer, or on a tie the lower index.
                 if (dist < near.distance || (dist == near.distance && i < near.index)) {
                     near = NearObject{i, dist};

@@ -18,10 +18,14 @@ using namespace overlay_index;
 using Layer = OverlayLayer;
 
 // Tracks with this many elements or more are rebuilt in two bands of rows, the lower one on
-// a second thread. Each band's thread draws every element but keeps only its own rows, and
-// each band's tiles, cover and counts are its own, so the bands share nothing they write.
+// a second thread. Each band's thread draws every element that can reach its rows but keeps
+// only those rows, and each band's tiles, cover and counts are its own, so the bands share
+// nothing they write. (Narrower bands, measured at 64 and 128 rows, gained nothing: the
+// elements that reach several bands are drawn once for each.)
 constexpr int elements_for_two_bands = 2048;
 constexpr int band_rows = image_size / 2;
+// The tile lists are filled by halves, the upper on this thread.
+constexpr int half_tile_rows = tiles_per_side / 2;
 
 // Every element in drawing order, as its reference.
 template <typename F>
@@ -58,6 +62,17 @@ void copy_level(OverlayCache& c, int k, int first, int last) {
     }
 }
 
+PixelBox merged(const PixelBox& a, const PixelBox& b) {
+    if (a.empty()) {
+        return b;
+    }
+    if (b.empty()) {
+        return a;
+    }
+    return PixelBox{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                    std::max(a.bottom, b.bottom)};
+}
+
 // Draws every element into the rows top..bottom of the image and of the cover, keeping
 // each element's box within those rows in boxes (by slot).
 void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, int top,
@@ -70,6 +85,8 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
     state.clip_right = image_size - 1;
     state.clip_top = top;
     state.clip_bottom = bottom;
+    // The box of what an element drew in these rows.
+    auto keep = [&](std::uint32_t ref, const PixelBox& box) { boxes[slot_of(ref)] = box; };
     // An object or pit whose drawing cannot reach these rows is skipped.
     const Track& t = editor.track;
     const float scale = world_scale_for(t.world_size);
@@ -87,18 +104,18 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
         if (layer == Layer::objects) {
             const Object& o = t.objects[c.index_of_id[index_in(ref)]];
             if (out_of_band(o.y, o.kind)) {
-                boxes[slot_of(ref)] = PixelBox{};
+                keep(ref, PixelBox{});
                 return;
             }
         } else if (layer == Layer::pits && out_of_band(t.pits[index_in(ref)].y, pit_kind)) {
-            boxes[slot_of(ref)] = PixelBox{};
+            keep(ref, PixelBox{});
             return;
         } else if (layer == Layer::ai_segments) {
             // A segment's rows lie within a pixel or two of its end points' rows.
             const float y1 = t.ai_line[index_in(ref) - 1].y, y2 = t.ai_line[index_in(ref)].y;
             if (std::max(y1, y2) + 3.0f < static_cast<float>(top) ||
                 std::min(y1, y2) - 3.0f > static_cast<float>(bottom)) {
-                boxes[slot_of(ref)] = PixelBox{};
+                keep(ref, PixelBox{});
                 return;
             }
         }
@@ -111,7 +128,7 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
         begin_box(c);
         draw_element(editor, ref);
         const PixelBox box = finished_box(c);
-        boxes[slot_of(ref)] = box;
+        keep(ref, box);
         if (!box.empty()) {
             CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
             for_each_tile(box.tiles(),
@@ -130,17 +147,6 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
             show_cover_tile(editor, shown, tile);
         }
     }
-}
-
-PixelBox merged(const PixelBox& a, const PixelBox& b) {
-    if (a.empty()) {
-        return b;
-    }
-    if (b.empty()) {
-        return a;
-    }
-    return PixelBox{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                    std::max(a.bottom, b.bottom)};
 }
 
 // Runs work(0) and work(1), the second on a thread of its own when one can be had.
@@ -217,15 +223,15 @@ void rebuild_overlays(Editor& editor) {
     } else {
         draw_band(editor, c.band_states[0], c.band_boxes[0], 0, image_size - 1);
     }
-    // The tile lists in drawing order, from the boxes of both bands: each band's thread
-    // fills the lists of its own rows of tiles, the first also the list of large elements
-    // and the elements' boxes.
-    auto index_band = [&](int band, int first_row, int last_row) {
+    // The tile lists in drawing order, from the boxes both threads kept: each thread fills
+    // the lists of its own half of the tiles, the first also the list of large elements and
+    // the elements' boxes.
+    auto index_half = [&](int half, int first_row, int last_row) {
         for_each_element(c, [&](std::uint32_t ref) {
             const std::size_t slot = slot_of(ref);
             const PixelBox box = two_bands ? merged(c.band_boxes[0][slot], c.band_boxes[1][slot])
                                            : c.band_boxes[0][slot];
-            if (band == 0) {
+            if (half == 0) {
                 box_of(c, ref) = box;
             }
             if (box.empty()) {
@@ -233,7 +239,7 @@ void rebuild_overlays(Editor& editor) {
             }
             CoverLevel& level = level_for(c, ref);
             if (is_large(box)) {
-                if (band == 0) {
+                if (half == 0) {
                     level.large.push_back(ref);
                 }
                 return;
@@ -246,13 +252,12 @@ void rebuild_overlays(Editor& editor) {
             });
         });
     };
-    constexpr int band_tile_rows = band_rows >> tile_shift;
     if (two_bands) {
-        run_both([&](int band) {
-            index_band(band, band * band_tile_rows, band * band_tile_rows + band_tile_rows - 1);
+        run_both([&](int half) {
+            index_half(half, half * half_tile_rows, half * half_tile_rows + half_tile_rows - 1);
         });
     } else {
-        index_band(0, 0, tiles_per_side - 1);
+        index_half(0, 0, tiles_per_side - 1);
     }
     c.changed_objects.clear();
     ++c.generation;
