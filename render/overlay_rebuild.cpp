@@ -87,7 +87,8 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
     state.clip_bottom = bottom;
     // The box of what an element drew in these rows.
     auto keep = [&](std::uint32_t ref, const PixelBox& box) { boxes[slot_of(ref)] = box; };
-    // An object or pit whose drawing cannot reach these rows is skipped.
+    // Objects, pits and segments of the driving line whose drawing cannot reach these rows
+    // are skipped.
     const Track& t = editor.track;
     const float scale = world_scale_for(t.world_size);
     std::array<float, 256> reach{};
