@@ -1,8 +1,13 @@
 // An editor set up as the program starts, for the benchmarks; optionally over the heavy track.
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <vector>
+
+#include <benchmark/benchmark.h>
 
 #include "bench/heavy_track.h"
 #include "editor/dispatch.h"
@@ -13,6 +18,19 @@
 #include "resources/control_ids.h"
 
 namespace cs::bench {
+
+// Copies size bytes per iteration: the reference that image costs are measured against.
+inline void copy_bytes(benchmark::State& state, std::size_t size) {
+    std::vector<unsigned char> from(size, 1), to(size);
+    for (auto _ : state) {
+        from[0] = static_cast<unsigned char>(from[0] + 1);
+        std::memcpy(to.data(), from.data(), size);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(size));
+}
 
 struct BenchEditor {
     ScriptedUi ui;

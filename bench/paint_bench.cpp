@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_editor.h"
 #include "editor/dispatch.h"
 #include "editor/editor.h"
 #include "editor/scripted_ui.h"
@@ -120,15 +121,7 @@ BENCHMARK(BM_PaintView4x)->Unit(benchmark::kMicrosecond);
 // The reference for the paint: copying the window's pixels, 4 bytes each.
 void BM_MemcpyViewPixels(benchmark::State& state) {
     constexpr std::size_t size = std::size_t{window_extent} * window_extent * 4;
-    std::vector<unsigned char> from(size, 1), to(size);
-    for (auto _ : state) {
-        from[0] = static_cast<unsigned char>(from[0] + 1);
-        std::memcpy(to.data(), from.data(), size);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(size));
+    cs::bench::copy_bytes(state, size);
 }
 BENCHMARK(BM_MemcpyViewPixels)->Unit(benchmark::kMicrosecond);
 

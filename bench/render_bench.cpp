@@ -16,15 +16,7 @@ using Fixture = cs::bench::BenchEditor;
 // The reference the image costs are measured against: copying 1 MiB, the size of the image.
 void BM_Memcpy1MiB(benchmark::State& state) {
     constexpr std::size_t size = std::size_t{1} << 20;
-    std::vector<unsigned char> from(size, 1), to(size);
-    for (auto _ : state) {
-        from[0] = static_cast<unsigned char>(from[0] + 1);
-        std::memcpy(to.data(), from.data(), size);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(size));
+    cs::bench::copy_bytes(state, size);
 }
 BENCHMARK(BM_Memcpy1MiB)->Unit(benchmark::kMicrosecond);
 

@@ -191,6 +191,19 @@ void erase_in_order(const OverlayCache& c, std::vector<std::uint32_t>& list, std
     }
 }
 
+// The lists of references that an element with this box belongs in: the large list, or
+// the list of every tile of its box.
+template <typename F>
+void for_each_list(OverlayCache& c, std::uint32_t ref, const PixelBox& box, F f) {
+    CoverLevel& level = level_for(c, ref);
+    if (is_large(box)) {
+        f(level.large);
+    } else {
+        for_each_tile(box.tiles(),
+                      [&](int tile) { f(level.tiles[static_cast<std::size_t>(tile)]); });
+    }
+}
+
 void mark_stale(CoverLevel& level, int tile, std::uint32_t from) {
     std::uint8_t& s = level.stale[static_cast<std::size_t>(tile)];
     std::uint32_t& f = level.from[static_cast<std::size_t>(tile)];
@@ -244,15 +257,8 @@ void unindex(Editor& editor, std::uint32_t ref) {
     draw_element(editor, ref);
     swap_drawn(c, editor.track, ref);
     c.state().target = PlotTarget::image;
-    CoverLevel& level = level_for(c, ref);
     const std::uint32_t key = order_key(c, ref);
-    if (is_large(box)) {
-        erase_in_order(c, level.large, ref, key);
-    } else {
-        for_each_tile(box.tiles(), [&](int tile) {
-            erase_in_order(c, level.tiles[static_cast<std::size_t>(tile)], ref, key);
-        });
-    }
+    for_each_list(c, ref, box, [&](auto& list) { erase_in_order(c, list, ref, key); });
     box = PixelBox{};
 }
 
@@ -261,15 +267,8 @@ void index_box(OverlayCache& c, std::uint32_t ref, const PixelBox& box) {
     if (box.empty()) {
         return;
     }
-    CoverLevel& level = level_for(c, ref);
     const std::uint32_t key = order_key(c, ref);
-    if (is_large(box)) {
-        insert_in_order(c, level.large, ref, key);
-    } else {
-        for_each_tile(box.tiles(), [&](int tile) {
-            insert_in_order(c, level.tiles[static_cast<std::size_t>(tile)], ref, key);
-        });
-    }
+    for_each_list(c, ref, box, [&](auto& list) { insert_in_order(c, list, ref, key); });
 }
 
 // Measures (and counts) what a new or changed element draws, indexes it and marks its

@@ -89,38 +89,45 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
     auto keep = [&](std::uint32_t ref, const PixelBox& box) { boxes[slot_of(ref)] = box; };
     // Objects, pits and segments of the driving line whose drawing cannot reach these rows
     // are skipped.
+    // (A band of the whole image skips nothing.)
     const Track& t = editor.track;
-    const float scale = world_scale_for(t.world_size);
+    const bool whole = top == 0 && bottom == image_size - 1;
     std::array<float, 256> reach{};
-    for (std::size_t kind = 0; kind < reach.size(); ++kind) {
-        reach[kind] = object_reach(static_cast<std::uint8_t>(kind), scale);
+    if (!whole) {
+        const float scale = world_scale_for(t.world_size);
+        for (std::size_t kind = 0; kind < reach.size(); ++kind) {
+            reach[kind] = object_reach(static_cast<std::uint8_t>(kind), scale);
+        }
     }
     auto out_of_band = [&](float y, std::uint8_t kind) {
         return y + reach[kind] < static_cast<float>(top) ||
                y - reach[kind] > static_cast<float>(bottom);
     };
-    int level = 0;
-    for_each_element(c, [&](std::uint32_t ref) {
-        const Layer layer = layer_of(ref);
-        if (layer == Layer::objects) {
+    auto misses_band = [&](std::uint32_t ref) {
+        switch (layer_of(ref)) {
+        case Layer::objects: {
             const Object& o = t.objects[c.index_of_id[index_in(ref)]];
-            if (out_of_band(o.y, o.kind)) {
-                keep(ref, PixelBox{});
-                return;
-            }
-        } else if (layer == Layer::pits && out_of_band(t.pits[index_in(ref)].y, pit_kind)) {
-            keep(ref, PixelBox{});
-            return;
-        } else if (layer == Layer::ai_segments) {
+            return out_of_band(o.y, o.kind);
+        }
+        case Layer::pits:
+            return out_of_band(t.pits[index_in(ref)].y, pit_kind);
+        case Layer::ai_segments: {
             // A segment's rows lie within a pixel or two of its end points' rows.
             const float y1 = t.ai_line[index_in(ref) - 1].y, y2 = t.ai_line[index_in(ref)].y;
-            if (std::max(y1, y2) + 3.0f < static_cast<float>(top) ||
-                std::min(y1, y2) - 3.0f > static_cast<float>(bottom)) {
-                keep(ref, PixelBox{});
-                return;
-            }
+            return std::max(y1, y2) + 3.0f < static_cast<float>(top) ||
+                   std::min(y1, y2) - 3.0f > static_cast<float>(bottom);
         }
-        const int k = level_of(layer);
+        default:
+            return false;
+        }
+    };
+    int level = 0;
+    for_each_element(c, [&](std::uint32_t ref) {
+        if (!whole && misses_band(ref)) {
+            keep(ref, PixelBox{});
+            return;
+        }
+        const int k = level_of(layer_of(ref));
         for (; level < k; ++level) { // each level starts as what the level below leaves
             copy_level(c, level, top >> tile_shift, bottom >> tile_shift);
         }
@@ -208,10 +215,7 @@ void rebuild_overlays(Editor& editor) {
     c.checkpoints = t.checkpoint_count;
     c.ai_points = t.ai_line_count;
     c.pit_points = t.ai_pit_line_count;
-    for_each_element(c, [&](std::uint32_t ref) {
-        remember_drawn(c, t, ref);
-        box_of(c, ref) = PixelBox{};
-    });
+    for_each_element(c, [&](std::uint32_t ref) { remember_drawn(c, t, ref); });
 
     const bool two_bands =
         c.pits + c.objects + c.checkpoints + c.ai_points + c.pit_points >= elements_for_two_bands;
