@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "editor/changes.h"
 #include "editor/editor.h"
+#include "editor/recovery.h"
 #include "editor/setup.h"
 #include "model/codepage.h"
 #include "model/trk_file.h"
@@ -28,6 +30,7 @@ FileDialogRequest track_dialog(std::string initial_name) {
 void open_track_file(Editor& editor, const std::string& path) {
     if (load_track(editor, path)) {
         set_title(editor, path);
+        note_file_on_disk(editor, path);
     }
 }
 
@@ -98,6 +101,9 @@ std::string default_game_path() {
 } // namespace
 
 void new_track_command(Editor& editor) {
+    if (!confirm_drop_changes(editor, DropReason::new_track)) {
+        return;
+    }
     Track& t = editor.track;
     Ui& ui = *editor.ui;
     // Start positions, properties, empty lists and texts, a Grass map and flat heights.
@@ -122,6 +128,7 @@ void new_track_command(Editor& editor) {
     // A new track: the next overlay pass starts afresh.
     invalidate_overlays(editor);
     set_title(editor, {});
+    editor.documents.disk_stamp.reset();
     request_repaint(editor, false);
     track_properties_command(editor);
     // The track New made, with the properties chosen for it, starts the history.
@@ -129,6 +136,9 @@ void new_track_command(Editor& editor) {
 }
 
 void open_track_command(Editor& editor) {
+    if (!confirm_drop_changes(editor, DropReason::opening)) {
+        return;
+    }
     editor.documents.last_file_error.clear();
     FileDialogRequest request = track_dialog(editor.documents.open_track_name);
     request.file_must_exist = true;
@@ -141,31 +151,38 @@ void open_track_command(Editor& editor) {
 }
 
 void drop_track(Editor& editor, const std::string& path) {
+    if (!confirm_drop_changes(editor, DropReason::opening)) {
+        return;
+    }
     editor.documents.last_file_error.clear();
     open_track_file(editor, path);
 }
 
-void save_track_command(Editor& editor) {
+bool save_track_command(Editor& editor) {
     editor.documents.last_file_error.clear();
     Ui& ui = *editor.ui;
     const Flaws flaws = validate_track(editor.track);
     if (flaws.any() && !ui.ask_yes_no(validation_message(flaws))) {
-        return;
+        return false;
     }
     FileDialogRequest request = track_dialog(editor.names.current_file_name);
     request.confirm_overwrite = true;
     const std::optional<std::string> path = ui.save_file_dialog(request);
     if (!path) {
-        return;
+        return false;
     }
     const TrackFileError error =
         write_track(*path, editor.track, &editor.documents.last_file_error);
     if (error != TrackFileError::none) {
         ui.message_box(message_for(error));
-        return;
+        return false;
     }
     mark_saved(editor);
     set_title(editor, *path);
+    // The file holds the track now: its own write is no change by another program.
+    note_file_on_disk(editor, *path);
+    remove_recovery_copy(editor);
+    return true;
 }
 
 void track_properties_command(Editor& editor) {

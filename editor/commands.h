@@ -2,8 +2,11 @@
 // and export, the lap import and the game launch.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <system_error>
+
+#include "model/file_lock.h"
 
 namespace cs {
 
@@ -21,11 +24,15 @@ struct DocumentState {
     std::string import_lap_name;
     std::string game_path;
     std::error_code last_file_error; // cleared by every file command before it starts
+    // The open file as the editor last read or wrote it; nothing while the track has no file
+    // of its own (a new track under a made-up name).
+    std::optional<FileStamp> disk_stamp;
 };
 
 void new_track_command(Editor& editor);
 void open_track_command(Editor& editor);
-void save_track_command(Editor& editor);
+// True when the track was written.
+bool save_track_command(Editor& editor);
 void track_properties_command(Editor& editor);
 void import_land_command(Editor& editor);
 void import_heights_command(Editor& editor);
@@ -34,6 +41,7 @@ void export_heights_command(Editor& editor);
 void import_ai_line_command(Editor& editor);
 void launch_game_command(Editor& editor);
 
+// New, Load and a dropped track first ask before they drop a modified track.
 // A track file dropped on the panel: loads it as Open does, without the dialog.
 void drop_track(Editor& editor, const std::string& path);
 

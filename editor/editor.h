@@ -6,6 +6,7 @@
 
 #include "editor/commands.h"
 #include "editor/history.h"
+#include "editor/recovery.h"
 #include "editor/ui.h"
 #include "interaction/elements.h"
 #include "interaction/mouse.h"
@@ -33,6 +34,7 @@ struct Editor {
     TrackNames names;
     DocumentState documents;
     History history;
+    RecoveryState recovery;
     RandomDraw draw = standard_draw; // the source of made-up names
     std::string program_folder;      // where the executable lies
     std::string cursor_path;         // program folder + "coursesmith.cur"

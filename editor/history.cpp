@@ -22,6 +22,15 @@ bool gesture_under_way(const Editor& editor) {
     return editor.gesture.button_down != 0;
 }
 
+// The window title's modified mark follows the history's saved state.
+void show_modified_mark(Editor& editor) {
+    const bool modified = track_modified(editor);
+    if (modified != editor.history.mark_shown) {
+        editor.history.mark_shown = modified;
+        editor.ui->set_modified_mark(modified);
+    }
+}
+
 // Drops the oldest steps while the history keeps more than its budget.
 void keep_to_budget(History& h) {
     while (h.bytes > h.budget && !h.steps.empty()) {
@@ -155,6 +164,8 @@ void start_history(Editor& editor) {
     h.bytes = 0;
     h.first = 0;
     h.saved = 0;
+    ++h.revision;
+    show_modified_mark(editor);
 }
 
 bool record_edit(Editor& editor) {
@@ -165,6 +176,7 @@ bool record_edit(Editor& editor) {
     TrackChange change = compare_tracks(*h.shadow, editor.track, h.hints);
     h.hints = ChangeHints{};
     if (change.empty()) {
+        show_modified_mark(editor);
         return false;
     }
     apply_change(*h.shadow, change, ChangeDirection::redo);
@@ -180,7 +192,9 @@ bool record_edit(Editor& editor) {
     h.bytes += change.bytes();
     h.steps.push_back(std::move(change));
     ++h.done;
+    ++h.revision;
     keep_to_budget(h);
+    show_modified_mark(editor);
     return true;
 }
 
@@ -200,6 +214,8 @@ bool move_in_history(Editor& editor, ChangeDirection direction) {
     const std::size_t step = undo ? h.done - 1 : h.done;
     apply_step(editor, h.steps[step], direction);
     h.done = undo ? step : step + 1;
+    ++h.revision;
+    show_modified_mark(editor);
     return true;
 }
 
@@ -225,6 +241,18 @@ void mark_saved(Editor& editor) {
     record_edit(editor);
     // Saved in the middle of a gesture: the file holds neither end of its step.
     editor.history.saved = gesture_under_way(editor) ? -1 : position(editor.history);
+    show_modified_mark(editor);
+}
+
+void mark_unsaved(Editor& editor) {
+    editor.history.saved = -1;
+    ++editor.history.revision;
+    show_modified_mark(editor);
+}
+
+bool unsaved_changes(Editor& editor) {
+    record_edit(editor);
+    return track_modified(editor) || !history_in_step(editor);
 }
 
 bool track_modified(const Editor& editor) {

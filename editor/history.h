@@ -31,6 +31,10 @@ struct History {
     // state can no longer be reached.
     std::int64_t first = 0; // the position before steps[0]
     std::int64_t saved = 0;
+    // Counts every change of the track the history followed (a step recorded, undone or
+    // redone, a fresh start), so that a copy of the track can tell whether it is current.
+    std::uint64_t revision = 0;
+    bool mark_shown = false; // what the window title's modified mark shows
 };
 
 // Allocates the shadow (set-up) and starts an empty history on the track as it is.
@@ -57,6 +61,12 @@ void mark_saved(Editor& editor);
 // Whether the track differs from what the last open, New or successful save left, as of the
 // last finished action.
 bool track_modified(const Editor& editor);
+// The file no longer holds the track (it was changed by another program, or the track is a
+// recovered copy): the track counts as modified until it is saved.
+void mark_unsaved(Editor& editor);
+// Whether dropping the track now would lose work: what track_modified says once the action
+// that just ran is recorded, and in the middle of a gesture whether it changed anything.
+bool unsaved_changes(Editor& editor);
 
 // Whether the shadow holds the track's document exactly: true whenever no action is under
 // way, unless an operation wrote the track without saying where (tests check it).

@@ -61,6 +61,14 @@ void ScriptedUi::answer_start(bool starts) {
         {starts ? ScriptedAnswer::Kind::start_ok : ScriptedAnswer::Kind::start_fail, {}, {}, 0});
 }
 
+void ScriptedUi::answer_changes(ChangesAnswer answer) {
+    using K = ScriptedAnswer::Kind;
+    const K kind = answer == ChangesAnswer::save      ? K::changes_save
+                   : answer == ChangesAnswer::discard ? K::changes_discard
+                                                      : K::changes_cancel;
+    queue.push_back({kind, {}, {}, 0});
+}
+
 std::optional<ScriptedAnswer> ScriptedUi::next_answer() {
     if (queue.empty()) {
         return std::nullopt;
@@ -99,6 +107,29 @@ bool ScriptedUi::ask_yes_no(std::string_view text) {
     const bool yes = answer && answer->kind == K::yes;
     calls.push_back("question: " + std::string(text) + (yes ? " -> yes" : " -> no"));
     return yes;
+}
+
+ChangesAnswer ScriptedUi::ask_save_changes(std::string_view text) {
+    messages.emplace_back(text);
+    if (on_changes_question) {
+        on_changes_question(text);
+    } else if (on_message) {
+        on_message(text);
+    }
+    using K = ScriptedAnswer::Kind;
+    ChangesAnswer answer = ChangesAnswer::discard;
+    if (!queue.empty()) {
+        const K kind = queue.front().kind;
+        if (kind == K::changes_save || kind == K::changes_discard || kind == K::changes_cancel) {
+            answer = kind == K::changes_save      ? ChangesAnswer::save
+                     : kind == K::changes_discard ? ChangesAnswer::discard
+                                                  : ChangesAnswer::cancel;
+            queue.pop_front();
+        }
+    }
+    constexpr const char* names[] = {"save", "discard", "cancel"};
+    calls.push_back("changes: " + std::string(text) + " -> " + names[static_cast<int>(answer)]);
+    return answer;
 }
 
 std::optional<std::string> ScriptedUi::answer_file_dialog(std::string_view kind,
@@ -156,6 +187,11 @@ void ScriptedUi::select_object_kind_entry(int position) {
 
 int ScriptedUi::object_kind_selection() {
     return object_kind_entry;
+}
+
+void ScriptedUi::set_modified_mark(bool modified) {
+    modified_mark = modified;
+    calls.push_back(std::string("modified ") + (modified ? "1" : "0"));
 }
 
 void ScriptedUi::set_window_title(std::string_view text) {

@@ -18,7 +18,18 @@ namespace cs {
 // One queued answer to whatever the editor asks next: a file dialog, the properties
 // dialog, the Yes/No question or a program start.
 struct ScriptedAnswer {
-    enum class Kind { path, cancel, yes, no, properties, start_ok, start_fail };
+    enum class Kind {
+        path,
+        cancel,
+        yes,
+        no,
+        properties,
+        start_ok,
+        start_fail,
+        changes_save, // the question before unsaved changes are dropped
+        changes_discard,
+        changes_cancel,
+    };
     Kind kind = Kind::cancel;
     std::string path; // Kind::path: the chosen file
     // Kind::properties: OK, after this has changed what the dialog showed.
@@ -46,7 +57,9 @@ class ScriptedUi : public Ui {
     std::vector<std::string> messages; // texts of message boxes and questions
     // Answers in the order they are used, one per dialog, question or start, whatever its
     // kind. With none queued a dialog is cancelled, the question answered No and a start
-    // fails.
+    // fails. The question about unsaved changes takes only an answer of its own kind: with
+    // another kind (or none) at the front it is answered Discard and the queue is left as
+    // it is, so that scripts written before the question existed run as they did.
     std::deque<ScriptedAnswer> queue;
     // The first answer that met a request of another kind, and what that request was.
     std::optional<ScriptedAnswer> mismatch;
@@ -59,12 +72,14 @@ class ScriptedUi : public Ui {
     void answer_yes_no(bool yes);
     void answer_properties(std::function<void(PropertiesValues&)> edit);
     void answer_start(bool starts);
+    void answer_changes(ChangesAnswer answer);
 
     std::map<int, bool> enabled; // controls not listed are enabled
     std::map<int, int> checked;
     std::map<int, int> sliders;
     int object_kind_entry = 0;
     std::string title;
+    bool modified_mark = false;
     ClientSize client{512, 512};
     ScrollSettings horizontal, vertical;
     std::uint32_t clock = 0;
@@ -74,12 +89,15 @@ class ScriptedUi : public Ui {
     std::vector<std::string> started_programs;
     // Called with the text of every message box and question as it is shown.
     std::function<void(std::string_view)> on_message;
+    // Called with the text of the question about unsaved changes; on_message when unset.
+    std::function<void(std::string_view)> on_changes_question;
 
     bool is_enabled(int id) const;
     int check_of(int id) const;
 
     void message_box(std::string_view text) override;
     bool ask_yes_no(std::string_view text) override;
+    ChangesAnswer ask_save_changes(std::string_view text) override;
     std::optional<std::string> open_file_dialog(const FileDialogRequest& request) override;
     std::optional<std::string> save_file_dialog(const FileDialogRequest& request) override;
     void set_control_enabled(int id, bool on) override;
@@ -90,6 +108,7 @@ class ScriptedUi : public Ui {
     void select_object_kind_entry(int position) override;
     int object_kind_selection() override;
     void set_window_title(std::string_view text) override;
+    void set_modified_mark(bool modified) override;
     ClientSize view_client_size() override;
     void set_scroll_bar(ScrollBar bar, const ScrollSettings& settings) override;
     ScrollSettings scroll_bar(ScrollBar bar) override;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <new>
 
+#include "editor/changes.h"
 #include "model/trk_file.h"
 #include "render/overlay.h"
 #include "render/overlay_cache.h"
@@ -71,7 +72,9 @@ bool set_up_editor(Editor& editor) {
 
     create_history(editor);
     if (!editor.command_line_track.empty()) {
-        load_track(editor, editor.command_line_track);
+        if (load_track(editor, editor.command_line_track)) {
+            note_file_on_disk(editor, editor.command_line_track);
+        }
         set_title(editor, editor.command_line_track);
     } else {
         set_title(editor, {});

@@ -55,6 +55,9 @@ struct PropertiesValues {
     std::string comments;
 };
 
+// The answer to the question asked before a modified track is dropped.
+enum class ChangesAnswer { save, discard, cancel };
+
 class Ui {
   public:
     virtual ~Ui() = default;
@@ -63,6 +66,9 @@ class Ui {
     virtual void message_box(std::string_view text) = 0;
     // The one Yes/No question (captioned "CourseSmith"); true for Yes.
     virtual bool ask_yes_no(std::string_view text) = 0;
+    // The question before unsaved changes are dropped (captioned "CourseSmith"): Save (the
+    // default button), Discard, Cancel (also Escape and the close box).
+    virtual ChangesAnswer ask_save_changes(std::string_view text) = 0;
     // The chosen path, or nothing when the user cancels.
     virtual std::optional<std::string> open_file_dialog(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> save_file_dialog(const FileDialogRequest& request) = 0;
@@ -77,6 +83,9 @@ class Ui {
     virtual int object_kind_selection() = 0;                 // display position, -1 for none
 
     virtual void set_window_title(std::string_view title) = 0;
+    // Whether the title carries the platform's mark of a modified document; the title
+    // itself does not change.
+    virtual void set_modified_mark(bool modified) = 0;
 
     // The view window.
     virtual ClientSize view_client_size() = 0;

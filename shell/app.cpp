@@ -4,12 +4,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <algorithm>
 
 #include "editor/dispatch.h"
 #include "editor/editor.h"
+#include "editor/recovery.h"
 #include "editor/setup.h"
 #include "resources/control_ids.h"
+#include "shell/keep_work.h"
 #include "shell/panel.h"
 #include "shell/qt_ui.h"
 #include "shell/view_widget.h"
@@ -40,6 +43,8 @@ ViewWidget& EditorApp::view() {
 
 void EditorApp::clean_up() {
     if (editor_ && !cleaned_up_) {
+        // A normal exit: the recovery copy and this editor's lock go.
+        end_recovery(*editor_);
         clean_up_editor(*editor_);
         cleaned_up_ = true;
     }
@@ -59,7 +64,7 @@ QString game_path_for(const QString& program_folder, const QString& command_line
 }
 
 std::unique_ptr<EditorApp> start_editor(const QStringList& arguments, const QString& executable,
-                                        Ui* answerer) {
+                                        Ui* answerer, const WorkOptions& work) {
     auto app = std::make_unique<EditorApp>();
     app->ui_ = std::make_unique<QtUi>();
     QtUi& ui = *app->ui_;
@@ -106,6 +111,24 @@ std::unique_ptr<EditorApp> start_editor(const QStringList& arguments, const QStr
     initialise_panel(editor);
     panel.setAcceptDrops(true);
     ui.set_window_title(title_text(editor.names.current_file_name));
+
+    // Recovery copies: this editor's place in the folder, then the copies of editors that
+    // are gone, then the timer that writes this one's.
+    if (!work.recovery_folder.empty()) {
+        if (work.autosave_seconds > 0) {
+            start_recovery(editor, work.recovery_folder);
+        }
+        offer_recovery(editor, work.recovery_folder);
+    }
+    auto* keep =
+        new KeepWork(editor, work.recovery_folder.empty() ? 0 : work.autosave_seconds, &panel);
+    // The file is watched under its new name once the command that renamed it is done.
+    ui.on_title_change = [keep = QPointer<KeepWork>(keep)] {
+        if (keep) {
+            QMetaObject::invokeMethod(
+                keep, [keep] { keep->follow_current_file(); }, Qt::QueuedConnection);
+        }
+    };
     return app;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <filesystem>
 #include <memory>
 
 namespace cs {
@@ -13,6 +14,13 @@ class Panel;
 class QtUi;
 class Ui;
 class ViewWidget;
+
+// What keeps the user's work: how often a recovery copy is written (0: never) and where.
+// Without a folder no copies are written and none are offered at start-up.
+struct WorkOptions {
+    int autosave_seconds = 60;
+    std::filesystem::path recovery_folder;
+};
 
 // The running editor: owns the Ui port, the editor record and the panel (which owns the
 // view). Destroying it closes the windows and releases the editor's buffers.
@@ -29,7 +37,8 @@ class EditorApp {
     ViewWidget& view();
 
   private:
-    friend std::unique_ptr<EditorApp> start_editor(const QStringList&, const QString&, Ui*);
+    friend std::unique_ptr<EditorApp> start_editor(const QStringList&, const QString&, Ui*,
+                                                   const WorkOptions&);
     std::unique_ptr<QtUi> ui_;
     std::unique_ptr<Editor> editor_;
     std::unique_ptr<Panel> panel_;
@@ -44,8 +53,9 @@ QString game_path_for(const QString& program_folder, const QString& command_line
 // Starts the editor as `coursesmith [TRACK]`: arguments as the command line gives them
 // (the program first), executable the running program's path. With answerer set, the
 // port's dialogs, questions and program starts go to it. Nothing when the editor cannot
-// be set up ("Initialization failed!" has then been shown).
+// be set up ("Initialization failed!" has then been shown). Once the windows show, the
+// recovery copies left by editors that are gone are offered.
 std::unique_ptr<EditorApp> start_editor(const QStringList& arguments, const QString& executable,
-                                        Ui* answerer = nullptr);
+                                        Ui* answerer = nullptr, const WorkOptions& work = {});
 
 } // namespace cs

@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "editor/changes.h"
 #include "editor/commands.h"
 #include "editor/dispatch.h"
 #include "editor/editor.h"
@@ -449,7 +450,11 @@ void Panel::dropEvent(QDropEvent* event) {
         const QString path = path_of(url);
         if (!path.isEmpty()) {
             event->acceptProposedAction();
-            drop_track(editor_, QFile::encodeName(path).toStdString());
+            // Loaded once the drop has ended, so that a question about unsaved changes does
+            // not hold up the program the file was dragged from.
+            const std::string local = QFile::encodeName(path).toStdString();
+            QMetaObject::invokeMethod(
+                this, [this, local] { drop_track(editor_, local); }, Qt::QueuedConnection);
             return;
         }
     }
@@ -457,7 +462,11 @@ void Panel::dropEvent(QDropEvent* event) {
 }
 
 void Panel::closeEvent(QCloseEvent* event) {
-    // Closing discards the track without a question.
+    // A modified track is not dropped without the question; Cancel keeps the window open.
+    if (!close_requested(editor_)) {
+        event->ignore();
+        return;
+    }
     if (on_close) {
         on_close();
     }

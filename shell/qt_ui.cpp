@@ -147,6 +147,26 @@ bool QtUi::ask_yes_no(std::string_view text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+ChangesAnswer QtUi::ask_save_changes(std::string_view text) {
+    if (answerer) {
+        return answerer->ask_save_changes(text);
+    }
+    // Save is the default (Enter); Escape and the close box are Cancel.
+    QMessageBox box(QMessageBox::NoIcon, caption, text_of(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return ChangesAnswer::save;
+    case QMessageBox::Discard:
+        return ChangesAnswer::discard;
+    default:
+        return ChangesAnswer::cancel;
+    }
+}
+
 std::optional<std::string> QtUi::open_file_dialog(const FileDialogRequest& request) {
     if (answerer) {
         return answerer->open_file_dialog(request);
@@ -226,10 +246,20 @@ int QtUi::object_kind_selection() {
 
 void QtUi::set_window_title(std::string_view title) {
     if (panel_) {
-        // "[*]" in a title is Qt's placeholder for the modified mark; doubled it shows.
+        // "[*]" in a title is Qt's placeholder for the modified mark: doubled it shows as
+        // itself, and the one at the end is where the mark goes, after the file name.
         QString text = text_of(title);
         text.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-        panel_->setWindowTitle(text);
+        panel_->setWindowTitle(text + QStringLiteral("[*]"));
+    }
+    if (on_title_change) {
+        on_title_change();
+    }
+}
+
+void QtUi::set_modified_mark(bool modified) {
+    if (panel_) {
+        panel_->setWindowModified(modified);
     }
 }
 

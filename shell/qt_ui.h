@@ -23,9 +23,12 @@ class QtUi : public Ui {
     void attach_panel(Panel* panel);
     void attach_view(ViewWidget* view);
     Ui* answerer = nullptr;
+    // Called after every change of the window title (the current file name changed).
+    std::function<void()> on_title_change;
 
     void message_box(std::string_view text) override;
     bool ask_yes_no(std::string_view text) override;
+    ChangesAnswer ask_save_changes(std::string_view text) override;
     std::optional<std::string> open_file_dialog(const FileDialogRequest& request) override;
     std::optional<std::string> save_file_dialog(const FileDialogRequest& request) override;
     void set_control_enabled(int id, bool enabled) override;
@@ -36,6 +39,7 @@ class QtUi : public Ui {
     void select_object_kind_entry(int position) override;
     int object_kind_selection() override;
     void set_window_title(std::string_view title) override;
+    void set_modified_mark(bool modified) override;
     ClientSize view_client_size() override;
     void set_scroll_bar(ScrollBar bar, const ScrollSettings& settings) override;
     ScrollSettings scroll_bar(ScrollBar bar) override;

@@ -26,8 +26,9 @@ struct WriterFailure : test_support::EditorTest {
     // Walks every failure point of a panel command that writes through a save dialog,
     // answered (after a Yes to the question about the track's flaws, when asked) with the
     // path. The user must see exactly the expected messages, the last being the failure's.
-    void walk(void (*command)(Editor&), const std::string& name,
-              const std::vector<std::string>& expected, bool asks_first = false) {
+    template <typename Command>
+    void walk(Command command, const std::string& name, const std::vector<std::string>& expected,
+              bool asks_first = false) {
         test_support::walk_every_failure(
             dir, name,
             [&](const fs::path& path) {

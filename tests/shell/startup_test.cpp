@@ -39,7 +39,7 @@ class StartupTest : public QObject {
         const auto app = start({"coursesmith", path});
         QVERIFY(app);
         QCOMPARE(app->editor().track.water_level, 77);
-        QCOMPARE(app->panel().windowTitle(), "Tyrestorm CourseSmith - " + path);
+        QCOMPARE(app->panel().windowHandle()->title(), "Tyrestorm CourseSmith - " + path);
         QVERIFY(answers->messages.empty());
     }
 
@@ -70,7 +70,7 @@ class StartupTest : public QObject {
             const std::uint32_t after = now();
             QVERIFY(app);
             name = app->editor().names.current_file_name;
-            QCOMPARE(app->panel().windowTitle().toStdString(), title_text(name));
+            QCOMPARE(app->panel().windowHandle()->title().toStdString(), title_text(name));
             bool made_then = false;
             for (std::uint32_t tick = before; tick <= after && !made_then; ++tick) {
                 seed_standard_draw(tick);
@@ -113,14 +113,30 @@ class StartupTest : public QObject {
         game.remove();
     }
 
-    void closing_the_window_releases_the_editor_without_a_question() {
-        const auto app = start({"coursesmith"});
+    // An unmodified track closes at once; a modified one only after the question, which
+    // Cancel answers by keeping the window and the track.
+    void closing_the_window_asks_only_about_unsaved_changes() {
+        auto app = start({"coursesmith"});
         QVERIFY(app);
-        app->editor().track.water_level = 99; // an unsaved change
         answers->calls.clear();
         QVERIFY(app->panel().close());
         QVERIFY(!app->editor().renderer.exists());
         QVERIFY(answers->calls.empty());
+
+        app = start({"coursesmith"});
+        QVERIFY(app);
+        app->editor().track.water_level = 99; // an unsaved change
+        answers->answer_changes(ChangesAnswer::cancel);
+        QVERIFY(!app->panel().close());
+        QVERIFY(app->panel().isVisible());
+        QVERIFY(app->editor().renderer.exists());
+        QCOMPARE(app->editor().track.water_level, 99);
+        answers->answer_changes(ChangesAnswer::discard);
+        QVERIFY(app->panel().close());
+        QVERIFY(!app->editor().renderer.exists());
+        const QString question = QString::fromStdString(answers->messages.back());
+        QVERIFY(question.startsWith("Save the changes to ") &&
+                question.endsWith(".trk before closing?"));
     }
 };
 
