@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "cli/png_output.h"
+#include "editor/changes.h"
+#include "editor/commands.h"
 #include "editor/dispatch.h"
 #include "editor/history.h"
 #include "editor/scripted_ui.h"
@@ -289,6 +291,12 @@ std::string answer_text(const ScriptedAnswer& answer) {
         return "start ok";
     case K::start_fail:
         return "start fail";
+    case K::changes_save:
+        return "changes save";
+    case K::changes_discard:
+        return "changes discard";
+    case K::changes_cancel:
+        return "changes cancel";
     }
     return {};
 }
@@ -300,13 +308,22 @@ class Replay {
     // Runs one script line; an empty result when it ran, else what is wrong with it.
     std::string run_line(std::string_view text, int line_number) {
         Words w = words_of(text);
-        if (w.size() >= 2 && w[0] == "answer" && (w[1] == "open" || w[1] == "save")) {
+        line_ = line_number;
+        const bool answer_path =
+            w.size() >= 2 && w[0] == "answer" && (w[1] == "open" || w[1] == "save");
+        if (answer_path || (!w.empty() && w[0] == "drop")) {
             // The path is the rest of the line: blanks and '#' belong to it.
+            const std::string_view last = answer_path ? w[1] : w[0];
             const std::size_t after =
-                static_cast<std::size_t>(w[1].data() - text.data()) + w[1].size();
+                static_cast<std::size_t>(last.data() - text.data()) + last.size();
             const std::string_view path = trimmed(text.substr(after));
             if (path.empty()) {
-                return expected("answer " + std::string(w[1]) + " PATH");
+                return expected(answer_path ? "answer " + std::string(w[1]) + " PATH"
+                                            : "drop PATH");
+            }
+            if (!answer_path) {
+                drop_track(editor_, std::string(path));
+                return {};
             }
             ui_.answer_path(std::string(path));
             ui_.queue.back().line = line_number;
@@ -319,9 +336,11 @@ class Replay {
         if (w.empty()) {
             return {};
         }
-        line_ = line_number;
         return run(w);
     }
+
+    // Whether a close line closed the editor: nothing further runs.
+    bool closed() const { return closed_; }
 
   private:
     std::string run(const Words& w) {
@@ -409,6 +428,15 @@ class Replay {
             return answer(w);
         } else if (verb == "print") {
             return print(w);
+        } else if (verb == "close") {
+            if (w.size() != 1) {
+                return expected("close");
+            }
+            // The window's close box: the editor closes unless the question is cancelled.
+            if (close_requested(editor_)) {
+                line("closed");
+                closed_ = true;
+            }
         } else if (verb == "history") {
             // Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) of the desktop program.
             if (w.size() == 2 && w[1] == "undo") {
@@ -481,6 +509,11 @@ class Replay {
             ui_.answer_yes_no(what == "yes");
         } else if (what == "start" && w.size() == 3 && (w[2] == "ok" || w[2] == "fail")) {
             ui_.answer_start(w[2] == "ok");
+        } else if (what == "changes" && w.size() == 3 &&
+                   (w[2] == "save" || w[2] == "discard" || w[2] == "cancel")) {
+            ui_.answer_changes(w[2] == "save"      ? ChangesAnswer::save
+                               : w[2] == "discard" ? ChangesAnswer::discard
+                                                   : ChangesAnswer::cancel);
         } else if (what == "properties") {
             PropertiesAnswer parsed;
             std::string error = parse_properties(Words(w.begin() + 2, w.end()), parsed);
@@ -488,6 +521,8 @@ class Replay {
                 return error;
             }
             ui_.answer_properties([parsed](PropertiesValues& v) { parsed.apply(v); });
+        } else if (what == "changes") {
+            return expected("answer changes save|discard|cancel");
         } else if (what == "cancel" || what == "yes" || what == "no" || what == "start") {
             return expected(form);
         } else {
@@ -566,6 +601,7 @@ class Replay {
     Editor& editor_;
     std::FILE* out_;
     int line_ = 0; // the line being run
+    bool closed_ = false;
 };
 
 } // namespace
@@ -603,6 +639,9 @@ int run_replay(const ReplayOptions& options, std::istream& script, std::FILE* ou
     ScriptedUi ui;
     ui.on_message = [out](std::string_view text) {
         std::fprintf(out, "message: %s\n", one_line(text).c_str());
+    };
+    ui.on_changes_question = [out](std::string_view text) {
+        std::fprintf(out, "question: %s\n", one_line(text).c_str());
     };
     auto editor = std::make_unique<Editor>(ui);
     editor->command_line_track = options.track;
@@ -643,6 +682,9 @@ int run_replay(const ReplayOptions& options, std::istream& script, std::FILE* ou
                         "the answer on line " + std::to_string(ui.mismatch->line) + " (" +
                             answer_text(*ui.mismatch) + ") met the " + ui.mismatched_request,
                         text);
+        }
+        if (replay.closed()) {
+            break;
         }
     }
     std::fflush(out);

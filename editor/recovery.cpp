@@ -128,13 +128,15 @@ void remove_session_files(const fs::path& folder, std::string_view session) {
 // Takes the result of a finished write: false while the copy is still being written.
 bool collect_write(Editor& editor) {
     RecoveryState& r = editor.recovery;
-    if (!r.writer.joinable()) {
+    if (r.write == nullptr) {
         return true;
     }
     if (!r.write->done.load(std::memory_order_acquire)) {
         return false;
     }
-    r.writer.join();
+    if (r.writer.joinable()) {
+        r.writer.join();
+    }
     if (r.write->ok) {
         r.copy_written = true;
         r.failure.clear();
@@ -142,6 +144,7 @@ bool collect_write(Editor& editor) {
     } else {
         r.failure = r.write->reason;
     }
+    r.write.reset();
     return true;
 }
 

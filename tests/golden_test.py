@@ -144,6 +144,7 @@ def replay_errors():
         "answer properties author=a\\", "answer properties author=a\\x",
         "answer properties author=" + "\u00e9" * 31,
         "answer properties comments=" + "c" * 499 + "\\n",
+        "answer changes", "answer changes keep", "drop", "close now",
     ]
     # Line 3: a comment line and a blank line come first.
     return [(["replay", "e.txt"], {"e.txt": "# errors\n\n" + line + "\nprint counts\n"})
@@ -266,6 +267,17 @@ CASES = {
             "answer properties comments=" + "c" * 498 + "\\n\ncommand 1039\nprint counts\n")}),
         (["replay", "t.txt"], {"t.txt": "print counts\n#" + "x" * 16384 + "\nprint counts\n"}),
         (["replay", "/dev/zero"],),
+        (["replay", "--track", "full.trk", "t.txt", "--save", "closed.trk"], {"t.txt": (
+            # no change, no question; a path at the front of the queue: Discard, path kept;
+            # Cancel and a cancelled Save keep the track; a Save then the drop; close ends it
+            "command 1010\npress left 5 5\nrelease left 5 5\nanswer properties\n"
+            "command 1003\nprint modified\ncommand 1008\npress left 5 5\nrelease left 5 5\n"
+            "answer open full.trk\ncommand 1004\nprint title\npress left 5 5\n"
+            "release left 5 5\nanswer changes cancel\ndrop small.trk\nprint title\n"
+            "answer changes save\nanswer cancel\nclose\nprint modified\n"
+            "answer changes save\nanswer save kept.trk\ndrop small.trk\n"
+            "print title\nprint modified\npress left 5 5\nrelease left 5 5\n"
+            "answer changes discard\nclose\nprint never\n")}),
     ],
     "replay-errors": replay_errors(),
 }

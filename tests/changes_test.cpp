@@ -1,0 +1,248 @@
+// Never dropping work unasked: every way of dropping the track against every answer, the
+// open file changed by another program, and recovery copies with their locks.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "editor/changes.h"
+#include "editor/commands.h"
+#include "editor/history.h"
+#include "editor/recovery.h"
+#include "interaction/mouse.h"
+#include "model/trk_file.h"
+#include "tests/editor_fixture.h"
+#include "tests/temp_dir.h"
+
+namespace cs {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int painted = 100 * map_size + 100; // the cell a Tarmac click paints
+
+struct Changes : test_support::EditorTest {
+    test_support::TempDir dir{"changes"};
+    fs::path other = dir / "other.trk"; // the track Load and a drop open: water level 77
+    void SetUp() override {
+        EditorTest::SetUp();
+        auto t = std::make_unique<Track>();
+        reset_track(*t);
+        t->water_level = 77;
+        ASSERT_EQ(write_track(other, *t), TrackFileError::none);
+    }
+    void paint(int x = 100) {
+        press_handler(*editor, left_button, x, 100);
+        release_handler(*editor, left_button, x, 100);
+    }
+};
+
+enum class Flow { close, new_track, load, drop };
+enum class Answer { save, save_cancelled, save_failing, discard, cancel };
+
+TEST_F(Changes, EveryWayOfDroppingTheTrackAsksFirstWhenItIsModified) {
+    for (Flow flow : {Flow::close, Flow::new_track, Flow::load, Flow::drop}) {
+        for (bool modified : {false, true}) {
+            for (Answer answer : {Answer::save, Answer::save_cancelled, Answer::save_failing,
+                                  Answer::discard, Answer::cancel}) {
+                SCOPED_TRACE(testing::Message() << "flow " << int(flow) << " modified " << modified
+                                                << " answer " << int(answer));
+                SetUp();
+                if (modified) {
+                    paint();
+                }
+                const std::string title = ui.title;
+                const fs::path saved = dir / "saved.trk";
+                fs::remove(saved);
+                ui.queue.clear();
+                if (modified) {
+                    ui.answer_changes(answer == Answer::discard  ? ChangesAnswer::discard
+                                      : answer == Answer::cancel ? ChangesAnswer::cancel
+                                                                 : ChangesAnswer::save);
+                    if (answer == Answer::save || answer == Answer::save_failing) {
+                        ui.answer_yes_no(true); // the flaws of the track
+                        ui.answer_path(
+                            (answer == Answer::save ? saved : dir / "no/such.trk").string());
+                    } else if (answer == Answer::save_cancelled) {
+                        ui.answer_yes_no(true);
+                        ui.answer_cancel();
+                    }
+                }
+                if (flow == Flow::load) {
+                    ui.answer_path(other.string());
+                }
+                ui.messages.clear();
+                bool happened = true;
+                switch (flow) {
+                case Flow::close:
+                    happened = close_requested(*editor);
+                    break;
+                case Flow::new_track:
+                    new_track_command(*editor);
+                    happened = editor->track.land[painted] == grass && ui.title != title;
+                    break;
+                case Flow::load:
+                case Flow::drop:
+                    flow == Flow::load ? open_track_command(*editor)
+                                       : drop_track(*editor, other.string());
+                    happened = editor->track.water_level == 77;
+                    break;
+                }
+                const bool expected =
+                    !modified || answer == Answer::save || answer == Answer::discard;
+                EXPECT_EQ(happened, expected);
+                EXPECT_EQ(!ui.messages.empty() && ui.messages[0].starts_with("Save the changes"),
+                          modified);
+                EXPECT_EQ(ui.queue.size(), flow == Flow::load && !happened ? 1u : 0u); // the path
+                EXPECT_EQ(fs::exists(saved), modified && answer == Answer::save);
+                if (!happened) { // the track, its title and its mark stay
+                    EXPECT_EQ(editor->track.land[painted], tarmac);
+                    EXPECT_EQ(ui.title, title);
+                    EXPECT_TRUE(ui.modified_mark);
+                } else if (flow != Flow::close) {
+                    EXPECT_FALSE(ui.modified_mark);
+                }
+            }
+        }
+    }
+}
+
+TEST_F(Changes, QuestionsNameTheFileWithoutItsFolder) {
+    drop_track(*editor, other.string());
+    EXPECT_EQ(changes_question(*editor, DropReason::closing),
+              "Save the changes to other.trk before closing?");
+    EXPECT_EQ(changes_question(*editor, DropReason::new_track),
+              "Save the changes to other.trk before starting a new track?");
+    EXPECT_EQ(changes_question(*editor, DropReason::opening),
+              "Save the changes to other.trk before opening another track?");
+    EXPECT_EQ(file_name_of("C:\\tracks\\a.trk"), "a.trk");
+}
+
+// A change in the middle of a gesture counts although its step is not recorded yet.
+TEST_F(Changes, AGestureUnderWayIsAnUnsavedChange) {
+    press_handler(*editor, left_button, 100, 100);
+    EXPECT_FALSE(track_modified(*editor));
+    EXPECT_TRUE(unsaved_changes(*editor));
+    release_handler(*editor, left_button, 100, 100);
+}
+
+TEST_F(Changes, AnotherProgramsChangeIsAskedAboutOnceAndTheEditorsOwnSaveNever) {
+    drop_track(*editor, other.string());
+    check_file_on_disk(*editor);
+    EXPECT_TRUE(ui.messages.empty());
+    paint();
+    ui.answer_yes_no(true);
+    ui.answer_path(other.string());
+    ASSERT_TRUE(save_track_command(*editor));
+    ui.messages.clear();
+    check_file_on_disk(*editor);
+    EXPECT_TRUE(ui.messages.empty()) << "asked after the editor's own save";
+
+    for (bool reload : {false, true}) {
+        auto t = std::make_unique<Track>();
+        reset_track(*t);
+        t->water_level = reload ? 91 : 90;
+        t->land[0] = reload ? sand : snow; // another size, whatever the clock's resolution
+        ASSERT_EQ(write_track(other, *t), TrackFileError::none);
+        ui.answer_yes_no(reload);
+        check_file_on_disk(*editor);
+        check_file_on_disk(*editor); // once per change
+        ASSERT_EQ(ui.messages, std::vector<std::string>{
+                                   "other.trk was changed by another program. Load it again?"});
+        ui.messages.clear();
+        EXPECT_EQ(editor->track.water_level, reload ? 91 : 77);
+        EXPECT_EQ(track_modified(*editor), !reload);
+    }
+}
+
+struct Recovery : Changes {
+    fs::path folder = dir / "recovery";
+    void SetUp() override {
+        Changes::SetUp();
+        start_recovery(*editor, folder);
+    }
+    std::set<std::string> files() { return test_support::names(folder); }
+};
+
+TEST_F(Recovery, ACopyIsWrittenOnlyWhenModifiedChangedAndNoGestureIsUnderWay) {
+    autosave_tick(*editor);
+    finish_recovery_write(*editor);
+    EXPECT_EQ(files().size(), 1u) << "the lock alone";
+    press_handler(*editor, left_button, 100, 100);
+    autosave_tick(*editor);
+    finish_recovery_write(*editor);
+    EXPECT_EQ(files().size(), 1u) << "written during a gesture";
+    release_handler(*editor, left_button, 100, 100);
+    autosave_tick(*editor);
+    finish_recovery_write(*editor);
+    const std::string copy = editor->recovery.session + ".trk";
+    ASSERT_TRUE(files().contains(copy));
+    auto read = std::make_unique<Track>();
+    ASSERT_EQ(read_track(folder / copy, *read).error, TrackFileError::none);
+    EXPECT_EQ(read->land[painted], tarmac);
+
+    // A live editor's copy is never offered; once its lock is gone it is.
+    EXPECT_TRUE(left_over_copies(folder).empty());
+    editor->recovery.lock.release();
+    const std::vector<LeftOverCopy> left = left_over_copies(folder);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].name, editor->names.current_file_name);
+    EXPECT_FALSE(left[0].has_file);
+}
+
+TEST_F(Recovery, TheCopyGoesWithASaveAndADiscardedClose) {
+    for (bool save : {true, false}) {
+        paint(save ? 100 : 300);
+        autosave_tick(*editor);
+        finish_recovery_write(*editor);
+        ASSERT_EQ(files().size(), 3u);
+        ui.answer_changes(save ? ChangesAnswer::save : ChangesAnswer::discard);
+        if (save) {
+            ui.answer_yes_no(true);
+            ui.answer_path((dir / "kept.trk").string());
+        }
+        EXPECT_TRUE(close_requested(*editor));
+        EXPECT_EQ(files().size(), 1u) << (save ? "after a save" : "after a discard");
+    }
+}
+
+TEST_F(Recovery, AFailedCopyIsShownOnceUntilOneSucceeds) {
+    editor->recovery.lock.release(); // as when the folder cannot be written
+    paint();
+    for (int tick = 0; tick < 3; ++tick) {
+        autosave_tick(*editor);
+    }
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].starts_with("Can't write a recovery copy to "));
+}
+
+TEST_F(Recovery, LeftOverCopiesAreOfferedNewestFirstAndRestoredAsModified) {
+    paint();
+    autosave_tick(*editor);
+    finish_recovery_write(*editor);
+    editor->recovery.lock.release();
+    // A second, older copy of the track other.trk, left by another editor.
+    test_support::write_file(folder / "older.info",
+                             "CourseSmith recovery 1\ntime 1000\nfile " + other.string() + "\n");
+    fs::copy_file(other, folder / "older.trk");
+
+    Editor next(ui);
+    ASSERT_TRUE(set_up_editor(next));
+    start_recovery(next, folder);
+    ui.messages.clear();
+    ui.answer_yes_no(false); // the newest: deleted
+    ui.answer_yes_no(true);  // the older: restored under its own name
+    EXPECT_TRUE(offer_recovery(next, folder));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_TRUE(ui.messages[1].starts_with("CourseSmith found unsaved changes to other.trk from "));
+    EXPECT_EQ(next.track.water_level, 77);
+    EXPECT_EQ(next.names.current_file_name, other.string());
+    EXPECT_TRUE(ui.modified_mark);
+    EXPECT_EQ(files(), (std::set<std::string>{next.recovery.session + ".lock",
+                                              next.recovery.session + ".trk",
+                                              next.recovery.session + ".info"}));
+    end_recovery(next);
+    EXPECT_TRUE(files().empty());
+}
+
+} // namespace
+} // namespace cs

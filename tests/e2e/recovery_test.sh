@@ -1,0 +1,123 @@
+#!/bin/sh
+# Recovery copies through the desktop program on a real X server: an edited track's copy
+# appears while the editor runs, a running editor's copy is never offered to another one,
+# and after a crash (SIGKILL) the next start offers it: Yes brings back the edit as it was
+# (view, modified mark, and Save writes the same bytes as the replayed edit), No deletes it.
+# Runs under xvfb-run; skipped (exit 77) when xdotool or an X server is missing.
+set -eu
+cli=$1
+app=$2
+probe=$3
+
+command -v xdotool >/dev/null 2>&1 || { echo "xdotool is not installed"; exit 77; }
+[ -n "${DISPLAY:-}" ] || { echo "no X display"; exit 77; }
+
+work=$(mktemp -d)
+pids=""
+cleanup() {
+    for p in $pids; do kill -KILL "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cd "$work"
+# The copies go to a state folder of this run's own, never the user's.
+export XDG_STATE_HOME="$work/state" QT_QPA_PLATFORM=xcb
+folder="$XDG_STATE_HOME/coursesmith/recovery"
+
+step() { echo "== $*"; }
+# Runs the command every 0.2 s until it succeeds; after 20 s the test fails naming WHAT.
+wait_for() {
+    what=$1; shift; tries=0
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries + 1))
+        [ $tries -lt 100 ] || { echo "FAILED: $what did not happen"; exit 1; }
+        sleep 0.2
+    done
+}
+start() { "$app" --autosave 1 "$@" & pid=$!; pids="$pids $pid"; }
+crash() { kill -KILL "$1"; wait "$1" || true; }
+# The windows of process $1 named as $2 matches.
+window() { xdotool search --all --onlyvisible --pid "$1" --name "$2"; }
+main_title() { xdotool getwindowname "$(window "$1" '^Tyrestorm CourseSmith' | head -n 1)"; }
+question_of() { window "$1" '^CourseSmith$'; }
+title_is() { [ "$(main_title "$1")" = "$2" ]; }
+has_copy() { set -- "$folder"/*.info; [ -f "$1" ] && [ -f "${1%.info}.trk" ]; }
+no_copy() { ! ls "$folder" | grep -q -e '\.info$' -e '\.trk$'; }
+# A Tarmac drag with the real mouse through the view points X,Y...; the same gesture as a
+# replay script in $gesture.
+drag() {
+    gesture="command 1008"
+    xdotool mousemove $((x + ${1%,*})) $((y + ${1#*,})); sleep 0.1
+    xdotool mousedown 1; sleep 0.1
+    gesture="$gesture
+move none ${1%,*} ${1#*,}
+press left ${1%,*} ${1#*,}"
+    point=$1; shift
+    for point in "$@"; do
+        xdotool mousemove $((x + ${point%,*})) $((y + ${point#*,})); sleep 0.1
+        gesture="$gesture
+move left ${point%,*} ${point#*,}"
+    done
+    xdotool mouseup 1
+    gesture="$gesture
+release left ${point%,*} ${point#*,}"
+}
+
+printf '%s\n' "command 1008" "press left 30 40" "move left 200 140" "release left 200 140" \
+    "command 1018" "press left 150 250" "release left 150 250" \
+    "command 1021" "press left 60 320" "press left 160 330" "press left 220 380" > make.txt
+"$cli" replay make.txt --save track.trk >/dev/null
+"$cli" render track.trk before.png
+
+step "editor A edits track.trk and writes its recovery copy"
+start track.trk; a=$pid
+wait_for "A's window" title_is "$a" "Tyrestorm CourseSmith - track.trk"
+sleep 1
+position=$("$probe" locate before.png)
+x=${position% *}; y=${position#* }
+drag 100,100 130,110 170,130 220,170 260,220
+echo "$gesture" > drag.txt
+wait_for "A's recovery copy" has_copy
+
+step "editor B, started while A runs, does not offer A's copy"
+start; b=$pid
+wait_for "B's window" main_title "$b"
+sleep 2
+! question_of "$b" >/dev/null || { echo "FAILED: B offered the copy of a running editor"; exit 1; }
+has_copy || { echo "FAILED: A's copy went when B started"; exit 1; }
+kill "$b"; wait "$b" || true
+
+step "after A is killed, editor C offers the copy and Yes restores the edit"
+crash "$a"
+start; c=$pid
+wait_for "the question in C" question_of "$c"
+xdotool key Return
+wait_for "C's title with the modified mark" title_is "$c" "Tyrestorm CourseSmith - track.trk*"
+sleep 0.5
+"$cli" replay --track track.trk drag.txt --png after.png >/dev/null
+"$probe" compare after.png "$x" "$y" 400 400
+
+step "Save writes the restored edit and the copy goes"
+xdotool key ctrl+s
+wait_for "the flaws question" question_of "$c"
+xdotool key Return
+wait_for "the save dialog" window "$c" '^Save As$'
+xdotool type --delay 20 "$work/saved.trk"
+xdotool key Return
+wait_for "the saved title" title_is "$c" "Tyrestorm CourseSmith - $work/saved.trk"
+"$cli" replay --track track.trk drag.txt --save expected.trk >/dev/null
+cmp saved.trk expected.trk
+wait_for "the copy removed after the save" no_copy
+
+step "No deletes a left-over copy"
+drag 300,300 320,320 350,330
+wait_for "C's recovery copy" has_copy
+session=$(basename "$folder"/*.info .info)
+crash "$c"
+start; d=$pid
+wait_for "the question in D" question_of "$d"
+xdotool key n
+wait_for "the question in D answered" eval "! question_of $d"
+case $(main_title "$d") in *'*') echo "FAILED: D's track is modified after No"; exit 1 ;; esac
+wait_for "C's files deleted" eval "! ls '$folder/$session'.*"
+echo "recovery copies are written, offered, restored and deleted as they should be"
