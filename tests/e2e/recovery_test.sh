@@ -5,19 +5,13 @@
 # (view, modified mark, and Save writes the same bytes as the replayed edit), No deletes it.
 # Runs under xvfb-run; skipped (exit 77) when xdotool or an X server is missing.
 set -eu
-cli=$1
-app=$2
-probe=$3
+cli=$1 app=$2 probe=$3
 
 command -v xdotool >/dev/null 2>&1 || { echo "xdotool is not installed"; exit 77; }
 [ -n "${DISPLAY:-}" ] || { echo "no X display"; exit 77; }
 
-work=$(mktemp -d)
-pids=""
-cleanup() {
-    for p in $pids; do kill -KILL "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
+work=$(mktemp -d) pids=""
+cleanup() { for p in $pids; do kill -KILL "$p" 2>/dev/null || true; done; rm -rf "$work"; }
 trap cleanup EXIT
 cd "$work"
 # The copies go to a state folder of this run's own, never the user's.
@@ -43,38 +37,33 @@ question_of() { window "$1" '^CourseSmith$'; }
 title_is() { [ "$(main_title "$1")" = "$2" ]; }
 has_copy() { set -- "$folder"/*.info; [ -f "$1" ] && [ -f "${1%.info}.trk" ]; }
 no_copy() { ! ls "$folder" | grep -q -e '\.info$' -e '\.trk$'; }
-# A Tarmac drag with the real mouse through the view points X,Y...; the same gesture as a
-# replay script in $gesture.
+# A Tarmac drag with the real mouse through the view points X,Y ...; $gesture gets the same
+# gesture as a replay script.
 drag() {
-    gesture="command 1008"
-    xdotool mousemove $((x + ${1%,*})) $((y + ${1#*,})); sleep 0.1
-    xdotool mousedown 1; sleep 0.1
-    gesture="$gesture
-move none ${1%,*} ${1#*,}
-press left ${1%,*} ${1#*,}"
-    point=$1; shift
+    px=${1%,*}; py=${1#*,}; shift
+    xdotool mousemove $((x + px)) $((y + py)) sleep 0.1 mousedown 1 sleep 0.1
+    gesture=$(printf '%s\n' "command 1008" "move none $px $py" "press left $px $py")
     for point in "$@"; do
-        xdotool mousemove $((x + ${point%,*})) $((y + ${point#*,})); sleep 0.1
-        gesture="$gesture
-move left ${point%,*} ${point#*,}"
+        px=${point%,*}; py=${point#*,}
+        xdotool mousemove $((x + px)) $((y + py)) sleep 0.1
+        gesture=$(printf '%s\n' "$gesture" "move left $px $py")
     done
     xdotool mouseup 1
-    gesture="$gesture
-release left ${point%,*} ${point#*,}"
+    gesture=$(printf '%s\n' "$gesture" "release left $px $py")
 }
 
+# A track without pits or checkpoints: its Save asks whether to save it despite the flaws.
 printf '%s\n' "command 1008" "press left 30 40" "move left 200 140" "release left 200 140" \
     "command 1018" "press left 150 250" "release left 150 250" \
     "command 1021" "press left 60 320" "press left 160 330" "press left 220 380" > make.txt
-"$cli" replay make.txt --save track.trk >/dev/null
-"$cli" render track.trk before.png
+"$cli" replay make.txt --save track.trk >/dev/null && "$cli" render track.trk before.png
 
 step "editor A edits track.trk and writes its recovery copy"
 start track.trk; a=$pid
 wait_for "A's window" title_is "$a" "Tyrestorm CourseSmith - track.trk"
-sleep 1
+wait_for "A's view on screen" "$probe" locate before.png
 position=$("$probe" locate before.png)
-x=${position% *}; y=${position#* }
+x=${position% *} y=${position#* }
 drag 100,100 130,110 170,130 220,170 260,220
 echo "$gesture" > drag.txt
 wait_for "A's recovery copy" has_copy
@@ -93,9 +82,8 @@ start; c=$pid
 wait_for "the question in C" question_of "$c"
 xdotool key Return
 wait_for "C's title with the modified mark" title_is "$c" "Tyrestorm CourseSmith - track.trk*"
-sleep 0.5
 "$cli" replay --track track.trk drag.txt --png after.png >/dev/null
-"$probe" compare after.png "$x" "$y" 400 400
+wait_for "the restored view on screen" "$probe" compare after.png "$x" "$y" 400 400
 
 step "Save writes the restored edit and the copy goes"
 xdotool key ctrl+s

@@ -191,6 +191,32 @@ command 1034
 command 1033
 )";
 
+// The question before a modified track is dropped, each way it is dropped and answered.
+constexpr std::string_view changes_script = R"(press left 100 100
+release left 100 100
+answer changes cancel
+drop track.trk
+answer changes save
+answer yes
+answer cancel
+command 1003
+answer changes save
+answer yes
+answer save kept.trk
+answer open old.trk
+command 1004
+press left 200 200
+release left 200 200
+answer changes discard
+drop lap.trk
+press left 300 300
+answer changes cancel
+close
+release left 300 300
+answer changes discard
+close
+)";
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -224,6 +250,7 @@ int main(int argc, char** argv) {
     ok &= write(out / "replay" / "elements.txt", elements_script);
     ok &= write(out / "replay" / "documents.txt", documents_script);
     ok &= write(out / "replay" / "refusals.txt", refusals_script);
+    ok &= write(out / "replay" / "changes.txt", changes_script);
     if (!ok) {
         std::fprintf(stderr, "make_corpora: cannot write under %s\n", out.c_str());
         return 1;

@@ -3,8 +3,8 @@
 // as at start-up, with the invariants checked after every line and the image compared
 // with a full redraw at the end. File dialogs are answered with files in a folder of the
 // harness's own, refilled with seed files before each input that used them: whatever
-// path a script names, only its last component is kept, so nothing outside that folder
-// is read or written.
+// path a script names (answered or dropped), only its last component is kept, so nothing
+// outside that folder is read or written.
 //
 // The line runner is internal to the replay source, so that source is compiled here;
 // the PNG and standard-output writers it refers to (Qt in the program) are not needed
@@ -112,7 +112,14 @@ struct Side {
     // Runs the line; false when the program would stop at it.
     bool run(std::string_view text, int line_number) {
         const std::size_t queued = ui.queue.size();
-        const std::string error = replay.run_line(text, line_number);
+        // A dropped file, like an answered path, comes from the harness's folder.
+        std::string line(text);
+        const std::size_t verb = line.find_first_not_of(" \t");
+        if (verb != std::string::npos && line.compare(verb, 5, "drop ") == 0) {
+            line = "drop " + confined(line.substr(verb + 5));
+            folder_used = true;
+        }
+        const std::string error = replay.run_line(line, line_number);
         if (ui.queue.size() > queued && ui.queue.back().kind == ScriptedAnswer::Kind::path) {
             ui.queue.back().path = confined(ui.queue.back().path);
             folder_used = true;
@@ -171,6 +178,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         fuzz::check_editor(*side.editor, side.ui);
         fuzz::check_same_image(*side.editor, *twin.editor);
+        FUZZ_CHECK(side.replay.closed() == twin.replay.closed());
+        if (side.replay.closed()) {
+            break; // the editor closed: nothing further runs
+        }
     }
     fuzz::check_image_at_rest(*side.editor);
     return 0;
