@@ -79,10 +79,21 @@ std::string unescaped(std::string_view text) {
     return out;
 }
 
+// A file name as the next editor, started in any folder, finds it: a track's file is kept
+// by its absolute path (the command line may have named it relative to where it started).
 std::string record_text(const Editor& editor, std::int64_t time) {
     const bool has_file = editor.documents.disk_stamp.has_value();
+    std::string name = editor.names.current_file_name;
+    if (has_file) {
+        std::error_code ec;
+        const fs::path absolute =
+            fs::absolute(fs::path(std::u8string(name.begin(), name.end())), ec);
+        if (!ec) {
+            name = utf8_of(absolute.lexically_normal());
+        }
+    }
     return std::string(record_heading) + "\ntime " + std::to_string(time) + "\n" +
-           (has_file ? "file " : "name ") + escaped(editor.names.current_file_name) + "\n";
+           (has_file ? "file " : "name ") + escaped(name) + "\n";
 }
 
 // A record as written above; nothing when the file is not one.
