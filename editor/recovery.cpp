@@ -150,6 +150,7 @@ bool collect_write(Editor& editor) {
     }
     if (r.write->ok) {
         r.copy_written = true;
+        r.copied_revision = r.write->revision;
         r.failure.clear();
         r.failure_shown = false;
     } else {
@@ -234,18 +235,19 @@ void autosave_tick(Editor& editor) {
     if (r.copy_written && r.copied_revision == editor.history.revision) {
         return;
     }
+    if (!r.lock.held() && !r.failure) {
+        r.failure = std::make_error_code(std::errc::no_lock_available);
+    }
+    // The last copy failed (or none can be written): said once, then tried again quietly.
+    show_failure_once(editor);
     if (!r.lock.held()) {
-        if (!r.failure) {
-            r.failure = std::make_error_code(std::errc::no_lock_available);
-        }
-        show_failure_once(editor);
         return;
     }
     // The editing thread only copies the track; encoding and writing happen on the writer.
     auto track = std::make_unique<Track>(editor.track);
     std::string record = record_text(editor, seconds_now());
-    r.copied_revision = editor.history.revision;
     r.write = std::make_unique<RecoveryState::Write>();
+    r.write->revision = editor.history.revision;
     RecoveryState::Write* write = r.write.get();
     const fs::path copy_path = file_of(r.folder, r.session, ".trk");
     const fs::path record_path = file_of(r.folder, r.session, ".info");
@@ -264,9 +266,6 @@ void finish_recovery_write(Editor& editor) {
     if (r.writer.joinable()) {
         r.writer.join();
         collect_write(editor);
-    }
-    if (!r.folder.empty() && track_modified(editor)) {
-        show_failure_once(editor);
     }
 }
 

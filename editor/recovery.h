@@ -36,10 +36,11 @@ struct RecoveryState {
     std::error_code failure; // why the last copy (or the set-up) failed
     bool failure_shown = false;
     bool copy_written = false; // this session's copy is in the folder
-    std::uint64_t copied_revision = 0;
+    std::uint64_t copied_revision = 0; // of the track the copy in the folder holds
 
     // The copy being written on a thread of its own, so that editing goes on meanwhile.
     struct Write {
+        std::uint64_t revision = 0; // of the track being written
         std::atomic<bool> done{false};
         bool ok = false;
         std::error_code reason;
@@ -60,7 +61,8 @@ void start_recovery(Editor& editor, const std::filesystem::path& folder);
 // gesture is under way, a copy is written (on a thread; a failure is shown once until a
 // copy succeeds again). When the track is no longer modified the copy goes.
 void autosave_tick(Editor& editor);
-// Waits for a copy being written to finish (and reports a failure as a tick would).
+// Waits for a copy being written to finish and takes its result (the next tick reports a
+// failure).
 void finish_recovery_write(Editor& editor);
 // The track was saved or its changes discarded: this session's copy goes.
 void remove_recovery_copy(Editor& editor);

@@ -13,11 +13,13 @@
 #include "model/trk_file.h"
 #include "tests/editor_fixture.h"
 #include "tests/temp_dir.h"
+#include "tests/write_failures.h"
 
 namespace cs {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::WriteFailure;
 constexpr int painted = 100 * map_size + 100; // the cell a Tarmac click paints
 
 struct Changes : test_support::EditorTest {
@@ -39,69 +41,58 @@ struct Changes : test_support::EditorTest {
 enum class Flow { close, new_track, load, drop };
 enum class Answer { save, save_cancelled, save_failing, discard, cancel };
 
+// Each way of dropping the track, unmodified and modified, with each answer. The action
+// happens unless the track is modified and the answer is Cancel or a Save that wrote nothing.
 TEST_F(Changes, EveryWayOfDroppingTheTrackAsksFirstWhenItIsModified) {
-    for (Flow flow : {Flow::close, Flow::new_track, Flow::load, Flow::drop}) {
-        for (bool modified : {false, true}) {
-            for (Answer answer : {Answer::save, Answer::save_cancelled, Answer::save_failing,
-                                  Answer::discard, Answer::cancel}) {
-                SCOPED_TRACE(testing::Message() << "flow " << int(flow) << " modified " << modified
-                                                << " answer " << int(answer));
-                SetUp();
-                if (modified) {
-                    paint();
-                }
-                const std::string title = ui.title;
-                const fs::path saved = dir / "saved.trk";
-                fs::remove(saved);
-                ui.queue.clear();
-                if (modified) {
-                    ui.answer_changes(answer == Answer::discard  ? ChangesAnswer::discard
-                                      : answer == Answer::cancel ? ChangesAnswer::cancel
-                                                                 : ChangesAnswer::save);
-                    if (answer == Answer::save || answer == Answer::save_failing) {
-                        ui.answer_yes_no(true); // the flaws of the track
-                        ui.answer_path(
-                            (answer == Answer::save ? saved : dir / "no/such.trk").string());
-                    } else if (answer == Answer::save_cancelled) {
-                        ui.answer_yes_no(true);
-                        ui.answer_cancel();
-                    }
-                }
-                if (flow == Flow::load) {
-                    ui.answer_path(other.string());
-                }
-                ui.messages.clear();
-                bool happened = true;
-                switch (flow) {
-                case Flow::close:
-                    happened = close_requested(*editor);
-                    break;
-                case Flow::new_track:
-                    new_track_command(*editor);
-                    happened = editor->track.land[painted] == grass && ui.title != title;
-                    break;
-                case Flow::load:
-                case Flow::drop:
-                    flow == Flow::load ? open_track_command(*editor)
-                                       : drop_track(*editor, other.string());
-                    happened = editor->track.water_level == 77;
-                    break;
-                }
-                const bool expected =
-                    !modified || answer == Answer::save || answer == Answer::discard;
-                EXPECT_EQ(happened, expected);
-                EXPECT_EQ(!ui.messages.empty() && ui.messages[0].starts_with("Save the changes"),
-                          modified);
-                EXPECT_EQ(ui.queue.size(), flow == Flow::load && !happened ? 1u : 0u); // the path
-                EXPECT_EQ(fs::exists(saved), modified && answer == Answer::save);
-                if (!happened) { // the track, its title and its mark stay
-                    EXPECT_EQ(editor->track.land[painted], tarmac);
-                    EXPECT_EQ(ui.title, title);
-                    EXPECT_TRUE(ui.modified_mark);
-                } else if (flow != Flow::close) {
-                    EXPECT_FALSE(ui.modified_mark);
-                }
+    const fs::path saved = dir / "saved.trk";
+    for (int row = 0; row < 4 * 2 * 5; ++row) {
+        const auto flow = Flow(row / 10);
+        const bool modified = row / 5 % 2 == 1;
+        const auto answer = Answer(row % 5);
+        SCOPED_TRACE(testing::Message() << "flow " << int(flow) << ", modified " << modified
+                                        << ", answer " << int(answer));
+        editor = std::make_unique<Editor>(ui);
+        ui.modified_mark = false; // as a fresh window shows it
+        ASSERT_TRUE(set_up_editor(*editor));
+        fs::remove(saved);
+        if (modified) {
+            paint();
+            ui.answer_changes(answer == Answer::discard  ? ChangesAnswer::discard
+                              : answer == Answer::cancel ? ChangesAnswer::cancel
+                                                         : ChangesAnswer::save);
+            if (answer != Answer::discard && answer != Answer::cancel) {
+                ui.answer_yes_no(true); // the flaws of the track
+                answer == Answer::save_cancelled ? ui.answer_cancel()
+                : answer == Answer::save         ? ui.answer_path(saved.string())
+                                                 : ui.answer_path((dir / "no/such.trk").string());
             }
+        }
+        if (flow == Flow::load) {
+            ui.answer_path(other.string());
+        }
+        const std::string title = ui.title;
+        ui.messages.clear();
+        bool happened = true;
+        if (flow == Flow::close) {
+            happened = close_requested(*editor);
+        } else if (flow == Flow::new_track) {
+            new_track_command(*editor);
+            happened = editor->track.land[painted] == grass && ui.title != title;
+        } else {
+            flow == Flow::load ? open_track_command(*editor) : drop_track(*editor, other.string());
+            happened = editor->track.water_level == 77;
+        }
+        EXPECT_EQ(happened, !modified || answer == Answer::save || answer == Answer::discard);
+        EXPECT_EQ(!ui.messages.empty() && ui.messages[0].starts_with("Save the changes"), modified);
+        EXPECT_EQ(ui.queue.size(), flow == Flow::load && !happened ? 1u : 0u); // the path
+        ui.queue.clear();
+        EXPECT_EQ(fs::exists(saved), modified && answer == Answer::save);
+        if (!happened) { // the track, its title and its mark stay
+            EXPECT_EQ(editor->track.land[painted], tarmac);
+            EXPECT_EQ(ui.title, title);
+            EXPECT_TRUE(ui.modified_mark);
+        } else if (flow != Flow::close) {
+            EXPECT_FALSE(ui.modified_mark);
         }
     }
 }
@@ -180,6 +171,11 @@ TEST_F(Recovery, ACopyIsWrittenOnlyWhenModifiedChangedAndNoGestureIsUnderWay) {
     auto read = std::make_unique<Track>();
     ASSERT_EQ(read_track(folder / copy, *read).error, TrackFileError::none);
     EXPECT_EQ(read->land[painted], tarmac);
+    test_support::arm({}); // counts the writes
+    autosave_tick(*editor);
+    finish_recovery_write(*editor);
+    reset_file_calls();
+    EXPECT_EQ(test_support::detail::writes_made, 0) << "an unchanged track copied again";
 
     // A live editor's copy is never offered; once its lock is gone it is.
     EXPECT_TRUE(left_over_copies(folder).empty());
@@ -207,12 +203,17 @@ TEST_F(Recovery, TheCopyGoesWithASaveAndADiscardedClose) {
 }
 
 TEST_F(Recovery, AFailedCopyIsShownOnceUntilOneSucceeds) {
-    editor->recovery.lock.release(); // as when the folder cannot be written
-    paint();
-    for (int tick = 0; tick < 3; ++tick) {
-        autosave_tick(*editor);
+    for (int x : {100, 110, 120, 130}) {
+        // The copies at 100 and 110 fail, 120 succeeds, 130 fails again.
+        test_support::arm({x == 120 ? WriteFailure::none : WriteFailure::rename, 0, ENOSPC});
+        paint(x);
+        for (int tick = 0; tick < 2; ++tick) { // the second tick reports the first's failure
+            autosave_tick(*editor);
+            finish_recovery_write(*editor);
+        }
     }
-    ASSERT_EQ(ui.messages.size(), 1u);
+    reset_file_calls();
+    ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(ui.messages[0].starts_with("Can't write a recovery copy to "));
 }
 

@@ -1,28 +1,24 @@
 // Keeping the user's work through the real widgets: the question before changes are dropped,
-// the title's modified mark, recovery copies and a file changed by another program.
+// the title's modified mark and a file changed by another program. (Recovery copies are
+// written and offered by the real program in tests/e2e/recovery_test.sh.)
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 
-#include <filesystem>
-#include <fstream>
-
 #include "model/trk_file.h"
 #include "model/validation.h"
 #include "tests/shell/shell_fixture.h"
 
 using namespace cs;
-namespace fs = std::filesystem;
 
 class KeepWorkTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    std::unique_ptr<EditorApp> start(ScriptedUi& answers, const QStringList& arguments,
-                                     const WorkOptions& work = {}) {
-        auto app = start_editor(arguments, dir.filePath("coursesmith"), &answers, work);
+    std::unique_ptr<EditorApp> start(ScriptedUi& answers, const QStringList& arguments) {
+        auto app = start_editor(arguments, dir.filePath("coursesmith"), &answers);
         return app && QTest::qWaitForWindowExposed(&app->panel()) ? std::move(app) : nullptr;
     }
     static QString title(EditorApp& app) { return app.panel().windowHandle()->title(); }
@@ -95,55 +91,6 @@ class KeepWorkTest : public QObject {
         QVERIFY(saved.endsWith(".trk"));
         ctrl(*app, Qt::Key_Z);
         QTRY_COMPARE(title(*app), saved);
-    }
-
-    void recovery_copies_follow_the_edits_and_belong_to_their_editor() {
-        const fs::path folder = dir.filePath("recovery-live").toStdString();
-        ScriptedUi answers;
-        const auto app = start(answers, {"coursesmith"}, WorkOptions{1, folder});
-        QVERIFY(app);
-        const std::string session = app->editor().recovery.session;
-        const fs::path copy = folder / (session + ".trk"), record = folder / (session + ".info");
-        QTest::mouseClick(app->view().client(), Qt::LeftButton, {}, QPoint(120, 80));
-        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(copy) && fs::exists(record), 3000);
-        auto read = std::make_unique<Track>(),
-             edited = std::make_unique<Track>(app->editor().track);
-        QVERIFY(read_track(copy, *read).error == TrackFileError::none &&
-                encode_track(*read) == encode_track(*edited));
-
-        // A second editor on the same folder leaves a running editor's copy alone.
-        ScriptedUi second_answers;
-        QVERIFY(start(second_answers, {"coursesmith"}, WorkOptions{1, folder}));
-        QVERIFY(second_answers.messages.empty());
-        QVERIFY(fs::exists(copy) && fs::exists(record));
-
-        // Saved before the next tick has taken the finished write's result: the copy goes too.
-        save_to(*app, answers, dir.filePath("saved.trk"));
-        QVERIFY(!fs::exists(copy) && !fs::exists(record));
-    }
-
-    void a_left_over_copy_is_offered_at_start() {
-        const fs::path folder = dir.filePath("recovery-left").toStdString();
-        const std::string original = track_file("original.trk", 20);
-        for (const bool restore : {true, false}) {
-            fs::create_directories(folder);
-            fs::rename(track_file("copy.trk", 88), folder / "session-gone.trk");
-            std::ofstream(folder / "session-gone.info")
-                << "CourseSmith recovery 1\ntime 1700000000\nfile " << original << "\n";
-
-            ScriptedUi answers;
-            answers.answer_yes_no(restore);
-            const auto app = start(answers, {"coursesmith"}, WorkOptions{1, folder});
-            QVERIFY(app);
-            QVERIFY(answers.messages.size() == 1 &&
-                    answers.messages[0].starts_with("CourseSmith found unsaved changes to "
-                                                    "original.trk from "));
-            QVERIFY(!fs::exists(folder / "session-gone.trk") &&
-                    !fs::exists(folder / "session-gone.info"));
-            QCOMPARE(fs::exists(folder / (app->editor().recovery.session + ".trk")), restore);
-            QCOMPARE(app->editor().track.water_level, restore ? 88 : 50);
-            QCOMPARE(title(*app).endsWith(QString::fromStdString(original) + "*"), restore);
-        }
     }
 
     void a_file_changed_by_another_program_is_offered_again() {
