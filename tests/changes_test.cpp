@@ -192,12 +192,14 @@ TEST_F(Recovery, TheCopyGoesWithASaveAndADiscardedClose) {
         autosave_tick(*editor);
         finish_recovery_write(*editor);
         ASSERT_EQ(files().size(), 3u);
-        ui.answer_changes(save ? ChangesAnswer::save : ChangesAnswer::discard);
-        if (save) {
+        if (save) { // the Save button, at once and not at the next tick
             ui.answer_yes_no(true);
             ui.answer_path((dir / "kept.trk").string());
+            EXPECT_TRUE(save_track_command(*editor));
+        } else {
+            ui.answer_changes(ChangesAnswer::discard);
+            EXPECT_TRUE(close_requested(*editor));
         }
-        EXPECT_TRUE(close_requested(*editor));
         EXPECT_EQ(files().size(), 1u) << (save ? "after a save" : "after a discard");
     }
 }

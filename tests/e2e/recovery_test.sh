@@ -81,7 +81,8 @@ crash "$a"
 start; c=$pid
 wait_for "the question in C" question_of "$c"
 xdotool key Return
-wait_for "C's title with the modified mark" title_is "$c" "Tyrestorm CourseSmith - track.trk*"
+# The copy names the track by its absolute path, as a Load from the dialog does.
+wait_for "C's title with the modified mark" title_is "$c" "Tyrestorm CourseSmith - $work/track.trk*"
 "$cli" replay --track track.trk drag.txt --png after.png >/dev/null
 wait_for "the restored view on screen" "$probe" compare after.png "$x" "$y" 400 400
 
