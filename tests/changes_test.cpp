@@ -108,12 +108,18 @@ TEST_F(Changes, QuestionsNameTheFileWithoutItsFolder) {
     EXPECT_EQ(file_name_of("C:\\tracks\\a.trk"), "a.trk");
 }
 
-// A change in the middle of a gesture counts although its step is not recorded yet.
-TEST_F(Changes, AGestureUnderWayIsAnUnsavedChange) {
+// A change in the middle of a gesture counts although its step is not recorded yet; the
+// title's mark follows the steps back to the saved state and forth.
+TEST_F(Changes, AGestureUnderWayIsAnUnsavedChangeAndTheMarkFollowsTheSteps) {
     press_handler(*editor, left_button, 100, 100);
     EXPECT_FALSE(track_modified(*editor));
     EXPECT_TRUE(unsaved_changes(*editor));
     release_handler(*editor, left_button, 100, 100);
+    for (bool (*step)(Editor&) : {undo_edit, redo_edit}) {
+        const bool was = ui.modified_mark;
+        ASSERT_TRUE(step(*editor));
+        EXPECT_NE(ui.modified_mark, was);
+    }
 }
 
 TEST_F(Changes, AnotherProgramsChangeIsAskedAboutOnceAndTheEditorsOwnSaveNever) {
@@ -159,7 +165,8 @@ TEST_F(Recovery, ACopyIsWrittenOnlyWhenModifiedChangedAndNoGestureIsUnderWay) {
     autosave_tick(*editor);
     finish_recovery_write(*editor);
     EXPECT_EQ(files().size(), 1u) << "the lock alone";
-    press_handler(*editor, left_button, 100, 100);
+    paint(300);
+    press_handler(*editor, left_button, 100, 100); // modified, and a gesture under way
     autosave_tick(*editor);
     finish_recovery_write(*editor);
     EXPECT_EQ(files().size(), 1u) << "written during a gesture";
@@ -230,6 +237,7 @@ TEST_F(Recovery, LeftOverCopiesAreOfferedNewestFirstAndRestoredAsModified) {
     fs::copy_file(other, folder / "older.trk");
 
     Editor next(ui);
+    ui.modified_mark = false; // as a fresh window shows it
     ASSERT_TRUE(set_up_editor(next));
     start_recovery(next, folder);
     ui.messages.clear();
