@@ -346,16 +346,21 @@ bool offer_recovery(Editor& editor, const fs::path& folder) {
     }
     RecoveryState& r = editor.recovery;
     for (const LeftOverCopy& copy : left_over_copies(folder)) {
-        if (copy.session == r.session) {
+        // Held while the copy is offered, so that an editor starting at the same moment
+        // takes it for a live editor's and leaves it alone.
+        FileLock claim;
+        if (copy.session == r.session || !claim.lock(file_of(folder, copy.session, ".lock"))) {
             continue;
         }
         if (!editor.ui->ask_yes_no(recovery_question(copy))) {
+            claim.release();
             remove_session_files(folder, copy.session);
             continue;
         }
         const fs::path copy_path = file_of(folder, copy.session, ".trk");
         if (!load_track(editor, utf8_of(copy_path))) {
             // The reader said what is wrong with it; a copy that cannot be read is no use.
+            claim.release();
             remove_session_files(folder, copy.session);
             continue;
         }
@@ -375,6 +380,7 @@ bool offer_recovery(Editor& editor, const fs::path& folder) {
             r.copy_written = !ec;
             r.copied_revision = editor.history.revision;
         }
+        claim.release();
         if (!r.copy_written) {
             remove_session_files(folder, copy.session);
         } else {
