@@ -97,17 +97,6 @@ TEST_F(Changes, EveryWayOfDroppingTheTrackAsksFirstWhenItIsModified) {
     }
 }
 
-TEST_F(Changes, QuestionsNameTheFileWithoutItsFolder) {
-    drop_track(*editor, other.string());
-    EXPECT_EQ(changes_question(*editor, DropReason::closing),
-              "Save the changes to other.trk before closing?");
-    EXPECT_EQ(changes_question(*editor, DropReason::new_track),
-              "Save the changes to other.trk before starting a new track?");
-    EXPECT_EQ(changes_question(*editor, DropReason::opening),
-              "Save the changes to other.trk before opening another track?");
-    EXPECT_EQ(file_name_of("C:\\tracks\\a.trk"), "a.trk");
-}
-
 // A change in the middle of a gesture counts although its step is not recorded yet; the
 // title's mark follows the steps back to the saved state and forth.
 TEST_F(Changes, AGestureUnderWayIsAnUnsavedChangeAndTheMarkFollowsTheSteps) {
@@ -158,29 +147,29 @@ struct Recovery : Changes {
         start_recovery(*editor, folder);
     }
     std::set<std::string> files() { return test_support::names(folder); }
+    void tick() { // a tick of the timer, and its copy written
+        autosave_tick(*editor);
+        finish_recovery_write(*editor);
+    }
 };
 
 TEST_F(Recovery, ACopyIsWrittenOnlyWhenModifiedChangedAndNoGestureIsUnderWay) {
     drop_track(*editor, fs::relative(other).string()); // named as a command line may name it
-    autosave_tick(*editor);
-    finish_recovery_write(*editor);
+    tick();
     EXPECT_EQ(files().size(), 1u) << "the lock alone";
     paint(300);
     press_handler(*editor, left_button, 100, 100); // modified, and a gesture under way
-    autosave_tick(*editor);
-    finish_recovery_write(*editor);
+    tick();
     EXPECT_EQ(files().size(), 1u) << "written during a gesture";
     release_handler(*editor, left_button, 100, 100);
-    autosave_tick(*editor);
-    finish_recovery_write(*editor);
+    tick();
     const std::string copy = editor->recovery.session + ".trk";
     ASSERT_TRUE(files().contains(copy));
     auto read = std::make_unique<Track>();
     ASSERT_EQ(read_track(folder / copy, *read).error, TrackFileError::none);
     EXPECT_EQ(read->land[painted], tarmac);
     test_support::arm({}); // counts the writes
-    autosave_tick(*editor);
-    finish_recovery_write(*editor);
+    tick();
     reset_file_calls();
     EXPECT_EQ(test_support::detail::writes_made, 0) << "an unchanged track copied again";
 
@@ -196,8 +185,7 @@ TEST_F(Recovery, ACopyIsWrittenOnlyWhenModifiedChangedAndNoGestureIsUnderWay) {
 TEST_F(Recovery, TheCopyGoesWithASaveAndADiscardedClose) {
     for (bool save : {true, false}) {
         paint(save ? 100 : 300);
-        autosave_tick(*editor);
-        finish_recovery_write(*editor);
+        tick();
         ASSERT_EQ(files().size(), 3u);
         if (save) { // the Save button, at once and not at the next tick
             ui.answer_yes_no(true);
@@ -216,10 +204,8 @@ TEST_F(Recovery, AFailedCopyIsShownOnceUntilOneSucceeds) {
         // The copies at 100 and 110 fail, 120 succeeds, 130 fails again.
         test_support::arm({x == 120 ? WriteFailure::none : WriteFailure::rename, 0, ENOSPC});
         paint(x);
-        for (int tick = 0; tick < 2; ++tick) { // the second tick reports the first's failure
-            autosave_tick(*editor);
-            finish_recovery_write(*editor);
-        }
+        tick();
+        tick(); // reports the first one's failure
     }
     reset_file_calls();
     ASSERT_EQ(ui.messages.size(), 2u);
@@ -228,8 +214,7 @@ TEST_F(Recovery, AFailedCopyIsShownOnceUntilOneSucceeds) {
 
 TEST_F(Recovery, LeftOverCopiesAreOfferedNewestFirstAndRestoredAsModified) {
     paint();
-    autosave_tick(*editor);
-    finish_recovery_write(*editor);
+    tick();
     editor->recovery.lock.release();
     // A second, older copy of the track other.trk, left by another editor.
     test_support::write_file(folder / "older.info",

@@ -277,7 +277,8 @@ CASES = {
             "answer changes save\nanswer cancel\nclose\nprint modified\n"
             "answer changes save\nanswer save kept.trk\ndrop small.trk\n"
             "print title\nprint modified\npress left 5 5\nrelease left 5 5\n"
-            "answer changes discard\nclose\nprint never\n")}),
+            "answer changes cancel\ncommand 1003\nanswer changes discard\nclose\n"
+            "print never\n")}),
     ],
     "replay-errors": replay_errors(),
 }

@@ -48,7 +48,7 @@ for program in coursesmith coursesmith-cli; do
 done
 help="$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/coursesmith" --help)" ||
     fail "coursesmith --help failed"
-[ "$(echo "$help" | head -n 1)" = "Usage: coursesmith [TRACK]" ] || fail "coursesmith --help does not start with its usage"
+[ "$(echo "$help" | head -n 1)" = "Usage: coursesmith [--autosave SECONDS] [TRACK]" ] || fail "coursesmith --help does not start with its usage"
 expect_file share/doc/coursesmith/copyright
 
 metainfo="share/metainfo/$id.metainfo.xml"
