@@ -35,7 +35,7 @@ struct RecoveryState {
     FileLock lock;
     std::error_code failure; // why the last copy (or the set-up) failed
     bool failure_shown = false;
-    bool copy_written = false; // this session's copy is in the folder
+    bool copy_written = false;         // this session's copy is in the folder
     std::uint64_t copied_revision = 0; // of the track the copy in the folder holds
 
     // The copy being written on a thread of its own, so that editing goes on meanwhile.
