@@ -120,6 +120,33 @@ bool locked_elsewhere(const fs::path& path) {
 
 #endif
 
+#ifdef _WIN32
+
+// The system's own record of the file: its size, its last write time to the 100 ns and its
+// index, which a file put in its place by a rename does not share.
+FileStamp file_stamp(const fs::path& path) {
+    FileStamp stamp;
+    const HANDLE h = CreateFileW(windows_path(path).c_str(), 0,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return stamp;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(h, &info)) {
+        stamp.exists = true;
+        stamp.size = static_cast<std::uintmax_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+        stamp.write_time = static_cast<std::int64_t>(
+            static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+            info.ftLastWriteTime.dwLowDateTime);
+        stamp.identity = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    }
+    CloseHandle(h);
+    return stamp;
+}
+
+#else
+
 FileStamp file_stamp(const fs::path& path) {
     FileStamp stamp;
     std::error_code ec;
@@ -133,14 +160,14 @@ FileStamp file_stamp(const fs::path& path) {
     if (!ec) {
         stamp.write_time = static_cast<std::int64_t>(time.time_since_epoch().count());
     }
-#ifndef _WIN32
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         stamp.identity =
             static_cast<std::uint64_t>(st.st_ino) ^ (static_cast<std::uint64_t>(st.st_dev) << 40);
     }
-#endif
     return stamp;
 }
+
+#endif
 
 } // namespace cs

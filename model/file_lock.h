@@ -41,8 +41,8 @@ bool locked_elsewhere(const std::filesystem::path& path);
 struct FileStamp {
     bool exists = false;
     std::uintmax_t size = 0;
-    std::int64_t write_time = 0; // in the file system clock's ticks
-    std::uint64_t identity = 0;  // the file's inode where the system tells it, else 0
+    std::int64_t write_time = 0; // in the system's ticks (nanoseconds; 100 ns on Windows)
+    std::uint64_t identity = 0;  // the file's inode (its file index on Windows)
 
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
