@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <random>
+#include <system_error>
 
 #include "editor/changes.h"
 #include "editor/editor.h"
@@ -251,14 +252,20 @@ void autosave_tick(Editor& editor) {
     RecoveryState::Write* write = r.write.get();
     const fs::path copy_path = file_of(r.folder, r.session, ".trk");
     const fs::path record_path = file_of(r.folder, r.session, ".info");
-    r.writer = std::thread(
-        [track = std::move(track), record = std::move(record), copy_path, record_path, write] {
-            const std::vector<std::uint8_t> bytes = encode_track(*track);
-            const auto* text = reinterpret_cast<const std::uint8_t*>(record.data());
-            write->ok = replace_file(copy_path, bytes, &write->reason) &&
-                        replace_file(record_path, {text, record.size()}, &write->reason);
-            write->done.store(true, std::memory_order_release);
-        });
+    try {
+        r.writer = std::thread(
+            [track = std::move(track), record = std::move(record), copy_path, record_path, write] {
+                const std::vector<std::uint8_t> bytes = encode_track(*track);
+                const auto* text = reinterpret_cast<const std::uint8_t*>(record.data());
+                write->ok = replace_file(copy_path, bytes, &write->reason) &&
+                            replace_file(record_path, {text, record.size()}, &write->reason);
+                write->done.store(true, std::memory_order_release);
+            });
+    } catch (const std::system_error& error) {
+        // No thread to be had (the system is out of them): a failed copy, tried again later.
+        write->reason = error.code();
+        write->done.store(true, std::memory_order_release);
+    }
 }
 
 void finish_recovery_write(Editor& editor) {
