@@ -277,11 +277,8 @@ void finish_recovery_write(Editor& editor) {
 }
 
 void remove_recovery_copy(Editor& editor) {
+    finish_recovery_write(editor); // a copy being written would otherwise come back
     RecoveryState& r = editor.recovery;
-    if (r.writer.joinable()) {
-        r.writer.join();
-        collect_write(editor);
-    }
     if (r.folder.empty() || !r.copy_written) {
         return;
     }

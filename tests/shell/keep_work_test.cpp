@@ -57,27 +57,19 @@ class KeepWorkTest : public QObject {
         const QString text = "Save the changes to <a>.trk before closing?";
         QtUi ui;
         for (const auto& [key, expected] : rows) {
-            QString caption, shown_text;
-            QMessageBox::StandardButtons buttons;
-            QTimer::singleShot(0, [&, key = key] {
-                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                if (!box) {
-                    qFatal("no question box");
-                }
-                caption = box->windowTitle();
-                shown_text = box->text();
-                buttons = box->standardButtons();
+            shell_test::ShownBox shown;
+            shell_test::when_box_shows(shown, [key = key](QMessageBox& box) {
                 if (key == Qt::Key_unknown) {
-                    QTest::mouseClick(box->button(QMessageBox::Discard), Qt::LeftButton);
+                    QTest::mouseClick(box.button(QMessageBox::Discard), Qt::LeftButton);
                 } else {
-                    QTest::keyClick(box, key);
+                    QTest::keyClick(&box, key);
                 }
             });
             QVERIFY2(ui.ask_save_changes(text.toStdString()) == expected,
                      qPrintable(QKeySequence(key).toString()));
-            QCOMPARE(caption, QString("CourseSmith"));
-            QCOMPARE(shown_text, text);
-            QCOMPARE(buttons, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+            QCOMPARE(shown.caption, QString("CourseSmith"));
+            QCOMPARE(shown.text, text);
+            QCOMPARE(shown.buttons, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
         }
     }
 

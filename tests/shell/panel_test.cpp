@@ -484,28 +484,15 @@ class PanelTest : public QObject {
         QtUi ui;
         for (const auto& [key, yes] : rows) {
             const QString what = QKeySequence(key).toString();
-            QString title, shown_text;
-            Qt::TextFormat format = Qt::AutoText;
-            QMessageBox::StandardButtons buttons;
-            QMessageBox::StandardButton default_button = QMessageBox::NoButton;
-            QTimer::singleShot(0, [&, key = key] {
-                auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                if (!shown) {
-                    qFatal("no question box");
-                }
-                title = shown->windowTitle();
-                shown_text = shown->text();
-                format = shown->textFormat();
-                buttons = shown->standardButtons();
-                default_button = shown->standardButton(shown->defaultButton());
-                QTest::keyClick(shown, key);
-            });
+            shell_test::ShownBox shown;
+            shell_test::when_box_shows(
+                shown, [key = key](QMessageBox& box) { QTest::keyClick(&box, key); });
             QVERIFY2(ui.ask_yes_no(text.toStdString()) == yes, qPrintable(what));
-            QCOMPARE(title, QString("CourseSmith"));
-            QCOMPARE(shown_text, text);
-            QCOMPARE(format, Qt::PlainText);
-            QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
-            QCOMPARE(default_button, QMessageBox::Yes);
+            QCOMPARE(shown.caption, QString("CourseSmith"));
+            QCOMPARE(shown.text, text);
+            QCOMPARE(shown.format, Qt::PlainText);
+            QCOMPARE(shown.buttons, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(shown.default_button, QMessageBox::Yes);
         }
     }
 

@@ -3,10 +3,14 @@
 // modal ever blocks.
 #pragma once
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 #include "editor/editor.h"
@@ -17,6 +21,26 @@
 #include "shell/view_widget.h"
 
 namespace cs::shell_test {
+
+// What a message box showed when it came up.
+struct ShownBox {
+    QString caption, text;
+    Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton default_button = QMessageBox::NoButton;
+};
+// Once the next modal message box shows, notes what it shows in shown and answers it.
+inline void when_box_shows(ShownBox& shown, std::function<void(QMessageBox&)> answer) {
+    QTimer::singleShot(0, [&shown, answer = std::move(answer)] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            qFatal("no message box");
+        }
+        shown = {box->windowTitle(), box->text(), box->textFormat(), box->standardButtons(),
+                 box->standardButton(box->defaultButton())};
+        answer(*box);
+    });
+}
 
 struct ShellApp {
     std::unique_ptr<ScriptedUi> answers;
