@@ -4,6 +4,7 @@
 # the history keys take it back and make it again.
 # Runs under xvfb-run; skipped (exit 77) when xdotool or an X server is missing.
 set -eu
+. "$(cd "$(dirname "$0")" && pwd)/lib.sh"
 cli=$1
 app=$2
 probe=$3
@@ -64,36 +65,10 @@ echo "view image at $x $y"
 QT_QPA_PLATFORM=xcb "$probe" compare before.png "$x" "$y" 400 400
 
 # A Tarmac drag with the real mouse, one move at a time so that none is merged.
-gesture="100 100
-130 110
-170 130
-220 170
-260 220"
-first=1
-replay="command 1008"
-for point in $(echo "$gesture" | tr ' ' ','); do
-    px=${point%,*}
-    py=${point#*,}
-    xdotool mousemove $((x + px)) $((y + py))
-    sleep 0.1
-    if [ $first = 1 ]; then
-        xdotool mousedown 1
-        sleep 0.1
-        replay="$replay
-move none $px $py
-press left $px $py"
-        first=0
-    else
-        replay="$replay
-move left $px $py"
-    fi
-done
-xdotool mouseup 1
+drag 100,100 130,110 170,130 220,170 260,220
 sleep 0.5
-replay="$replay
-release left $px $py"
 
-echo "$replay" | "$cli" replay --track track.trk - --png after.png >/dev/null
+echo "$gesture" | "$cli" replay --track track.trk - --png after.png >/dev/null
 QT_QPA_PLATFORM=xcb "$probe" compare after.png "$x" "$y" 400 400
 
 # The history keys: each press takes the drag back or makes it again, and the view follows.

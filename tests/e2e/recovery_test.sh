@@ -5,6 +5,7 @@
 # (view, modified mark, and Save writes the same bytes as the replayed edit), No deletes it.
 # Runs under xvfb-run; skipped (exit 77) when xdotool or an X server is missing.
 set -eu
+. "$(cd "$(dirname "$0")" && pwd)/lib.sh"
 cli=$1 app=$2 probe=$3
 
 command -v xdotool >/dev/null 2>&1 || { echo "xdotool is not installed"; exit 77; }
@@ -37,21 +38,6 @@ question_of() { window "$1" '^CourseSmith$'; }
 title_is() { [ "$(main_title "$1")" = "$2" ]; }
 has_copy() { set -- "$folder"/*.info; [ -f "$1" ] && [ -f "${1%.info}.trk" ]; }
 no_copy() { ! ls "$folder" | grep -q -e '\.info$' -e '\.trk$'; }
-# A Tarmac drag with the real mouse through the view points X,Y ...; $gesture gets the same
-# gesture as a replay script.
-drag() {
-    px=${1%,*}; py=${1#*,}; shift
-    xdotool mousemove $((x + px)) $((y + py)) sleep 0.1 mousedown 1 sleep 0.1
-    gesture=$(printf '%s\n' "command 1008" "move none $px $py" "press left $px $py")
-    for point in "$@"; do
-        px=${point%,*}; py=${point#*,}
-        xdotool mousemove $((x + px)) $((y + py)) sleep 0.1
-        gesture=$(printf '%s\n' "$gesture" "move left $px $py")
-    done
-    xdotool mouseup 1
-    gesture=$(printf '%s\n' "$gesture" "release left $px $py")
-}
-
 # A track without pits or checkpoints: its Save asks whether to save it despite the flaws.
 printf '%s\n' "command 1008" "press left 30 40" "move left 200 140" "release left 200 140" \
     "command 1018" "press left 150 250" "release left 150 250" \
