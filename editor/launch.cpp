@@ -18,7 +18,27 @@ fs::path absolute_or_same(const std::string& path) {
     return ec ? fs::path(path) : absolute;
 }
 
+constexpr char game_file[] = "Tyrestorm.exe";
+
 } // namespace
+
+std::string game_path_for(const std::string& program_folder,
+                          const std::string& command_line_program) {
+    const std::string beside_program = (fs::path(program_folder) / game_file).string();
+    std::error_code ec;
+    if (fs::exists(beside_program, ec)) {
+        return beside_program;
+    }
+#ifdef _WIN32
+    const bool has_folder = command_line_program.find_first_of("/\\") != std::string::npos;
+#else
+    const bool has_folder = command_line_program.find('/') != std::string::npos;
+#endif
+    if (!has_folder) {
+        return beside_program;
+    }
+    return (absolute_or_same(command_line_program).parent_path() / game_file).string();
+}
 
 bool is_windows_executable(const std::string& path) {
     std::error_code ec;

@@ -28,6 +28,12 @@ bool is_windows_executable(const std::string& path);
 // which holds nothing the user chose to run.
 std::string find_on_search_path(std::string_view name, std::string_view search_path);
 
+// The game's executable: "Tyrestorm.exe" in the running program's folder when it is there;
+// otherwise beside the program path the command line gives, when that path names a folder
+// (a bare name was found through PATH and names none), else in the program's folder again.
+std::string game_path_for(const std::string& program_folder,
+                          const std::string& command_line_program);
+
 // How to start the game at path. On Windows the game itself runs, in its own folder, where
 // it finds its data. Elsewhere a Windows executable runs as "wine GAME" in the game's
 // folder when search_path holds a wine program (GAME made absolute, since the folder

@@ -9,6 +9,7 @@
 
 #include "editor/dispatch.h"
 #include "editor/editor.h"
+#include "editor/launch.h"
 #include "editor/recovery.h"
 #include "editor/setup.h"
 #include "resources/control_ids.h"
@@ -21,7 +22,6 @@ namespace cs {
 
 namespace {
 
-constexpr char game_file[] = "Tyrestorm.exe";
 constexpr int view_size = 512;
 
 std::string local_path(const QString& path) {
@@ -51,16 +51,8 @@ void EditorApp::clean_up() {
 }
 
 QString game_path_for(const QString& program_folder, const QString& command_line_program) {
-    const QString beside_program = QDir(program_folder).filePath(QString::fromLatin1(game_file));
-    if (QFileInfo::exists(beside_program)) {
-        return beside_program;
-    }
-    // A program path without a folder (found through PATH) names no folder of its own.
-    if (!command_line_program.contains(u'/')) {
-        return beside_program;
-    }
-    const QFileInfo program(command_line_program);
-    return QDir(program.absolutePath()).filePath(QString::fromLatin1(game_file));
+    return QFile::decodeName(QByteArray::fromStdString(
+        cs::game_path_for(local_path(program_folder), local_path(command_line_program))));
 }
 
 std::unique_ptr<EditorApp> start_editor(const QStringList& arguments, const QString& executable,

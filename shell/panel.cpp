@@ -23,6 +23,7 @@
 #include "editor/dispatch.h"
 #include "editor/editor.h"
 #include "editor/history.h"
+#include "editor/view_input.h"
 #include "interaction/mouse.h"
 #include "model/track.h"
 #include "shell/view_widget.h"
@@ -101,24 +102,6 @@ bool skipped_radio(QWidget* w) {
         }
     }
     return false;
-}
-
-// The edit history's keys: Ctrl+Z takes the newest step back, Ctrl+Y and Ctrl+Shift+Z make
-// the next one again.
-enum class HistoryKey { none, undo, redo };
-
-HistoryKey history_key(int key, Qt::KeyboardModifiers modifiers) {
-    if (modifiers == Qt::ControlModifier) {
-        if (key == Qt::Key_Z) {
-            return HistoryKey::undo;
-        }
-        if (key == Qt::Key_Y) {
-            return HistoryKey::redo;
-        }
-    } else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_Z) {
-        return HistoryKey::redo;
-    }
-    return HistoryKey::none;
 }
 
 QString path_of(const QUrl& url) {
@@ -355,13 +338,14 @@ bool Panel::handle_key(QKeyEvent* event) {
     // window (which this window's keys can only reach behind its back) and a mouse button
     // held in the view (the core refuses then) take no step. The key goes no further, so
     // no control also reads it as a letter.
-    if (const HistoryKey step = history_key(key, modifiers); step != HistoryKey::none) {
+    const char letter =
+        key >= Qt::Key_A && key <= Qt::Key_Z ? static_cast<char>('A' + (key - Qt::Key_A)) : 0;
+    if (const HistoryStep step = history_step(
+            letter, (modifiers & Qt::ControlModifier) != 0, (modifiers & Qt::ShiftModifier) != 0,
+            (modifiers & (Qt::AltModifier | Qt::MetaModifier)) != 0);
+        step != HistoryStep::none) {
         if (!event->isAutoRepeat() && QGuiApplication::modalWindow() == nullptr) {
-            if (step == HistoryKey::undo) {
-                undo_edit(editor_);
-            } else {
-                redo_edit(editor_);
-            }
+            take_history_step(editor_, step);
         }
         event->accept();
         return true;

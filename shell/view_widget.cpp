@@ -19,6 +19,7 @@
 
 #include "editor/dispatch.h"
 #include "editor/editor.h"
+#include "editor/view_input.h"
 #include "render/view.h"
 #include "resources/control_ids.h"
 
@@ -27,8 +28,6 @@ namespace cs {
 namespace {
 
 constexpr int view_extent = 512;
-// Eighths of a degree in one notch of a mouse wheel.
-constexpr int wheel_notch = 120;
 
 // The largest position a bar with this range and page accepts.
 int largest_position(const ScrollSettings& s) {
@@ -219,10 +218,7 @@ class ViewWidget::Impl : public QObject {
     // The bars as the core set them; their positions change only through the core.
     ScrollSettings horizontal_settings;
     ScrollSettings vertical_settings;
-    // Wheel turns not yet a whole notch: across, up and down, and with Ctrl held.
-    int wheel_across = 0;
-    int wheel_down = 0;
-    int wheel_zoom = 0;
+    WheelTurns wheel;
 
     Impl(Editor& e, ViewWidget* owner)
         : QObject(owner), editor(e), client(new Client(e, owner)),
@@ -275,90 +271,28 @@ class ViewWidget::Impl : public QObject {
         view_scroll(editor, bar, request, widget(bar)->sliderPosition());
     }
 
-    // Ctrl+wheel steps the magnification; at 2x and 4x the wheel scrolls, up and down or,
-    // with Shift or a sideways wheel, across. While a button is held the wheel does
-    // nothing, so that a gesture's map positions do not jump under the pointer.
+    // The wheel as both front ends take it (editor/view_input.h); a magnification step is
+    // painted once, at its end.
     bool on_wheel(const QWheelEvent& event) {
-        if (event.buttons() != Qt::NoButton) {
-            return false;
-        }
         // A device that reports only pixels (some trackpads) counts a pixel as an eighth
         // of a degree.
         const QPoint delta = event.angleDelta().isNull() ? event.pixelDelta() : event.angleDelta();
-        if (event.modifiers() & Qt::ControlModifier) {
-            step_zoom(wheel_notches(wheel_zoom, delta.y()), event.position().toPoint());
-            return true;
-        }
-        if (magnification(editor.view) == 1) {
-            return false;
-        }
-        const bool shift = (event.modifiers() & Qt::ShiftModifier) != 0;
-        const int across = shift && delta.y() != 0 ? delta.y() : delta.x();
-        scroll_lines(ScrollBar::horizontal, wheel_notches(wheel_across, across));
-        scroll_lines(ScrollBar::vertical, wheel_notches(wheel_down, shift ? 0 : delta.y()));
-        return true;
-    }
-
-    // One notch is one line of the bar (not the desktop's lines-per-notch setting), the
-    // same request as a click on its arrow: wheel up (or left) scrolls toward the start.
-    // Stops when the bar is at its end.
-    void scroll_lines(ScrollBar bar, int notches) {
-        const ScrollRequest request =
-            notches > 0 ? ScrollRequest::line_up : ScrollRequest::line_down;
-        for (int i = std::abs(notches); i > 0; --i) {
-            const int before = settings(bar).position;
-            view_scroll(editor, bar, request, 0);
-            if (settings(bar).position == before) {
-                break;
+        const QPoint at = event.position().toPoint();
+        const WheelInput input{delta.x(),
+                               delta.y(),
+                               (event.modifiers() & Qt::ControlModifier) != 0,
+                               (event.modifiers() & Qt::ShiftModifier) != 0,
+                               event.buttons() != Qt::NoButton,
+                               at.x(),
+                               at.y()};
+        return view_wheel(editor, wheel, input, [this](bool hold) {
+            client->setUpdatesEnabled(!hold);
+            if (!hold) {
+                client->repaint();
             }
-        }
-    }
-
-    // Each notch up doubles the magnification (1x, 2x, 4x) and each notch down halves it,
-    // through the Zoom boxes' own command as a click sends it: the box takes its new
-    // state, then the command reads it. The map point under the pointer then stays under
-    // it as far as the bars reach.
-    void step_zoom(int notches, QPoint at) {
-        if (notches == 0) {
-            return;
-        }
-        // The view is painted once, at the end, rather than at each step.
-        client->setUpdatesEnabled(false);
-        for (; notches != 0; notches += notches > 0 ? -1 : 1) {
-            const int from = magnification(editor.view);
-            const int to = notches > 0 ? from * 2 : from / 2;
-            if (to < 1 || to > 4) {
-                break;
-            }
-            const MapPosition anchor =
-                map_mouse_position(editor.view, editor.ui->view_client_size(), at.x(), at.y());
-            const int box = to == 4 ? id::zoom_4x : id::zoom_2x;
-            editor.ui->set_check(box, to != 1);
-            dispatch_command(editor, box, Notification::clicked);
-            if (to == 1) {
-                continue;
-            }
-            const ClientSize size = editor.ui->view_client_size();
-            view_scroll(editor, ScrollBar::horizontal, ScrollRequest::thumb_position,
-                        scroll_position_for_offset(size.width, anchor.x - at.x() / to, to));
-            view_scroll(editor, ScrollBar::vertical, ScrollRequest::thumb_position,
-                        scroll_position_for_offset(size.height, anchor.y - at.y() / to, to));
-        }
-        client->setUpdatesEnabled(true);
-        client->repaint();
+        });
     }
 };
-
-int wheel_notches(int& remainder, int delta) {
-    if ((remainder > 0 && delta < 0) || (remainder < 0 && delta > 0)) {
-        remainder = 0;
-    }
-    // Summed wide: the remainder is below one notch, but delta may be any int.
-    const std::int64_t total = std::int64_t{remainder} + delta;
-    const std::int64_t notches = total / wheel_notch;
-    remainder = static_cast<int>(total - notches * wheel_notch);
-    return static_cast<int>(notches);
-}
 
 ViewWidget::ViewWidget(Editor& editor, QWidget* parent)
     : QWidget(parent), impl_(new Impl(editor, this)) {

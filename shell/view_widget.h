@@ -41,12 +41,6 @@ class ViewWidget : public QWidget {
     Impl* impl_; // owned through Qt's parent chain
 };
 
-// Wheel turns, in eighths of a degree as Qt reports them, gathered into whole notches of
-// 120: adds delta to remainder and returns the notches completed (the sign of delta),
-// keeping the rest. A turn the other way starts from nothing, so a trackpad's small
-// steps back and forth never add up to a notch the user did not make.
-int wheel_notches(int& remainder, int delta);
-
 // The editor's cursor: the cursor file at path when it holds one (with its own hot spot),
 // else the cross-hair.
 QCursor load_editor_cursor(const QString& path);
