@@ -1,4 +1,5 @@
 #include "editor/commands.h"
+#include "model/file_io.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -95,7 +96,7 @@ constexpr std::string_view world_size_message =
 std::string default_game_path() {
     std::error_code ec;
     const std::filesystem::path folder = std::filesystem::current_path(ec);
-    return (folder / "Tyrestorm.exe").string();
+    return utf8_of(folder / "Tyrestorm.exe");
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "model/file_io.h"
+
 namespace cs {
 
 namespace fs = std::filesystem;
@@ -14,8 +16,8 @@ namespace {
 // path made absolute against the editor's working folder; as it is when that fails.
 fs::path absolute_or_same(const std::string& path) {
     std::error_code ec;
-    fs::path absolute = fs::absolute(fs::path(path), ec);
-    return ec ? fs::path(path) : absolute;
+    fs::path absolute = fs::absolute(path_of_utf8(path), ec);
+    return ec ? path_of_utf8(path) : absolute;
 }
 
 constexpr char game_file[] = "Tyrestorm.exe";
@@ -24,10 +26,10 @@ constexpr char game_file[] = "Tyrestorm.exe";
 
 std::string game_path_for(const std::string& program_folder,
                           const std::string& command_line_program) {
-    const std::string beside_program = (fs::path(program_folder) / game_file).string();
+    const fs::path beside_program = path_of_utf8(program_folder) / game_file;
     std::error_code ec;
     if (fs::exists(beside_program, ec)) {
-        return beside_program;
+        return utf8_of(beside_program);
     }
 #ifdef _WIN32
     const bool has_folder = command_line_program.find_first_of("/\\") != std::string::npos;
@@ -35,17 +37,17 @@ std::string game_path_for(const std::string& program_folder,
     const bool has_folder = command_line_program.find('/') != std::string::npos;
 #endif
     if (!has_folder) {
-        return beside_program;
+        return utf8_of(beside_program);
     }
-    return (absolute_or_same(command_line_program).parent_path() / game_file).string();
+    return utf8_of(absolute_or_same(command_line_program).parent_path() / game_file);
 }
 
 bool is_windows_executable(const std::string& path) {
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
+    if (!fs::is_regular_file(path_of_utf8(path), ec)) {
         return false;
     }
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(path_of_utf8(path), std::ios::binary);
     char mark[2] = {};
     return file.read(mark, 2) && mark[0] == 'M' && mark[1] == 'Z';
 }
@@ -76,13 +78,13 @@ LaunchPlan plan_launch(const std::string& path, std::string_view search_path) {
 #ifdef _WIN32
     (void)search_path;
     const fs::path game = absolute_or_same(path);
-    return {game.string(), {}, game.parent_path().string()};
+    return {utf8_of(game), {}, utf8_of(game.parent_path())};
 #else
     if (is_windows_executable(path)) {
         std::string wine = find_on_search_path("wine", search_path);
         if (!wine.empty()) {
             const fs::path game = absolute_or_same(path);
-            return {std::move(wine), {game.string()}, game.parent_path().string()};
+            return {std::move(wine), {utf8_of(game)}, utf8_of(game.parent_path())};
         }
     }
     return {path, {}, {}};

@@ -32,11 +32,6 @@ fs::path file_of(const fs::path& folder, std::string_view session, std::string_v
 
 // Paths are UTF-8 inside the editor; a path made here from the system's wide form (Windows)
 // becomes UTF-8 again before it reaches the loader.
-std::string utf8_of(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
-
 std::string new_session_name() {
     std::random_device device;
     std::mt19937_64 mix(
@@ -87,8 +82,7 @@ std::string record_text(const Editor& editor, std::int64_t time) {
     std::string name = editor.names.current_file_name;
     if (has_file) {
         std::error_code ec;
-        const fs::path absolute =
-            fs::absolute(fs::path(std::u8string(name.begin(), name.end())), ec);
+        const fs::path absolute = fs::absolute(path_of_utf8(name), ec);
         if (!ec) {
             name = utf8_of(absolute.lexically_normal());
         }

@@ -1,4 +1,5 @@
 #include "editor/setup.h"
+#include "model/file_io.h"
 
 #include <filesystem>
 #include <new>
@@ -43,8 +44,7 @@ bool load_track(Editor& editor, const std::string& path) {
 
 bool set_up_editor(Editor& editor) {
     seed_standard_draw(editor.ui->tick_count());
-    editor.cursor_path =
-        (std::filesystem::path(editor.program_folder) / "coursesmith.cur").string();
+    editor.cursor_path = utf8_of(path_of_utf8(editor.program_folder) / "coursesmith.cur");
     editor.track.author.fill(0);
     editor.track.comments.fill(0);
 

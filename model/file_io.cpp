@@ -556,6 +556,15 @@ std::wstring windows_path(const fs::path& path) {
 }
 #endif
 
+fs::path path_of_utf8(std::string_view name) {
+    return fs::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string utf8_of(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 void reset_file_calls() {
     file_calls = system_calls;
 }

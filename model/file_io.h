@@ -48,6 +48,11 @@ bool read_file_start(const std::filesystem::path& path, std::size_t count,
 bool replace_file(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                   std::error_code* reason = nullptr);
 
+// A name the editor keeps (UTF-8) as a path, and back. std::filesystem would take a narrow
+// string in the system's code page on Windows, which need not be UTF-8.
+std::filesystem::path path_of_utf8(std::string_view name);
+std::string utf8_of(const std::filesystem::path& path);
+
 #ifdef _WIN32
 // The name the Windows calls take for path: UTF-16 (path's UTF-8 decoded), made absolute and
 // marked \\?\ (\\?\UNC\ on a share) so that it may be longer than MAX_PATH; a device

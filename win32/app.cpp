@@ -63,13 +63,14 @@ void EditorApp::clean_up() {
 }
 
 std::unique_ptr<EditorApp> EditorApp::start(const std::vector<std::string>& arguments,
-                                            const std::string& executable,
-                                            const WorkOptions& work) {
+                                            const std::string& executable, const WorkOptions& work,
+                                            Ui* answerer) {
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     auto app = std::make_unique<EditorApp>();
     WinUi& ui = app->ui_;
+    ui.answerer = answerer;
     app->editor_ = std::make_unique<Editor>(ui);
     Editor& editor = *app->editor_;
 
@@ -155,9 +156,14 @@ void EditorApp::handle(MSG& msg) {
             msg.hwnd = panel_->view()->hwnd();
         }
     }
-    // Accelerators first, then Tab, Shift+Tab and Enter from the dialog manager.
+    // Accelerators first, then Tab, Shift+Tab and Enter from the dialog manager. Typed
+    // characters stay away from the dialog manager, which would take a letter for the
+    // mnemonic of a button and click it: the panel has no keys beyond the accelerators.
     if (panel != nullptr && IsWindow(panel)) {
-        if (TranslateAcceleratorW(panel, accelerators_, &msg) || IsDialogMessageW(panel, &msg)) {
+        if (TranslateAcceleratorW(panel, accelerators_, &msg)) {
+            return;
+        }
+        if (msg.message != WM_CHAR && msg.message != WM_SYSCHAR && IsDialogMessageW(panel, &msg)) {
             return;
         }
     }

@@ -30,8 +30,10 @@ class EditorApp {
     // Starts the editor as `coursesmith [TRACK]`: arguments as the command line gives them
     // (the program first, options taken out), executable the running program's path.
     // Nothing when the editor cannot be set up ("Initialization failed!" has been shown).
+    // With answerer set, the port's dialogs, questions and program starts go to it.
     static std::unique_ptr<EditorApp> start(const std::vector<std::string>& arguments,
-                                            const std::string& executable, const WorkOptions& work);
+                                            const std::string& executable, const WorkOptions& work,
+                                            Ui* answerer = nullptr);
     EditorApp();
     ~EditorApp();
     EditorApp(const EditorApp&) = delete;
@@ -39,10 +41,16 @@ class EditorApp {
 
     // Runs the messages until the panel closes; the exit code.
     int run();
+    // One message through the loop's filters (history keys, the wheel, accelerators, the
+    // dialog manager) and on to its window.
+    void handle(MSG& msg);
+
+    WinUi& ui() { return ui_; }
+    Editor& editor() { return *editor_; }
+    Panel& panel() { return *panel_; }
 
   private:
     void clean_up();
-    void handle(MSG& msg);
 
     WinUi ui_;
     std::unique_ptr<Editor> editor_; // 1.8 MB: never on the stack

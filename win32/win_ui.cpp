@@ -35,18 +35,22 @@ std::wstring file_dialog_filter(const std::vector<FileFilter>& filters) {
 }
 
 DialogStart file_dialog_start(const std::string& initial_name) {
+    // The current folder is named rather than left to the system, which would start in the
+    // folder it last showed this program.
     DialogStart start;
-    if (initial_name.empty()) {
+    std::error_code ec;
+    const std::filesystem::path last = initial_name.empty()
+                                           ? std::filesystem::current_path(ec)
+                                           : std::filesystem::absolute(wide(initial_name), ec);
+    if (ec) {
         return start;
     }
-    const std::filesystem::path last(wide(initial_name));
-    start.name = last.filename().wstring();
-    if (initial_name.find_first_of("/\\") != std::string::npos) {
-        std::error_code ec;
-        const std::filesystem::path folder = std::filesystem::absolute(last, ec).parent_path();
-        if (!ec && std::filesystem::is_directory(folder, ec)) {
-            start.folder = folder.wstring();
-        }
+    const std::filesystem::path folder = initial_name.empty() ? last : last.parent_path();
+    if (std::filesystem::is_directory(folder, ec)) {
+        start.folder = folder.wstring();
+    }
+    if (!initial_name.empty()) {
+        start.name = last.filename().wstring();
     }
     return start;
 }
@@ -68,14 +72,24 @@ int WinUi::message(std::string_view text, UINT buttons) {
 }
 
 void WinUi::message_box(std::string_view text) {
+    if (answerer) {
+        answerer->message_box(text);
+        return;
+    }
     message(text, MB_OK);
 }
 
 bool WinUi::ask_yes_no(std::string_view text) {
+    if (answerer) {
+        return answerer->ask_yes_no(text);
+    }
     return message(text, MB_YESNO) == IDYES;
 }
 
 ChangesAnswer WinUi::ask_save_changes(std::string_view text) {
+    if (answerer) {
+        return answerer->ask_save_changes(text);
+    }
     // Yes saves (the default button), No drops the changes; Cancel, Escape and the close box
     // keep the track.
     switch (message(text, MB_YESNOCANCEL)) {
@@ -123,11 +137,11 @@ std::optional<std::string> WinUi::file_dialog(const FileDialogRequest& request, 
 }
 
 std::optional<std::string> WinUi::open_file_dialog(const FileDialogRequest& request) {
-    return file_dialog(request, false);
+    return answerer ? answerer->open_file_dialog(request) : file_dialog(request, false);
 }
 
 std::optional<std::string> WinUi::save_file_dialog(const FileDialogRequest& request) {
-    return file_dialog(request, true);
+    return answerer ? answerer->save_file_dialog(request) : file_dialog(request, true);
 }
 
 void WinUi::set_control_enabled(int id, bool enabled) {
@@ -241,6 +255,9 @@ std::uint32_t WinUi::tick_count() {
 }
 
 bool WinUi::start_program(const std::string& path) {
+    if (answerer) {
+        return answerer->start_program(path);
+    }
     // The game runs in its own folder, where it finds its data (editor/launch.h).
     const LaunchPlan plan = plan_launch(path, {});
     const std::wstring program = wide(plan.program);
@@ -263,6 +280,9 @@ bool WinUi::start_program(const std::string& path) {
 
 bool WinUi::run_properties_dialog(PropertiesValues& values,
                                   const std::function<void(const PropertiesValues&)>& on_ok) {
+    if (answerer) {
+        return answerer->run_properties_dialog(values, on_ok);
+    }
     const Modal modal(*this);
     return cs::run_properties_dialog(panel_, values, on_ok);
 }

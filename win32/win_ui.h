@@ -1,6 +1,8 @@
 // The Ui port on the Win32 API: message boxes and questions captioned "CourseSmith", the
 // system's Open and Save dialogs, the panel's controls by ID, the title with its modified
-// mark, the view window, the clock, the game start and the properties dialog.
+// mark, the view window, the clock, the game start and the properties dialog. Tests set
+// `answerer` so that nothing modal blocks: message boxes, questions, file dialogs, the
+// properties dialog and program starts then go to it instead.
 #pragma once
 
 #include <windows.h>
@@ -23,6 +25,7 @@ class WinUi : public Ui {
     bool busy() const { return modal_depth_ > 0; }
     // Called after every change of the window title (the current file name changed).
     std::function<void()> on_title_change;
+    Ui* answerer = nullptr;
 
     void message_box(std::string_view text) override;
     bool ask_yes_no(std::string_view text) override;
@@ -76,8 +79,9 @@ class WinUi : public Ui {
 // The filter list of a file dialog: "name\0pattern\0" for each filter, then "\0".
 std::wstring file_dialog_filter(const std::vector<FileFilter>& filters);
 
-// Where a file dialog starts: the folder of the request's name when it names one that
-// exists, else the current folder (empty); and the name shown in its name field.
+// Where a file dialog starts: the folder of the request's name (taken against the current
+// folder) when it exists, the current folder for no name; and the name shown in its name
+// field. An empty folder leaves the start to the system.
 struct DialogStart {
     std::wstring folder;
     std::wstring name;

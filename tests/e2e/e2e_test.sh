@@ -21,34 +21,7 @@ cleanup() {
 trap cleanup EXIT
 cd "$work"
 
-# A track with some character: painted surfaces, a hill, objects, a checkpoint and a line.
-cat > make.txt <<'SCRIPT'
-command 1008
-press left 30 40
-move left 120 60
-move left 200 140
-release left 200 140
-command 1011
-press left 300 80
-move left 330 200
-release left 330 200
-command 1018
-press left 150 250
-release left 150 250
-command 1019
-kind 5
-move none 260 300
-press left 260 300
-release left 260 300
-command 1020
-press left 80 200
-move left 140 230
-release left 140 230
-command 1021
-press left 60 320
-press left 160 330
-press left 220 380
-SCRIPT
+write_track_script make.txt
 "$cli" replay make.txt --save track.trk >/dev/null
 "$cli" render track.trk before.png
 
