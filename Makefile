@@ -92,7 +92,9 @@ test-windows: build-debug configure-windows wine-prefix
 	$(WINE_ENV) ctest --test-dir $(WINDOWS_DIR) --output-on-failure
 
 # dist/coursesmith-cli-VERSION-windows-x86_64.zip: the tool for Windows, a README for
-# Windows users and the license.
+# Windows users and the license; dist/coursesmith-VERSION-windows-x86_64.zip: the editor and
+# the tool, portable; dist/coursesmith-VERSION-windows-x86_64-setup.exe: both installed for
+# the current user (NSIS, cmake/windows/installer.nsi).
 windows: configure-windows
 	cmake --build $(WINDOWS_DIR) --target windows_package
 

@@ -1,5 +1,5 @@
 # Makes the Windows downloads in OUT (dist/), run by the windows_package target:
-#   cmake -DVERSION=... -DCLI=coursesmith-cli.exe [-DEDITOR=coursesmith.exe] -DSOURCE=tree
+#   cmake -DVERSION=... -DCLI=coursesmith-cli.exe -DEDITOR=coursesmith.exe -DSOURCE=tree
 #         -DWORK=scratch -DOUT=dist -P this
 # - coursesmith-cli-VERSION-windows-x86_64.zip: the command-line tool alone, a README for
 #   Windows users (the command-line part of README.md under a short preface) and the license;
@@ -7,9 +7,8 @@
 #   installation, with a README and the license;
 # - coursesmith-VERSION-windows-x86_64-setup.exe: the same files installed for the current
 #   user by an NSIS installer (cmake/windows/installer.nsi, built by makensis).
-# Text files get Windows line ends. The last two need EDITOR, the desktop program; a build
-# without it makes the first alone and says so.
-foreach(variable VERSION CLI SOURCE WORK OUT)
+# Text files get Windows line ends.
+foreach(variable VERSION CLI EDITOR SOURCE WORK OUT)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "windows-package.cmake: ${variable} is not set")
   endif()
@@ -87,13 +86,6 @@ write_zip(${name} coursesmith-cli.exe README.txt LICENSE.txt)
 
 # The editor and the tool: the portable folder, whose files the installer installs too.
 set(name coursesmith-${VERSION}-windows-x86_64)
-if(NOT DEFINED EDITOR)
-  # Those of an earlier build would pass for this one's.
-  file(REMOVE ${OUT}/${name}.zip ${OUT}/${name}-setup.exe)
-  message(STATUS "This build has no desktop program (target coursesmith): "
-                 "the editor's zip and installer are not made")
-  return()
-endif()
 start_folder(${name})
 set(folder ${WORK}/${name})
 write_crlf(${folder}/README.txt "CourseSmith ${VERSION} for Windows (64-bit)
@@ -133,6 +125,9 @@ changes are discarded and when the editor ends normally, and after a crash the n
 offers to restore it. Nothing else is written outside the program's folder: no settings and
 no registry entries (beyond the installer's, above).
 
+The command-line tool
+
+coursesmith-cli.exe is a console program: run it from Command Prompt or PowerShell.
 ${file_names}
 
 ${command_line}

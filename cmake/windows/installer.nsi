@@ -66,8 +66,26 @@ VIAddVersionKey LegalCopyright "MIT License"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; A program of the folder that is running keeps its file open, and Windows neither replaces
+; nor deletes it: stop before anything changes, so that an install never leaves the old
+; editor beside a new tool, nor an uninstall a program without its entry. Exit code 2.
+!macro stop_if_running FILE
+  ${If} ${FileExists} "$INSTDIR\${FILE}"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${FILE}" a
+    ${If} ${Errors}
+      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR\${FILE} is running. Close it, then try again." \
+          /SD IDOK
+      Abort
+    ${EndIf}
+    FileClose $0
+  ${EndIf}
+!macroend
+
 Section "Install"
   SetShellVarContext current
+  !insertmacro stop_if_running coursesmith.exe
+  !insertmacro stop_if_running coursesmith-cli.exe
   SetOutPath "$INSTDIR"
   File "/oname=coursesmith.exe" "${EDITOR}"
   File "/oname=coursesmith-cli.exe" "${CLI}"
@@ -103,6 +121,8 @@ SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
+  !insertmacro stop_if_running coursesmith.exe
+  !insertmacro stop_if_running coursesmith-cli.exe
   ; Only the files the installer put there: the folder may hold the user's own files (it may
   ; even be one the user chose with /D), and those stay, with the folder itself.
   Delete "$INSTDIR\coursesmith.exe"
