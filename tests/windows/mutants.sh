@@ -6,8 +6,10 @@
 #   tests/windows/mutants.sh LINUX_CLI [WORK_DIR] [NAME_FILTER]
 #
 # LINUX_CLI is a Linux coursesmith-cli built from the same tree (make test-windows uses the
-# debug build's). WORK_DIR (default /tmp/coursesmith-windows-mutants) holds the copy, its
-# build folder and its Wine prefix; the real tree is only read.
+# debug build's). Run under xvfb-run (-s "-screen 0 1280x1024x24") with
+# COURSESMITH_SCREEN_PROBE set for the desktop program's faults ("windows-ui-"). WORK_DIR
+# (default /tmp/coursesmith-windows-mutants) holds the copy, its build folder and its Wine
+# prefix; the real tree is only read.
 set -eu
 
 src=$(cd "$(dirname "$0")/../.." && pwd)
@@ -37,14 +39,26 @@ fi
 wineserver -p10 || true # when one is running already, it serves
 
 build_all() {
-    cmake --build "$build" --target core_tests coursesmith-cli >"$work/build.log" 2>&1
+    cmake --build "$build" --target core_tests coursesmith-cli coursesmith win32_tests \
+        >"$work/build.log" 2>&1
+}
+# With an X display, the desktop program's tests too; with COURSESMITH_SCREEN_PROBE (the
+# Linux build's screen_probe), its end-to-end run as well.
+run_desktop_tests() {
+    [ -n "${DISPLAY:-}" ] || return 0
+    timeout 300 wine "$build/tests/windows/win32_tests.exe" --gtest_brief=1 >>"$work/test.log" 2>&1 &&
+        if [ -n "${COURSESMITH_SCREEN_PROBE:-}" ]; then
+            timeout 300 sh "$copy/tests/windows/desktop_test.sh" "$native" \
+                "$build/win32/coursesmith.exe" "$COURSESMITH_SCREEN_PROBE" >>"$work/test.log" 2>&1
+        fi
 }
 run_tests() {
     rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/*
     timeout 300 wine "$build/tests/core_tests.exe" --gtest_brief=1 --gtest_fail_fast \
         >"$work/test.log" 2>&1 &&
         sh "$copy/tests/windows/cli_parity.sh" "$native" "$build/cli/coursesmith-cli.exe" \
-            "$work/parity" >>"$work/test.log" 2>&1
+            "$work/parity" >>"$work/test.log" 2>&1 &&
+        run_desktop_tests
 }
 
 build_all || { echo "the unmutated tree does not build; see $work/build.log"; exit 2; }

@@ -7,13 +7,17 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <shlobj.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "editor/editor.h"
 #include "editor/scripted_ui.h"
 #include "interaction/mouse.h"
+#include "model/file_io.h"
+#include "model/trk_file.h"
 #include "render/view.h"
 #include "resources/dialog_resource.h"
 #include "win32/app.h"
@@ -173,6 +177,34 @@ TEST_F(Win32Panel, ControlsReachTheirCommands) {
     EXPECT_EQ(editor.tools.brush_size, 15);
 }
 
+// Ctrl+wheel over the view steps the magnification; then the wheel scrolls a line a notch,
+// up and down or, tilted, across (a tilt to the right scrolls to the right).
+TEST_F(Win32Panel, WheelOverTheViewZoomsAndScrolls) {
+    HWND view = app->panel().view()->hwnd();
+    POINT corner{0, 0};
+    ClientToScreen(view, &corner);
+    const LPARAM at = MAKELPARAM(corner.x, corner.y);
+    SendMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA), at);
+    ASSERT_EQ(magnification(app->editor().view), 2);
+    const struct {
+        UINT message;
+        int delta;
+        int across, down; // lines scrolled
+    } turns[] = {
+        {WM_MOUSEWHEEL, -WHEEL_DELTA, 0, 1},
+        {WM_MOUSEHWHEEL, WHEEL_DELTA, 1, 0},
+        {WM_MOUSEHWHEEL, -WHEEL_DELTA, -1, 0},
+        {WM_MOUSEWHEEL, WHEEL_DELTA, 0, -1},
+    };
+    for (const auto& t : turns) {
+        const int h = app->editor().view.scroll_h;
+        const int v = app->editor().view.scroll_v;
+        SendMessageW(view, t.message, MAKEWPARAM(0, t.delta), at);
+        EXPECT_EQ(app->editor().view.scroll_h - h, t.across * 10) << t.message << " " << t.delta;
+        EXPECT_EQ(app->editor().view.scroll_v - v, t.down * 10) << t.message << " " << t.delta;
+    }
+}
+
 // The accelerator table holds the panel's letters and the history keys; a held key's
 // repeats take no step, and a typed letter clicks no button.
 TEST_F(Win32Panel, KeysGoThroughTheLoopsFilters) {
@@ -205,6 +237,27 @@ TEST_F(Win32Panel, KeysGoThroughTheLoopsFilters) {
     EXPECT_TRUE(answers.file_requests.empty());
     EXPECT_TRUE(answers.properties_shown.empty());
     EXPECT_TRUE(answers.started_programs.empty());
+}
+
+// A file dropped on the window opens; of several, the first.
+TEST_F(Win32Panel, OpensADroppedTrack) {
+    Track track;
+    track.water_level = 77;
+    const std::vector<std::uint8_t> bytes = encode_track(track);
+    const std::filesystem::path file =
+        (std::filesystem::temp_directory_path() / L"dropped \u00e9.trk").lexically_normal();
+    ASSERT_TRUE(replace_file(file, bytes));
+    const std::wstring names = file.wstring() + L'\0' + L"C:\\other.trk" + L'\0' + L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SendMessageW(panel, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(app->editor().track.water_level, 77);
+    EXPECT_EQ(text_of(panel), L"Tyrestorm CourseSmith - " + file.wstring());
+    std::filesystem::remove(file);
 }
 
 // The dialog shows the values it is given and hands back what the user set, with the
