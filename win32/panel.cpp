@@ -164,10 +164,13 @@ INT_PTR Panel::handle(UINT message, WPARAM w, LPARAM l) {
                 on_close();
             }
             DestroyWindow(hwnd_);
+            // The user closed the editor: the message loop ends (a panel destroyed by its
+            // owner ends nothing).
+            PostQuitMessage(0);
         }
         return TRUE;
     case WM_DESTROY:
-        PostQuitMessage(0);
+        hwnd_ = nullptr;
         return TRUE;
     default:
         return FALSE;
