@@ -21,6 +21,7 @@ namespace cs {
 namespace {
 
 constexpr int view_size = 512;
+constexpr UINT relayout_message = WM_APP + 1;
 
 // What the panel's controls report, as the dispatch knows it; nothing for the rest (the
 // dialog manager's OK and Cancel, edits, focus changes of controls that do not report them).
@@ -96,6 +97,12 @@ Panel::~Panel() {
 }
 
 ViewWindow& Panel::add_view() {
+    lay_out();
+    view_ = std::make_unique<ViewWindow>(editor_, hwnd_, view_left_, 0, view_size);
+    return *view_;
+}
+
+void Panel::lay_out() {
     RECT last{};
     GetWindowRect(control(id::rotate_on_10), &last);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&last), 2);
@@ -105,8 +112,10 @@ ViewWindow& Panel::add_view() {
                        DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    view_ = std::make_unique<ViewWindow>(editor_, hwnd_, view_left_, 0, view_size);
-    return *view_;
+    if (view_ && view_->hwnd() != nullptr) {
+        SetWindowPos(view_->hwnd(), nullptr, view_left_, 0, view_size, view_size,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 INT_PTR CALLBACK Panel::procedure(HWND dialog, UINT message, WPARAM w, LPARAM l) {
@@ -171,6 +180,14 @@ INT_PTR Panel::handle(UINT message, WPARAM w, LPARAM l) {
         return TRUE;
     case WM_DESTROY:
         hwnd_ = nullptr;
+        return TRUE;
+    case WM_DPICHANGED:
+        // The dialog manager scales the template's controls to the new density; the view,
+        // which keeps its 512 pixels, is placed beside them again once it has.
+        PostMessageW(hwnd_, relayout_message, 0, 0);
+        return FALSE;
+    case relayout_message:
+        lay_out();
         return TRUE;
     default:
         return FALSE;

@@ -52,6 +52,7 @@ class Panel {
   private:
     static INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM w, LPARAM l);
     INT_PTR handle(UINT message, WPARAM w, LPARAM l);
+    void lay_out();
     void command(int id, int code, HWND from);
     void drop(HDROP files);
 
