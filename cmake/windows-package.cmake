@@ -115,6 +115,7 @@ are all under HKEY_CURRENT_USER: Software\\Classes\\.trk, Software\\Classes\\Cou
 and Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CourseSmith. \"setup.exe /S\"
 installs without a question (\"/D=FOLDER\", last, chooses the folder) and
 \"uninstall.exe /S\" removes it likewise. Uninstalling removes only the files it installed.
+While CourseSmith runs from the folder, both stop with a message and change nothing.
 
 What the programs write
 
