@@ -67,7 +67,7 @@ fuzz: build-fuzz
 	done
 
 # The Windows build (MinGW-w64, cmake/mingw-w64-x86_64.cmake) of the core, the command-line
-# tool and the core tests; the desktop program is not built for Windows.
+# tool, the desktop program (its Win32 front end, win32/) and their tests.
 configure-windows: deps
 	cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli $(WINDOWS_OPTIONS)
@@ -81,15 +81,20 @@ wine-prefix:
 	    $(WINE_ENV) WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i; \
 	fi
 
-# The Windows suite under Wine: the core tests, and the tool against the Linux debug build's
-# (the same files, output and exit codes). Test folders from earlier runs are cleared first;
-# one Wine server serves every run and goes 10 s after the last.
-test-windows: WINDOWS_OPTIONS = -DCOURSESMITH_NATIVE_CLI=$(CURDIR)/$(DEBUG_DIR)/cli/coursesmith-cli
+# The Windows suite under Wine on a virtual X display of its own: the core tests, the tool
+# against the Linux debug build's (the same files, output and exit codes), the desktop
+# program (its front end, and end to end through the screen with the Linux build's screen
+# probe) and the installer. Test folders from earlier runs are cleared first. One Wine
+# server serves every run; it is started afresh, so that no server of an earlier display
+# stays, and goes 10 s after the last run.
+test-windows: WINDOWS_OPTIONS = -DCOURSESMITH_NATIVE_CLI=$(CURDIR)/$(DEBUG_DIR)/cli/coursesmith-cli \
+    -DCOURSESMITH_SCREEN_PROBE=$(CURDIR)/$(DEBUG_DIR)/tests/e2e/screen_probe
 test-windows: build-debug configure-windows wine-prefix
 	cmake --build $(WINDOWS_DIR)
 	rm -rf $(WINDOWS_DIR)/wineprefix/drive_c/users/*/Temp/*
-	$(WINE_ENV) wineserver -p10 || true # already running: it serves as it is
-	$(WINE_ENV) ctest --test-dir $(WINDOWS_DIR) --output-on-failure
+	$(WINE_ENV) xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
+	    'wineserver -k 2>/dev/null; wineserver -w; wineserver -p10; \
+	     QT_QPA_PLATFORM=xcb ctest --test-dir $(WINDOWS_DIR) --output-on-failure'
 
 # dist/coursesmith-cli-VERSION-windows-x86_64.zip: the tool for Windows, a README for
 # Windows users and the license; dist/coursesmith-VERSION-windows-x86_64.zip: the editor and
