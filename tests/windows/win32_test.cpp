@@ -171,10 +171,10 @@ TEST_F(Win32Panel, ControlsReachTheirCommands) {
         EXPECT_NE(box.on(), before) << box.id;
     }
     HWND brush = GetDlgItem(panel, id::brush_size);
-    SendMessageW(brush, TBM_SETPOS, TRUE, 3);
+    SendMessageW(brush, TBM_SETPOS, TRUE, 7);
     NMHDR released{brush, UINT_PTR(id::brush_size), UINT(NM_RELEASEDCAPTURE)};
     SendMessageW(panel, WM_NOTIFY, id::brush_size, reinterpret_cast<LPARAM>(&released));
-    EXPECT_EQ(editor.tools.brush_size, 15);
+    EXPECT_EQ(editor.tools.brush_size, 35);
 }
 
 // Ctrl+wheel over the view steps the magnification; then the wheel scrolls a line a notch,
