@@ -177,6 +177,52 @@ TEST_F(Win32Panel, ControlsReachTheirCommands) {
     EXPECT_EQ(editor.tools.brush_size, 35);
 }
 
+// The view shows the renderer's pixels as they are, each as an m x m block, from the first
+// image row and column the scroll positions show, at every magnification.
+TEST_F(Win32Panel, PaintsTheImageAtEachMagnification) {
+    Editor& editor = app->editor();
+    stroke(); // something to see besides grass
+    ViewWindow& view = *app->panel().view();
+    for (const int box : {0, id::zoom_2x, id::zoom_4x}) {
+        if (box != 0) {
+            SendMessageW(GetDlgItem(panel, box), BM_CLICK, 0, 0);
+            view_scroll(editor, ScrollBar::horizontal, ScrollRequest::thumb_position, 70);
+            view_scroll(editor, ScrollBar::vertical, ScrollRequest::thumb_position, 130);
+        }
+        const int m = magnification(editor.view);
+        const ClientSize size = view.client_size();
+        view.repaint_now();
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = size.width;
+        info.bmiHeader.biHeight = -size.height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP shot = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC memory = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(memory, shot);
+        HDC window = GetDC(view.hwnd());
+        BitBlt(memory, 0, 0, size.width, size.height, window, 0, 0, SRCCOPY);
+        ReleaseDC(view.hwnd(), window);
+        const int left = scroll_offset(size.width, editor.view.scroll_h, m);
+        const int top = scroll_offset(size.height, editor.view.scroll_v, m);
+        EXPECT_EQ(left > 0 && top > 0, m > 1);
+        long differing = 0;
+        for (int y = 0; y < size.height && top + y / m < image_size; ++y) {
+            for (int x = 0; x < size.width && left + x / m < image_size; ++x) {
+                const Pixel p = editor.renderer.image[(top + y / m) * image_size + left + x / m];
+                const auto* q = static_cast<const std::uint8_t*>(bits) + 4 * (y * size.width + x);
+                differing += q[0] != p.blue || q[1] != p.green || q[2] != p.red;
+            }
+        }
+        EXPECT_EQ(differing, 0) << "at " << m << "x";
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        DeleteObject(shot);
+    }
+}
+
 // Ctrl+wheel over the view steps the magnification; then the wheel scrolls a line a notch,
 // up and down or, tilted, across (a tilt to the right scrolls to the right).
 TEST_F(Win32Panel, WheelOverTheViewZoomsAndScrolls) {
