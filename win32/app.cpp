@@ -105,6 +105,16 @@ std::unique_ptr<EditorApp> EditorApp::start(const std::vector<std::string>& argu
         return nullptr;
     }
 
+    // The program's icon in the caption and on the taskbar, in the sizes the system asks for.
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const auto& [which, metric] :
+         {std::pair{ICON_SMALL, SM_CXSMICON}, {ICON_BIG, SM_CXICON}}) {
+        const int side = GetSystemMetrics(metric);
+        SendMessageW(
+            panel.hwnd(), WM_SETICON, which,
+            reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(program_icon_resource),
+                                                IMAGE_ICON, side, side, LR_SHARED)));
+    }
     ViewWindow& view = panel.add_view();
     view.set_cursor(load_editor_cursor(editor.cursor_path));
     ui.attach_view(&view);

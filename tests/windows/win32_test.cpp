@@ -143,6 +143,8 @@ TEST_F(Win32Panel, ShowsEveryControlOfTheTemplate) {
     EXPECT_EQ(client.bottom, std::max<LONG>(last.bottom + 2, 514));
     EXPECT_EQ(text_of(panel),
               L"Tyrestorm CourseSmith - " + wide(app->editor().names.current_file_name));
+    EXPECT_NE(SendMessageW(panel, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageW(panel, WM_GETICON, ICON_SMALL, 0), 0);
 }
 
 // A click on each tool's radio button selects that tool; the check boxes switch what they
