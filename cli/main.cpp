@@ -17,6 +17,7 @@
 #include "cli/json.h"
 #include "cli/png_output.h"
 #include "cli/replay.h"
+#include "cli/track_diff.h"
 #include "coursesmith_version.h"
 #include "editor/commands.h"
 #include "editor/scripted_ui.h"
@@ -60,6 +61,8 @@ constexpr std::string_view usage_text =
     "  replay [--track IN.trk] SCRIPT [--save OUT.trk] [--png OUT.png]\n"
     "                              run a script of commands and mouse gestures\n"
     "                              (SCRIPT - reads standard input)\n"
+    "  diff [--png OUT.png] A B    list what changed from track A to track B\n"
+    "                              (exit 0: the same, 1: different, 2: a failure)\n"
     "  --help                      show this help\n"
     "  --version                   show the version\n"
     "\n"
@@ -585,7 +588,43 @@ int command_replay(const Arguments& args) {
     return run_replay(options, script, stdout);
 }
 
-constexpr std::array<Command, 11> commands{{
+// A track for diff, from either of its forms; nothing (after the reader's message) when it
+// cannot be read.
+std::unique_ptr<Track> load_compared(std::string_view path) {
+    TrackReadResult result;
+    return load(path, result);
+}
+
+int command_diff(const Arguments& args) {
+    Split split;
+    int code = exit_failure;
+    constexpr std::array<OptionRule, 1> rules{{{"--png", true}}};
+    if (!split_arguments(args, rules, split, code)) {
+        return code;
+    }
+    if (split.operands.size() != 2) {
+        return usage_error("diff takes two track files");
+    }
+    auto before = load_compared(split.operands[0]);
+    auto after = load_compared(split.operands[1]);
+    if (!before || !after) {
+        return exit_failure;
+    }
+    const TrackDiff diff = diff_tracks(*before, *after);
+    const std::string text = describe_diff(diff);
+    const bool picture = !split.options.empty();
+    const std::string_view png = picture ? split.options.back().second : std::string_view{};
+    // The picture on standard output sends the list to standard error.
+    print_text(picture && is_standard_output(png) ? stderr : stdout, text);
+    std::error_code reason;
+    if (picture && !write_diff_png(*after, diff, std::string(png), reason)) {
+        print_failure(png, "Can't create file.", reason);
+        return exit_failure;
+    }
+    return diff.empty() ? exit_ok : exit_flawed;
+}
+
+constexpr std::array<Command, 12> commands{{
     {"new",
      "Usage: coursesmith-cli new OUT.trk\n"
      "\n"
@@ -670,6 +709,24 @@ constexpr std::array<Command, 11> commands{{
      "Exit status: 0 done, 2 a line that cannot be run or a file that cannot be read or\n"
      "written.\n",
      command_replay},
+    {"diff",
+     "Usage: coursesmith-cli diff [--png OUT.png] A B\n"
+     "\n"
+     "Compares track B with track A and lists what changed, one change a line: each property\n"
+     "(old -> new), how many land cells and height samples changed and the rectangle they\n"
+     "lie in, and the objects, pits, checkpoints and driving-line points added, removed,\n"
+     "moved or turned, numbered from 1 (a removed element by its number in A, the others by\n"
+     "their number in B). Elements equal at the start of both lists and at their end are the\n"
+     "same elements; between them elements are paired in order, and those left over were\n"
+     "removed or added. At most 20 changes of a list are shown, the rest counted.\n"
+     "  --png OUT.png   draw B as render does, with the changes in magenta: changed land\n"
+     "                  cells tinted and framed, changed height samples dotted and framed, a\n"
+     "                  double circle around each changed element (where it was, for a\n"
+     "                  removed one). OUT.png - : standard output, the list then goes to\n"
+     "                  standard error\n"
+     "Exit status: 0 the tracks are the same, 1 they differ, 2 a file cannot be read or\n"
+     "written.\n",
+     command_diff},
 }};
 
 // --help or -h among the options: the command's help, whatever else is given.
