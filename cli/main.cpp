@@ -14,10 +14,10 @@
 #include <system_error>
 #include <vector>
 
-#include "cli/json.h"
 #include "cli/png_output.h"
 #include "cli/replay.h"
 #include "cli/track_diff.h"
+#include "cli/track_json.h"
 #include "coursesmith_version.h"
 #include "editor/commands.h"
 #include "editor/scripted_ui.h"
@@ -41,10 +41,12 @@ constexpr std::string_view usage_text =
     "\n"
     "Commands:\n"
     "  new OUT.trk                 write the track a fresh editor holds\n"
-    "  info [--json] TRACK         summarise a track (--json: one JSON object)\n"
+    "  info [--json] TRACK         summarise a track (--json: the track as a JSON document)\n"
     "  validate TRACK...           list each track's flaws\n"
     "                              (exit 0: all flawless, 1: a flaw, 2: unreadable)\n"
-    "  convert IN OUT              read any version, write the current version\n"
+    "  convert [--to json|trk] IN OUT\n"
+    "                              read a track file or JSON document, write the other\n"
+    "                              form or the current file version\n"
     "  render TRACK OUT.png [OPTIONS]\n"
     "                              draw the track as the editor shows it; OPTIONS are\n"
     "                              [--blend N] [--hide objects|checkpoints|ai]...\n"
@@ -163,12 +165,13 @@ std::unique_ptr<Track> fresh_track() {
     return track;
 }
 
-// Loads path over a fresh track, as the editor would; prints the reader's message on failure.
+// Loads path, a track file or a JSON document, over a fresh track, as the editor would;
+// prints the reader's message on failure. result.version takes the .trk version.
 std::unique_ptr<Track> load(std::string_view path, TrackReadResult& result) {
     auto track = fresh_track();
-    result = read_track(std::string(path), *track);
-    if (result.error != TrackFileError::none) {
-        print_failure(path, message_for(result.error), result.reason);
+    std::string error;
+    if (!load_any_track(std::string(path), *track, result.version, error)) {
+        print_text(stderr, error + "\n");
         return nullptr;
     }
     return track;
@@ -272,9 +275,7 @@ int command_info(const Arguments& args) {
         return exit_failure;
     }
     if (!split.options.empty()) {
-        const std::string text = track_json(*track, result.version);
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fputc('\n', stdout);
+        print_text(stdout, track_to_json(*track, result.version));
     } else {
         print_summary(*track, result.version);
     }
@@ -318,15 +319,39 @@ int command_validate(const Arguments& args) {
 int command_convert(const Arguments& args) {
     Split split;
     int code = exit_failure;
-    if (!operands_only(args, 2, "convert takes an input and an output file", split, code)) {
+    constexpr std::array<OptionRule, 1> rules{{{"--to", true}}};
+    if (!split_arguments(args, rules, split, code)) {
         return code;
+    }
+    std::string_view form;
+    for (const auto& option : split.options) {
+        if (option.second != "json" && option.second != "trk") {
+            return usage_error("--to takes json or trk");
+        }
+        form = option.second;
+    }
+    if (split.operands.size() != 2) {
+        return usage_error("convert takes an input and an output file");
     }
     TrackReadResult result;
     auto track = load(split.operands[0], result);
     if (!track) {
         return exit_failure;
     }
-    return write(split.operands[1], *track);
+    const std::string_view out = split.operands[1];
+    if (form.empty() ? !has_json_extension(out) : form == "trk") {
+        return write(out, *track);
+    }
+    const std::string text = track_to_json(*track, result.version);
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                              text.size());
+    std::error_code reason;
+    if (!(is_standard_output(out) ? write_standard_output(bytes, reason)
+                                  : replace_file(path_of_utf8(out), bytes, &reason))) {
+        print_failure(out, message_for(TrackFileError::cant_create), reason);
+        return exit_failure;
+    }
+    return exit_ok;
 }
 
 bool parse_int(std::string_view text, int low, int high, int& value) {
@@ -634,9 +659,9 @@ constexpr std::array<Command, 12> commands{{
     {"info",
      "Usage: coursesmith-cli info [--json] TRACK\n"
      "\n"
-     "Summarises a track: version, properties, element counts, track length, author and\n"
-     "comments.\n"
-     "  --json  one JSON object with every field, land map and height grid included\n",
+     "Summarises a track (a track file or a JSON document): version, properties, element\n"
+     "counts, track length, author and comments.\n"
+     "  --json  the whole track as the JSON document convert writes (docs/track-json.md)\n",
      command_info},
     {"validate",
      "Usage: coursesmith-cli validate TRACK...\n"
@@ -645,10 +670,15 @@ constexpr std::array<Command, 12> commands{{
      "Exit status: 0 all flawless, 1 a track has a flaw, 2 a track cannot be read.\n",
      command_validate},
     {"convert",
-     "Usage: coursesmith-cli convert IN OUT\n"
+     "Usage: coursesmith-cli convert [--to json|trk] IN OUT\n"
      "\n"
-     "Reads a track of any version (256 to 261) and writes it in the current version to OUT\n"
-     "(- : standard output).\n",
+     "Reads a track, a file of any version (256 to 261) or a JSON document, and writes it to\n"
+     "OUT (- : standard output): as a JSON document (docs/track-json.md) when OUT ends in\n"
+     ".json, otherwise as a track file of the current version. IN is a JSON document when\n"
+     "it ends in .json, a track file when it ends in .trk, and otherwise a JSON document\n"
+     "when it starts with \"{\" after blanks. Converting either way and back gives the\n"
+     "same file or document again.\n"
+     "  --to json|trk   the form to write, whatever OUT's name\n",
      command_convert},
     {"render",
      "Usage: coursesmith-cli render TRACK OUT.png [OPTIONS]\n"

@@ -112,6 +112,21 @@ std::string utf8_to_cp1252(std::string_view utf8, std::size_t max_bytes) {
     return out;
 }
 
+bool utf8_to_cp1252_exact(std::string_view utf8, std::string& bytes, char32_t& refused) {
+    bytes.clear();
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const char32_t c = next_code_point(utf8, i);
+        const char b = encode_code_point(c);
+        if (b == '?' && c != U'?') {
+            refused = c;
+            return false;
+        }
+        bytes += b;
+    }
+    return true;
+}
+
 std::string comments_to_stored(std::string_view utf8_text, std::size_t max_bytes) {
     std::string crlf;
     crlf.reserve(utf8_text.size() + 16);

@@ -73,7 +73,8 @@ class Cursor {
     bool ok_ = true;
 };
 
-// Stored positions are unsigned half units with y measured upwards.
+} // namespace
+
 float stored_to_x(std::uint16_t v) {
     return static_cast<float>(v) * 0.5f;
 }
@@ -84,20 +85,33 @@ float stored_to_angle(std::uint16_t v) {
     return static_cast<float>(v) * 0.0001f;
 }
 
-std::uint16_t x_to_stored(float x) {
-    return static_cast<std::uint16_t>(truncate_to_int(x * 2.0f));
+std::int32_t x_units(float x) {
+    return truncate_to_int(x * 2.0f);
 }
-std::uint16_t y_to_stored(float y) {
-    return static_cast<std::uint16_t>(truncate_to_int((512.0f - y) * 2.0f));
+std::int32_t y_units(float y) {
+    return truncate_to_int((512.0f - y) * 2.0f);
 }
 // Rounded, not truncated: a stored angle read back (stored * 0.0001f) and written again
 // keeps its value, so saving an unchanged track never turns its objects and pits.
-std::uint16_t angle_to_stored(float angle) {
+std::int32_t angle_units(float angle) {
     const float steps = angle * 10000.0f;
     if (!std::isfinite(steps) || std::fabs(steps) > 2.0e9f) {
-        return static_cast<std::uint16_t>(truncate_to_int(steps));
+        return truncate_to_int(steps);
     }
-    return static_cast<std::uint16_t>(std::lround(steps));
+    return static_cast<std::int32_t>(std::lround(steps));
+}
+
+namespace {
+
+// The file keeps the low 16 bits of each number.
+std::uint16_t x_to_stored(float x) {
+    return static_cast<std::uint16_t>(x_units(x));
+}
+std::uint16_t y_to_stored(float y) {
+    return static_cast<std::uint16_t>(y_units(y));
+}
+std::uint16_t angle_to_stored(float angle) {
+    return static_cast<std::uint16_t>(angle_units(angle));
 }
 
 bool decode_land(Cursor& in, std::uint32_t run_count, Track& track) {

@@ -33,6 +33,18 @@ inline constexpr std::size_t max_track_file_size =
     + game_data_size                                  // the game's block
     + 2 + (std::size_t{65535} + 1) / 2 * 12;          // recorded lap
 
+// Positions and angles as the file stores them, in 16 bits each: x and y in half map units,
+// y measured upwards from the map's bottom edge, angles in ten-thousandths of a radian.
+// The *_units functions give the stored number before it is cut to 16 bits (the writer
+// keeps its low 16 bits, so a number outside 0..65535 comes back as another value); the
+// stored_to_* functions give what a stored number reads back as.
+std::int32_t x_units(float x);
+std::int32_t y_units(float y);
+std::int32_t angle_units(float angle);
+float stored_to_x(std::uint16_t v);
+float stored_to_y(std::uint16_t v);
+float stored_to_angle(std::uint16_t v);
+
 enum class TrackFileError {
     none,
     cant_open,     // reading: the file cannot be opened
