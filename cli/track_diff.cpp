@@ -6,7 +6,6 @@
 #include <memory>
 #include <new>
 
-#include "cli/json.h"
 #include "cli/png_output.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
@@ -96,6 +95,32 @@ std::string number(long value) {
     return std::to_string(value);
 }
 
+// A text in double quotes, with quotes, backslashes and control characters escaped so that
+// it stays on one line.
+std::string quoted_text(std::string_view utf8) {
+    std::string out = "\"";
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\x%02x", byte);
+            out += buffer;
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
 std::string sf_line_text(std::uint8_t value) {
     return value == 0 ? "no" : value == 1 ? "yes" : number(value);
 }
@@ -124,13 +149,13 @@ TrackDiff diff_tracks(const Track& a, const Track& b) {
         diff.properties.push_back({"S/F line", sf_line_text(a.sf_line), sf_line_text(b.sf_line)});
     }
     if (text_of(a.author) != text_of(b.author)) {
-        diff.properties.push_back({"author", json_string(cp1252_to_utf8(text_of(a.author))),
-                                   json_string(cp1252_to_utf8(text_of(b.author)))});
+        diff.properties.push_back({"author", quoted_text(cp1252_to_utf8(text_of(a.author))),
+                                   quoted_text(cp1252_to_utf8(text_of(b.author)))});
     }
     if (text_of(a.comments) != text_of(b.comments)) {
         diff.properties.push_back({"comments",
-                                   json_string(comments_from_stored(text_of(a.comments))),
-                                   json_string(comments_from_stored(text_of(b.comments)))});
+                                   quoted_text(comments_from_stored(text_of(a.comments))),
+                                   quoted_text(comments_from_stored(text_of(b.comments)))});
     }
 
     for (std::uint32_t i = 0; i < land_cells; ++i) {
@@ -291,7 +316,7 @@ std::string describe_diff(const TrackDiff& diff) {
         }
         if (listed > max_listed_changes) {
             text += std::string(words.list) + ": " + number(listed - max_listed_changes) +
-                    " more changes\n";
+                    (listed - max_listed_changes == 1 ? " more change\n" : " more changes\n");
         }
     }
     return text;
@@ -361,8 +386,9 @@ void mark_element(Renderer& renderer, ElementList list, const ListElement& e, fl
     circle(renderer, x, y, r + 1.0f);
 }
 
+// The pixel a height sample lies in; the last row and column lie on the far edge.
 int sample_pixel(int sample) {
-    return std::min(truncate_to_int(static_cast<float>(sample) * height_spacing + 0.5f),
+    return std::min(truncate_to_int(static_cast<float>(sample) * height_spacing),
                     image_size - 1);
 }
 

@@ -357,6 +357,67 @@ TEST_F(Cli, BitmapsRoundTripThroughExportAndImport) {
     EXPECT_EQ(out->pit_count, 1); // the rest is the target's
 }
 
+TEST_F(Cli, DiffPictureIsTheRenderOfTheNewerTrackMarkedWhereItChanged) {
+    auto a = new_track();
+    a->objects[a->object_count++] = {100, 450, 0, palm_tree};
+    a->pits[a->pit_count++] = {400, 400, 0};
+    save("a.trk", *a);
+    auto b = std::make_unique<Track>(*a);
+    b->land[300 * 512 + 300] = kerb;
+    b->heights[10 * 64 + 50] += 0x1000; // drawn at (406, 81): 50 and 10 times 512 / 63
+    b->objects[6].x = 200;
+    b->pit_count = 0;
+    save("b.trk", *b);
+
+    ASSERT_EQ(run("render b.trk b.png").exit_code, 0);
+    CliRun r = run("diff --png d.png a.trk b.trk");
+    ASSERT_EQ(r.exit_code, 1) << r.err;
+    const Picture plain = load_png(path("b.png"));
+    const Picture marked = load_png(path("d.png"));
+    ASSERT_EQ(marked.width, 512);
+    ASSERT_EQ(plain.width, 512);
+
+    // Each mark stays within its box: the cell's frame, the sample's dot and frame, the
+    // circles around the object where it is now and the pit where it was.
+    const struct {
+        int left, top, right, bottom;
+    } boxes[] = {{298, 298, 302, 302}, {403, 78, 409, 84}, {170, 420, 230, 480},
+                 {370, 370, 430, 430}};
+    std::vector<int> marks(std::size(boxes));
+    for (int y = 0; y < 512; ++y) {
+        for (int x = 0; x < 512; ++x) {
+            if (marked.pixel(x, y) == plain.pixel(x, y)) {
+                continue;
+            }
+            bool inside = false;
+            for (std::size_t i = 0; i < std::size(boxes); ++i) {
+                const auto& box = boxes[i];
+                if (x >= box.left && x <= box.right && y >= box.top && y <= box.bottom) {
+                    inside = true;
+                    marks[i] += marked.pixel(x, y) == 0xFF00FFu;
+                }
+            }
+            EXPECT_TRUE(inside) << "a mark at " << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(marks[0], 16) << "the frame around the cell";
+    EXPECT_GE(marks[1], 9 + 24) << "the dot and its frame";
+    EXPECT_GT(marks[2], 60) << "the circles around the object";
+    EXPECT_GT(marks[3], 60) << "the circles around the pit";
+    // The changed cell is tinted half magenta; the object's own drawing stays.
+    const std::uint32_t kerb_pixel = plain.pixel(300, 300);
+    EXPECT_EQ(marked.pixel(300, 300),
+              ((kerb_pixel >> 16) + 255) / 2 << 16 | (kerb_pixel >> 8 & 0xFF) / 2 << 8 |
+                  ((kerb_pixel & 0xFF) + 255) / 2);
+    EXPECT_EQ(marked.pixel(200, 450), plain.pixel(200, 450));
+
+    // On standard output the picture comes alone and the list goes to standard error.
+    r = run("diff a.trk b.trk --png -");
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(decode_png(r.out), marked);
+    EXPECT_EQ(r.err, run("diff a.trk b.trk").out);
+}
+
 using test_support::write_file;
 
 TEST_F(Cli, ReplayRunsGesturesAndCommands) {
