@@ -613,8 +613,8 @@ int command_replay(const Arguments& args) {
     return run_replay(options, script, stdout);
 }
 
-// A track for diff, from either of its forms; nothing (after the reader's message) when it
-// cannot be read.
+// A track for diff: a track file or a JSON document, as load reads either; nothing (after
+// the reader's message) when it cannot be read.
 std::unique_ptr<Track> load_compared(std::string_view path) {
     TrackReadResult result;
     return load(path, result);
