@@ -228,18 +228,46 @@ class TreeBuilder {
     static std::string syntax_message(std::string_view what) {
         constexpr std::string_view at = "parse error at ";
         const std::size_t start = what.find(at);
-        std::string message(start == std::string_view::npos ? what
-                                                            : what.substr(start + at.size()));
+        const std::string message =
+            printable(start == std::string_view::npos ? what : what.substr(start + at.size()));
         constexpr std::size_t longest = 160;
-        if (message.size() > longest) {
-            std::size_t cut = longest;
-            while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) {
-                --cut; // not inside a UTF-8 character
-            }
-            message.resize(cut);
-            message += "...";
+        if (message.size() <= longest) {
+            return message;
         }
-        return message;
+        std::size_t cut = longest;
+        while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) {
+            --cut; // not inside a UTF-8 character
+        }
+        return message.substr(0, cut) + "...";
+    }
+
+    // The text with each byte that is not part of a UTF-8 character (the quoted text of a
+    // document that is not UTF-8) written as \xHH, so that the message is UTF-8 throughout.
+    static std::string printable(std::string_view text) {
+        std::string out;
+        for (std::size_t i = 0; i < text.size();) {
+            const auto lead = static_cast<unsigned char>(text[i]);
+            const std::size_t length = lead < 0x80                  ? 1
+                                       : lead < 0xC2 || lead > 0xF4 ? 0
+                                       : (lead & 0xE0) == 0xC0      ? 2
+                                       : (lead & 0xF0) == 0xE0      ? 3
+                                       : (lead & 0xF8) == 0xF0      ? 4
+                                                                    : 0;
+            bool whole = length > 0 && i + length <= text.size();
+            for (std::size_t k = 1; whole && k < length; ++k) {
+                whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+            }
+            if (whole) {
+                out.append(text.substr(i, length));
+                i += length;
+            } else {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", lead);
+                out += escaped;
+                ++i;
+            }
+        }
+        return out;
     }
 
     json& root_;

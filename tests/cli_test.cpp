@@ -101,8 +101,8 @@ TEST_F(Cli, InfoGivesTheVersionOfAnUnmarkedFile) {
     test_support::write_file(path("old.trk"), old);
     const CliRun j = run("info --json " + path("old.trk"));
     ASSERT_EQ(j.exit_code, 0) << j.err;
-    EXPECT_EQ(j.out.rfind("{\"version\":256,", 0), 0u);
-    EXPECT_NE(j.out.find("\"zoom\":105,\"sf_line\":1"), std::string::npos);
+    EXPECT_NE(j.out.find("\n  \"trk_version\": 256,\n"), std::string::npos);
+    EXPECT_NE(j.out.find("\n  \"zoom\": 105,\n  \"sf_line\": 1,\n"), std::string::npos);
 }
 
 TEST_F(Cli, ConvertWritesTheCurrentVersion) {
@@ -117,6 +117,30 @@ TEST_F(Cli, ConvertWritesTheCurrentVersion) {
     std::vector<std::uint8_t> converted;
     ASSERT_TRUE(read_whole_file(path("new.trk"), converted));
     EXPECT_EQ(converted, encode_track(*t));
+}
+
+TEST_F(Cli, ConvertThroughAJsonDocumentGivesTheSameFile) {
+    auto t = new_track();
+    t->pits[t->pit_count++] = {100.5f, 300, 2.5f};
+    std::vector<std::uint8_t> f = encode_track(*t);
+    f[0] = 3; // version 259, as above
+    f.erase(f.begin() + 14, f.begin() + 16);
+    test_support::write_file(path("old.trk"), f);
+    ASSERT_EQ(run("convert old.trk direct.trk").exit_code, 0);
+    ASSERT_EQ(run("convert old.trk doc.json").exit_code, 0);
+    const std::string doc = test_support::contents(path("doc.json"));
+    EXPECT_NE(doc.find("\"trk_version\": 259,"), std::string::npos);
+    EXPECT_EQ(run("convert --to json old.trk -").out, doc);
+    // Read by its name, by --to and by its first byte.
+    test_support::write_file(path("doc"), "\r\n\t " + doc);
+    for (const char* command :
+         {"convert doc.json back.trk", "convert --to trk doc.json -", "convert doc -"}) {
+        const CliRun r = run(command);
+        ASSERT_EQ(r.exit_code, 0) << command << ": " << r.err;
+        EXPECT_EQ(r.out.empty() ? test_support::contents(path("back.trk")) : r.out,
+                  test_support::contents(path("direct.trk")))
+            << command;
+    }
 }
 
 // A decoded picture, each pixel 0xRRGGBB; 0 x 0 when the bytes are no picture.
@@ -381,8 +405,8 @@ TEST_F(Cli, DiffPictureIsTheRenderOfTheNewerTrackMarkedWhereItChanged) {
     // circles around the object where it is now and the pit where it was.
     const struct {
         int left, top, right, bottom;
-    } boxes[] = {{298, 298, 302, 302}, {403, 78, 409, 84}, {170, 420, 230, 480},
-                 {370, 370, 430, 430}};
+    } boxes[] = {
+        {298, 298, 302, 302}, {403, 78, 409, 84}, {170, 420, 230, 480}, {370, 370, 430, 430}};
     std::vector<int> marks(std::size(boxes));
     for (int y = 0; y < 512; ++y) {
         for (int x = 0; x < 512; ++x) {
@@ -406,9 +430,9 @@ TEST_F(Cli, DiffPictureIsTheRenderOfTheNewerTrackMarkedWhereItChanged) {
     EXPECT_GT(marks[3], 60) << "the circles around the pit";
     // The changed cell is tinted half magenta; the object's own drawing stays.
     const std::uint32_t kerb_pixel = plain.pixel(300, 300);
-    EXPECT_EQ(marked.pixel(300, 300),
-              ((kerb_pixel >> 16) + 255) / 2 << 16 | (kerb_pixel >> 8 & 0xFF) / 2 << 8 |
-                  ((kerb_pixel & 0xFF) + 255) / 2);
+    EXPECT_EQ(marked.pixel(300, 300), ((kerb_pixel >> 16) + 255) / 2 << 16 |
+                                          (kerb_pixel >> 8 & 0xFF) / 2 << 8 |
+                                          ((kerb_pixel & 0xFF) + 255) / 2);
     EXPECT_EQ(marked.pixel(200, 450), plain.pixel(200, 450));
 
     // On standard output the picture comes alone and the list goes to standard error.
