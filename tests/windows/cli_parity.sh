@@ -87,6 +87,10 @@ run non-ascii-info text /dev/null info --json "Pistes/Côte d'Azur.trk"
 run missing-folder text /dev/null new no/such/folder.trk
 run folder-as-output text /dev/null convert n.trk Pistes
 run unreadable-input text /dev/null convert missing.trk out.trk
+run diff-same text /dev/null diff n.trk converted.trk
+run diff-changed text /dev/null diff --png diff.png n.trk replayed.trk
+run diff-to-stdout binary /dev/null diff replayed.trk n.trk --png -
+run diff-unreadable text /dev/null diff n.trk missing.trk
 
 # The same files, under the same names.
 if ! diff -r "$work/linux" "$work/windows" >"$work/tree.diff"; then
