@@ -125,7 +125,8 @@ BUILD_SMALL = "\r\n".join([
 ])
 
 COMMANDS = ["new", "info", "validate", "convert", "render", "export-land", "export-heights",
-            "import-land", "import-heights", "import-lap", "replay"]
+            "import-land", "import-heights", "import-lap", "replay",
+            "diff"]
 
 
 def replay_errors():
@@ -159,6 +160,57 @@ def lap_file(track):
     records = b"".join(struct.pack("<hhhhhh", x, 0, y, 0, 0, 0)
                        for x, y in [(3000, 3000), (6000, 3000), (9000, 6000)])
     return body + struct.pack("<H", 6) + records
+
+
+def diff_inputs(folder):
+    """full.trk's files changed one way each, for the diff case (land.bmp and heights.bmp are
+    its exports): one land cell, one height sample, objects moved, turned and changed in kind
+    and a checkpoint's end moved, an object taken from the middle of the list, and the last
+    object twice."""
+    def patch(name, source, change):
+        with open(os.path.join(folder, source), "rb") as f:
+            data = bytearray(f.read())
+        change(data)
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+
+    def cell(data):  # (101, 100), the low nibble of its byte: tarmac to kerb
+        data[118 + (511 - 100) * 256 + 50] = data[118 + (511 - 100) * 256 + 50] & 0xF0 | 11
+
+    def sample(data):  # column 10, row 20
+        data[1078 + (63 - 20) * 64 + 10] += 16
+
+    def objects_at(data):  # where the object records begin
+        return 20 + 2 * struct.unpack_from("<I", data, 16)[0] + 2 + 4096 + 2
+
+    def moved(data):  # records: kind, 0, x, y and angle, the coordinates in half units
+        at = objects_at(data)
+        x, y = struct.unpack_from("<HH", data, at + 8 * 6 + 2)
+        struct.pack_into("<HH", data, at + 8 * 6 + 2, x + 20, y + 10)  # 10 right, 5 up
+        struct.pack_into("<H", data, at + 8 * 1 + 6, 7854)  # turned 45 degrees
+        data[at + 8 * 2] = 6  # a bush
+        pits = at + 8 * struct.unpack_from("<H", data, at - 2)[0]
+        second_end = pits + 1 + 6 * data[pits] + 1 + 8 + 4
+        struct.pack_into("<H", data, second_end, struct.unpack_from("<H", data, second_end)[0] + 20)
+
+    def removed(data):
+        at = objects_at(data)
+        struct.pack_into("<H", data, at - 2, struct.unpack_from("<H", data, at - 2)[0] - 1)
+        struct.pack_into("<I", data, 4, struct.unpack_from("<I", data, 4)[0] - 8)
+        del data[at + 8 * 3: at + 8 * 4]
+
+    def doubled(data):
+        at = objects_at(data)
+        count = struct.unpack_from("<H", data, at - 2)[0]
+        struct.pack_into("<H", data, at - 2, count + 1)
+        struct.pack_into("<I", data, 4, struct.unpack_from("<I", data, 4)[0] + 8)
+        data[at + 8 * count: at + 8 * count] = data[at + 8 * (count - 1): at + 8 * count]
+
+    patch("cell.bmp", "land.bmp", cell)
+    patch("sample.bmp", "heights.bmp", sample)
+    patch("moved.trk", "full.trk", moved)
+    patch("removed.trk", "full.trk", removed)
+    patch("doubled.trk", "full.trk", doubled)
 
 
 def checked_json(run, summary):
@@ -215,6 +267,14 @@ CASES = {
         (["validate", "-x", "full.trk"],),
         (["convert", "full.trk", "converted.trk"],), (["convert", "full.trk"],),
         (["convert", "newer.trk", "out.trk"],), (["convert", "full.trk", "no/out.trk"],),
+        (["convert", "full.trk", "full.json"],), (["info", "full.json"],),
+        (["convert", "full.json", "back.trk"],), (["convert", "--to", "json", "small.trk", "-"],),
+        (["convert", "--to", "xml", "full.trk", "out.json"],), (["convert", "--to"],),
+        (["convert", "later", "out.trk"],
+         {"later": ' \n{"format": "coursesmith-track", "format_version": 2, "land": []}'}),
+        (["convert", "broken.json", "out.json"],
+         {"broken.json": '{"format": "coursesmith-track",\n  "format_version": 1,,\n}'}),
+        (["convert", "full.trk", "no/out.json"],),
         (["render", "full.trk", "full.png", "--zoom", "2", "--hide", "ai"],),
         (["render", "full.trk", "out.png", "--zoom", "3"],),
         (["render", "full.trk", "out.png", "--blend", "11"],),
@@ -240,6 +300,10 @@ CASES = {
         (["replay", "a.txt", "b.txt"],), (["replay", "--save"],), (["replay", "missing.txt"],),
         (["replay", "folder"],), (["replay", "ok.txt", "--save", "no/out.trk"],),
         (["replay", "ok.txt", "--png", "no/out.png"],),
+        (["diff", "full.trk"],), (["diff", "--png"],), (["diff", "--frob", "a.trk", "b.trk"],),
+        (["diff", "missing.trk", "full.trk"],), (["diff", "full.trk", "bad.trk"],),
+        (["diff", "missing.trk", "bad.trk"],),
+        (["diff", "--png", "no/out.png", "full.trk", "converted.trk"],),
     ],
     "help": [([c, "--help"],) for c in COMMANDS] + [
         (["--help"],), (["-h"],), (["help"],), (["help", "info"],), (["help", "nothing"],),
@@ -267,14 +331,6 @@ CASES = {
         (["replay", "t.txt"], {"t.txt": (  # every escape, back and forth
             "answer properties author=\\\\\\s\\t\\n\\r\\\\ comments=a\\r\\nb\\s\\\\\\t\n"
             "command 1039\nprint properties\n")}),
-        (["convert", "full.trk", "full.json"],), (["info", "full.json"],),
-        (["convert", "full.json", "back.trk"],), (["convert", "--to", "json", "small.trk", "-"],),
-        (["convert", "--to", "xml", "full.trk", "out.json"],), (["convert", "--to"],),
-        (["convert", "later", "out.trk"],
-         {"later": ' \n{"format": "coursesmith-track", "format_version": 2, "land": []}'}),
-        (["convert", "broken.json", "out.json"],
-         {"broken.json": '{"format": "coursesmith-track",\n  "format_version": 1,,\n}'}),
-        (["convert", "full.trk", "no/out.json"],),
         (["replay", "t.txt"], {"t.txt": "#" + "x" * 16383 + "\nprint counts\n"}),
         (["replay", "t.txt"], {"t.txt": (  # the longest comments, a line break counting two
             "answer properties comments=" + "c" * 498 + "\\n\ncommand 1039\nprint counts\n")}),
@@ -294,6 +350,29 @@ CASES = {
             "print never\n")}),
     ],
     "replay-errors": replay_errors(),
+    # After exit-codes, from whose files diff_inputs makes its tracks and bitmaps.
+    "diff": [
+        (["diff", "full.trk", "converted.trk"],), (["diff", "full.trk", "full.trk"],),
+        (["convert", "full.trk", "same.json"],), (["diff", "full.trk", "same.json"],),
+        (["diff", "same.json", "moved.trk"],),
+        (["import-land", "full.trk", "cell.bmp", "cell.trk"],),
+        (["diff", "full.trk", "cell.trk"],),
+        (["import-heights", "full.trk", "sample.bmp", "sample.trk"],),
+        (["diff", "full.trk", "sample.trk"],),
+        (["diff", "full.trk", "moved.trk"],), (["diff", "moved.trk", "full.trk"],),
+        (["diff", "full.trk", "removed.trk"],), (["diff", "removed.trk", "full.trk"],),
+        (["diff", "full.trk", "doubled.trk"],),
+        (["replay", "--track", "full.trk", "p.txt", "--save", "props.trk"], {"p.txt": (
+            "answer properties water_level=60 rotation=90 sf_line=1 author=Ren\u00e9\n"
+            "command 1039\n")}),
+        (["diff", "full.trk", "props.trk"],),
+        (["diff", "flawed.trk", "full.trk"],), (["diff", "full.trk", "small.trk"],),
+        (["replay", "--track", "flawed.trk", "l.txt", "--save", "line.trk"], {"l.txt": (
+            "command 1021\n" + "".join(f"press left {10 + 20 * i} 100\nrelease left {10 + 20 * i} 100\n"
+                                       for i in range(26)))}),
+        (["diff", "flawed.trk", "line.trk"],),
+        (["diff", "--png", "marked.png", "full.trk", "moved.trk"],),
+    ],
 }
 JSON_CHECKS = {"info-json-full": ("info-full", checked_json)}
 
@@ -350,6 +429,8 @@ def main():
                     f.write(bytes([6]) + track[1:])
                 with open(os.path.join(folder, "lap.trk"), "wb") as f:
                     f.write(lap_file(track))
+            if name == "diff":
+                diff_inputs(folder)
             record, outputs[name] = run_case(cli, folder, runs)
             path = os.path.join(GOLDEN, name + ".txt")
             if update:
