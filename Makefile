@@ -11,7 +11,7 @@ PACKAGE_DIR := build/package
 # Wine runs in a prefix of the Windows build's own, without its debug chatter.
 WINE_ENV := WINEPREFIX=$(CURDIR)/$(WINDOWS_DIR)/wineprefix WINEDEBUG=-all
 FUZZ_SECONDS ?= 60
-FUZZERS := track land_bitmap height_bitmap lap replay
+FUZZERS := track land_bitmap height_bitmap lap replay track_json
 
 deps:
 	@./scripts/install-deps.sh

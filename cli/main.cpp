@@ -45,8 +45,8 @@ constexpr std::string_view usage_text =
     "  validate TRACK...           list each track's flaws\n"
     "                              (exit 0: all flawless, 1: a flaw, 2: unreadable)\n"
     "  convert [--to json|trk] IN OUT\n"
-    "                              read a track file or JSON document, write the other\n"
-    "                              form or the current file version\n"
+    "                              convert between track files (any version read, the\n"
+    "                              current one written) and JSON documents\n"
     "  render TRACK OUT.png [OPTIONS]\n"
     "                              draw the track as the editor shows it; OPTIONS are\n"
     "                              [--blend N] [--hide objects|checkpoints|ai]...\n"
@@ -186,6 +186,19 @@ int write(std::string_view path, Track& track) {
     return exit_ok;
 }
 
+// A track document to path ("-": standard output, its bytes as they are on every system).
+int write_document(std::string_view path, const std::string& text) {
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                              text.size());
+    std::error_code reason;
+    if (!(is_standard_output(path) ? write_standard_output(bytes, reason)
+                                   : replace_file(path_of_utf8(path), bytes, &reason))) {
+        print_failure(path, message_for(TrackFileError::cant_create), reason);
+        return exit_failure;
+    }
+    return exit_ok;
+}
+
 // An editor set up as the program sets itself up, with a command-line track.
 struct Session {
     ScriptedUi ui;
@@ -275,10 +288,9 @@ int command_info(const Arguments& args) {
         return exit_failure;
     }
     if (!split.options.empty()) {
-        print_text(stdout, track_to_json(*track, result.version));
-    } else {
-        print_summary(*track, result.version);
+        return write_document("-", track_to_json(*track, result.version));
     }
+    print_summary(*track, result.version);
     return exit_ok;
 }
 
@@ -342,16 +354,7 @@ int command_convert(const Arguments& args) {
     if (form.empty() ? !has_json_extension(out) : form == "trk") {
         return write(out, *track);
     }
-    const std::string text = track_to_json(*track, result.version);
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
-                                              text.size());
-    std::error_code reason;
-    if (!(is_standard_output(out) ? write_standard_output(bytes, reason)
-                                  : replace_file(path_of_utf8(out), bytes, &reason))) {
-        print_failure(out, message_for(TrackFileError::cant_create), reason);
-        return exit_failure;
-    }
-    return exit_ok;
+    return write_document(out, track_to_json(*track, result.version));
 }
 
 bool parse_int(std::string_view text, int low, int high, int& value) {
@@ -672,13 +675,14 @@ constexpr std::array<Command, 12> commands{{
     {"convert",
      "Usage: coursesmith-cli convert [--to json|trk] IN OUT\n"
      "\n"
-     "Reads a track, a file of any version (256 to 261) or a JSON document, and writes it to\n"
-     "OUT (- : standard output): as a JSON document (docs/track-json.md) when OUT ends in\n"
-     ".json, otherwise as a track file of the current version. IN is a JSON document when\n"
-     "it ends in .json, a track file when it ends in .trk, and otherwise a JSON document\n"
-     "when it starts with \"{\" after blanks. Converting either way and back gives the\n"
-     "same file or document again.\n"
-     "  --to json|trk   the form to write, whatever OUT's name\n",
+     "Reads a track, from a track file of any version (256 to 261) or a JSON document, and\n"
+     "writes it to OUT (- : standard output): as a JSON document (docs/track-json.md) when\n"
+     "OUT ends in .json, otherwise as a track file of the current version. IN is read as a\n"
+     "JSON document when its name ends in .json, as a track file when it ends in .trk, and\n"
+     "otherwise as a JSON document when it starts with \"{\" after blanks. A track file\n"
+     "converted to a document and back gives the file that converting it to a track file\n"
+     "gives.\n"
+     "  --to json|trk   the form to write, whatever OUT's name (for standard output)\n",
      command_convert},
     {"render",
      "Usage: coursesmith-cli render TRACK OUT.png [OPTIONS]\n"

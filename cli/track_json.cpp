@@ -11,7 +11,6 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "cli/png_output.h"
 #include "model/codepage.h"
 #include "model/file_io.h"
 #include "model/trk_file.h"
@@ -430,7 +429,17 @@ class DocumentReader {
             return fail(path, "must be an integer, not " + type_of(value));
         }
         if (!value.is_number_integer()) {
-            return fail(path, number_text(value) + " is not an integer");
+            // 105.0 is 105, as JSON has one kind of number.
+            const double d = value.get<double>();
+            if (d != std::trunc(d)) {
+                return fail(path, number_text(value) + " is not an integer");
+            }
+            if (d < static_cast<double>(low) || d > static_cast<double>(high)) {
+                return fail(path, number_text(value) + " is out of range " + std::to_string(low) +
+                                      ".." + std::to_string(high));
+            }
+            out = static_cast<long long>(d);
+            return true;
         }
         bool in_range = false;
         if (value.is_number_unsigned()) {
@@ -469,15 +478,17 @@ class DocumentReader {
         return true;
     }
 
-    // A position or angle the file can hold: one that its units function puts within
-    // 0..65535, the 16 bits the file gives it.
+    // A position or angle within what the file can hold: its 16 bits from 0 to 65535, in
+    // half units (y upwards from the map's bottom edge) or ten-thousandths of a radian.
+    // Outside, a save would keep only the low 16 bits and the value would come back as
+    // another.
     struct Quantity {
-        std::int32_t (*units)(float);
+        double low, high;
         const char* range;
     };
-    static constexpr Quantity x_quantity{x_units, "0..32767.5"};
-    static constexpr Quantity y_quantity{y_units, "-32255.5..512"};
-    static constexpr Quantity angle_quantity{angle_units, "0..6.5535"};
+    static constexpr Quantity x_quantity{0.0, 32767.5, "0..32767.5"};
+    static constexpr Quantity y_quantity{-32255.5, 512.0, "-32255.5..512"};
+    static constexpr Quantity angle_quantity{0.0, 6.5535, "0..6.5535"};
 
     bool number(const std::string& path, const json& object, std::string_view key,
                 const Quantity& quantity, float& out) {
@@ -487,13 +498,10 @@ class DocumentReader {
             return fail(where, "must be a number, not " + type_of(value));
         }
         const double d = value.get<double>();
-        // Beyond ±65536 no quantity is in range; the test keeps the float conversion defined.
-        const float f = std::fabs(d) < 65536.0 ? static_cast<float>(d) : 0.0f;
-        const std::int32_t units = std::fabs(d) < 65536.0 ? quantity.units(f) : -1;
-        if (units < 0 || units > 65535) {
+        if (!(d >= quantity.low && d <= quantity.high)) {
             return fail(where, number_text(value) + " is out of range " + quantity.range);
         }
-        out = f;
+        out = static_cast<float>(d);
         return true;
     }
 
@@ -688,6 +696,18 @@ class DocumentReader {
     Track& t_;
 };
 
+// The tool's line for a failure: "PATH: MESSAGE", then the system's reason in parentheses
+// when there is one (as failure_line in png_output.h, which this file does without, so that
+// the fuzz harness and its seed writer need none of the tool's output code).
+std::string failure(const std::string& path, std::string_view message,
+                    const std::error_code& reason) {
+    std::string line = path + ": " + std::string(message);
+    if (reason) {
+        line += " (" + reason.message() + ")";
+    }
+    return line;
+}
+
 bool ends_with_ignoring_case(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
            std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<long>(suffix.size()),
@@ -814,7 +834,8 @@ TrackForm track_form_of(std::string_view path, std::span<const std::uint8_t> byt
     if (ends_with_ignoring_case(path, ".trk")) {
         return TrackForm::trk;
     }
-    for (std::uint8_t b : bytes) {
+    const bool mark = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+    for (std::uint8_t b : bytes.subspan(mark ? 3 : 0)) {
         if (b != ' ' && b != '\t' && b != '\n' && b != '\r') {
             return b == '{' ? TrackForm::json : TrackForm::trk;
         }
@@ -831,12 +852,12 @@ bool load_any_track(const std::string& path, Track& track, std::uint16_t& versio
                          json_name ? max_track_json_size
                                    : std::max(max_track_json_size, max_track_file_size))) {
         if (reason != std::errc::file_too_large) {
-            error = failure_line(path, message_for(TrackFileError::cant_open), reason);
+            error = failure(path, message_for(TrackFileError::cant_open), reason);
         } else if (json_name) {
             error = path + ": larger than any track document (" +
                     std::to_string(max_track_json_size >> 20) + " MiB)";
         } else {
-            error = failure_line(path, message_for(TrackFileError::damaged), reason);
+            error = failure(path, message_for(TrackFileError::damaged), reason);
         }
         return false;
     }
@@ -852,13 +873,13 @@ bool load_any_track(const std::string& path, Track& track, std::uint16_t& versio
     }
     // As read_track: nothing longer than any track file is parsed.
     if (bytes.size() > max_track_file_size) {
-        error = failure_line(path, message_for(TrackFileError::damaged),
-                             std::make_error_code(std::errc::file_too_large));
+        error = failure(path, message_for(TrackFileError::damaged),
+                        std::make_error_code(std::errc::file_too_large));
         return false;
     }
     const TrackReadResult result = parse_track(bytes, track);
     if (result.error != TrackFileError::none) {
-        error = failure_line(path, message_for(result.error), result.reason);
+        error = failure(path, message_for(result.error), result.reason);
         return false;
     }
     version = result.version;

@@ -42,7 +42,8 @@ struct JsonReadResult {
 JsonReadResult track_from_json(std::string_view text, Track& track);
 
 // Which form a track file is in: by its name's extension (.json or .trk, in any case),
-// otherwise by its first bytes: a JSON document starts, after blanks, with "{".
+// otherwise by its first bytes: a JSON document starts, after a byte order mark and blanks,
+// with "{".
 enum class TrackForm { trk, json };
 TrackForm track_form_of(std::string_view path, std::span<const std::uint8_t> bytes);
 bool has_json_extension(std::string_view path);

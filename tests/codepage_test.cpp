@@ -34,6 +34,21 @@ TEST(Codepage, MissingCharactersAndBrokenUtf8BecomeQuestionMarks) {
     EXPECT_EQ(utf8_to_cp1252("\xC0\x80", 30), "??"); // overlong encoding
 }
 
+TEST(Codepage, ExactConversionRefusesWhatTheCodePageLacks) {
+    std::string bytes;
+    char32_t refused = 0;
+    EXPECT_TRUE(utf8_to_cp1252_exact("a? \xE2\x82\xAC\xC3\xA9\xC2\x81", bytes, refused));
+    EXPECT_EQ(bytes, "a? \x80\xE9\x81");
+    const struct {
+        const char* utf8;
+        char32_t refused;
+    } refusals[] = {{"ok \xCE\xA9?", 0x3A9}, {"\xC2\x85", 0x85}, {"a\xFF", 0xFFFD}};
+    for (const auto& r : refusals) {
+        EXPECT_FALSE(utf8_to_cp1252_exact(r.utf8, bytes, refused)) << r.utf8;
+        EXPECT_EQ(refused, r.refused) << r.utf8;
+    }
+}
+
 TEST(Codepage, LimitsCountStoredBytes) {
     // 31 two-byte characters are 62 UTF-8 bytes but 31 stored bytes: 30 are kept.
     std::string text;

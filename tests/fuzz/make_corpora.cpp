@@ -1,16 +1,18 @@
 // Writes the fuzz harnesses' seed corpora, made from scratch: tracks of every file
 // version with every element kind, land and height bitmaps, tracks with a recorded lap
-// behind their game data and replay scripts that walk the panel, the mouse tools and the
-// document commands.
+// behind their game data, replay scripts that walk the panel, the mouse tools and the
+// document commands, and JSON track documents.
 //
 //     make_corpora OUT_FOLDER    (writes OUT_FOLDER/<harness>/<name>)
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/track_json.h"
 #include "model/bitmap_file.h"
 #include "tests/fuzz/seed_tracks.h"
 
@@ -245,6 +247,17 @@ int main(int argc, char** argv) {
     ok &= write(out / "lap" / "v261.trk", fuzz::track_file_with_lap(*sample, 261, 300));
     ok &= write(out / "lap" / "v256-odd.trk", fuzz::track_file_with_lap(*sample, 256, 7));
     ok &= write(out / "lap" / "v259-none.trk", fuzz::track_file_with_lap(*empty, 259, 0));
+
+    // Documents as the tool writes them; one cut short after the lists, so that mutations
+    // of its fields are quick to try; one in nlohmann's compact layout, keys sorted and
+    // floats written as doubles.
+    const std::string sample_json = track_to_json(*sample, 261);
+    ok &= write(out / "track_json" / "sample.json", sample_json);
+    ok &= write(out / "track_json" / "empty-v256.json", track_to_json(*empty, 256));
+    ok &= write(out / "track_json" / "lists.json",
+                sample_json.substr(0, sample_json.find("  \"land\": [")) +
+                    "  \"land\": [],\n  \"heights\": []\n}\n");
+    ok &= write(out / "track_json" / "compact.json", nlohmann::json::parse(sample_json).dump());
 
     ok &= write(out / "replay" / "paint.txt", paint_script);
     ok &= write(out / "replay" / "elements.txt", elements_script);

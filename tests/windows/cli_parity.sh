@@ -70,7 +70,7 @@ run() {
 run version text /dev/null --version
 run new text /dev/null new n.trk
 run info text /dev/null info n.trk
-run info-json text /dev/null info --json n.trk
+run info-json binary /dev/null info --json n.trk
 run validate-flawed text /dev/null validate n.trk
 run validate-missing text /dev/null validate missing.trk
 run convert text /dev/null convert n.trk converted.trk
@@ -83,7 +83,15 @@ run import-land text /dev/null import-land n.trk land.bmp imported.trk
 run replay text /dev/null replay --track n.trk ../script.txt --save replayed.trk --png replayed.png
 run replay-stdin binary "$work/quiet.txt" replay --track n.trk - --save -
 run non-ascii-name text /dev/null new "Pistes/Côte d'Azur.trk"
-run non-ascii-info text /dev/null info --json "Pistes/Côte d'Azur.trk"
+run non-ascii-info binary /dev/null info --json "Pistes/Côte d'Azur.trk"
+# The track as a JSON document: written to a file and to standard output alike, read back,
+# and a document refused with its one line (a character outside the code page, named).
+run convert-to-json text /dev/null convert --to json replayed.trk "Pistes/Côte d'Azur.json"
+run json-to-stdout binary /dev/null convert --to json replayed.trk -
+run convert-from-json text /dev/null convert "Pistes/Côte d'Azur.json" from-json.trk
+run info-of-json text /dev/null info "Pistes/Côte d'Azur.json"
+sed 's/"author": ""/"author": "Ω"/' "$work/linux/Pistes/Côte d'Azur.json" >"$work/refused.json"
+run refused-json text /dev/null convert ../refused.json refused.trk
 run missing-folder text /dev/null new no/such/folder.trk
 run folder-as-output text /dev/null convert n.trk Pistes
 run unreadable-input text /dev/null convert missing.trk out.trk
