@@ -388,8 +388,7 @@ void mark_element(Renderer& renderer, ElementList list, const ListElement& e, fl
 
 // The pixel a height sample lies in; the last row and column lie on the far edge.
 int sample_pixel(int sample) {
-    return std::min(truncate_to_int(static_cast<float>(sample) * height_spacing),
-                    image_size - 1);
+    return std::min(truncate_to_int(static_cast<float>(sample) * height_spacing), image_size - 1);
 }
 
 } // namespace
