@@ -54,7 +54,7 @@ void random_full_track(Track& t, std::uint32_t seed) {
     }
 }
 
-// A track with every list at its capacity.
+// A track with every list at its capacity (the elements past random_track's are zeros).
 void full_lists(Track& t) {
     test_support::random_track(t, 7);
     t.object_count = max_objects;
@@ -62,13 +62,6 @@ void full_lists(Track& t) {
     t.checkpoint_count = max_checkpoints;
     t.ai_line_count = max_ai_line;
     t.ai_pit_line_count = max_ai_pit_line;
-    for (int i = 0; i < max_objects; ++i) {
-        t.objects[static_cast<std::size_t>(i)] = {
-            static_cast<float>(i % 1024) * 0.5f, static_cast<float>(i / 128) - 0.5f,
-            static_cast<float>(i % 62832) * 0.0001f, static_cast<std::uint8_t>(i % 256)};
-        t.ai_line[static_cast<std::size_t>(i)] = {static_cast<float>(i) * 0.5f,
-                                                  512.0f - static_cast<float>(i) * 0.5f};
-    }
 }
 
 TEST(TrackJson, TracksComeBackAsTheFileStoresThem) {
@@ -146,12 +139,6 @@ TEST(TrackJson, OneChangeIsOneLine) {
     EXPECT_EQ(changed_lines(before, track_to_json(*t, 261)), 3);
 }
 
-struct BadDocument {
-    std::string find;    // the first place it occurs in the good document...
-    std::string replace; // ...takes this; an empty find replaces the whole document
-    std::string error;
-};
-
 std::string repeated(const std::string& text, int times) {
     std::string out;
     for (int i = 0; i < times; ++i) {
@@ -163,25 +150,23 @@ std::string repeated(const std::string& text, int times) {
 TEST(TrackJson, BadDocumentsAreRefusedWithOneLine) {
     auto good = fresh();
     good->pits[good->pit_count++] = {100, 200, 1};
-    good->checkpoints[good->checkpoint_count++] = {10, 20, 30, 40};
     good->ai_line[good->ai_line_count++] = {1, 2};
-    good->ai_line[good->ai_line_count++] = {3, 4};
     const std::string text = track_to_json(*good, 261);
-    const std::string nested_deep = "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[0";
-
-    const BadDocument cases[] = {
+    const std::string syntax = "syntax error while parsing ";
+    const std::string element = "{\"x\": 1, \"y\": 1, \"angle\": 0}, ";
+    // The first place find occurs in the good document takes replace; an empty find
+    // replaces the whole document.
+    const struct {
+        std::string find, replace, error;
+    } cases[] = {
         {"", "[]", "document: must be an object, not an array"},
         {"", "{\"format\": }",
-         "line 1, column 12: syntax error while parsing value - unexpected '}'; expected '[', "
-         "'{', or a literal"},
-        {"", "",
-         "line 1, column 1: syntax error while parsing value - unexpected end of input; "
-         "expected '[', '{', or a literal"},
+         "line 1, column 12: " + syntax +
+             "value - unexpected '}'; expected '[', '{', or a literal"},
         {"\"author\": \"\"", "\"author\": \"\xC3\"",
-         "line 11, column 15: syntax error while parsing value - invalid string: ill-formed "
-         "UTF-8 byte; last read: '\"\\xC3\"'"},
+         "line 11, column 15: " + syntax +
+             "value - invalid string: ill-formed UTF-8 byte; last read: '\"\\xC3\"'"},
         {"\"format\": \"coursesmith-track\",", "", "format: missing: not a track document"},
-        {"coursesmith-track", "other", "format: must be \"coursesmith-track\""},
         {"\"format_version\": 1", "\"format_version\": 2",
          "format_version: 2 is newer than this program reads (1)"},
         {"\"format_version\": 1", "\"format_version\": 0",
@@ -193,45 +178,27 @@ TEST(TrackJson, BadDocumentsAreRefusedWithOneLine) {
         {"\"zoom\": 105", "\"zoom\": \"105\"", "zoom: must be an integer, not a string"},
         {"\"zoom\": 105", "\"zoom\": 10.5", "zoom: 10.5 is not an integer"},
         {"\"zoom\": 105", "\"zoom\": 256", "zoom: 256 is out of range 0..255"},
-        {"\"rotation\": 0", "\"rotation\": -32769",
-         "rotation: -32769 is out of range -32768..32767"},
         {"\"author\": \"\"", "\"author\": \"\xCE\xA9\"",
          "author: U+03A9 \"\xCE\xA9\" is not in the Windows-1252 code page"},
         {"\"author\": \"\"", "\"author\": \"a\\u0000b\"",
          "author: U+0000 cannot be stored: it would end the text"},
         {"\"author\": \"\"", "\"author\": \"" + std::string(31, 'a') + "\"",
          "author: 31 bytes in Windows-1252, at most 30"},
-        {"\"comments\": \"\"", "\"comments\": \"" + repeated("\\u00e9", 501) + "\"",
-         "comments: 501 bytes in Windows-1252, at most 500"},
         {"\"kind\": 0, \"x\": 20, \"y\": 30", "\"kind\": 300, \"x\": 20, \"y\": 30",
          "objects[1].kind: 300 is out of range 0..255"},
-        {"\"kind\": 0, \"x\": 20, \"y\": 30", "\"kind\": 0, \"x\": 32768, \"y\": 30",
+        {"\"x\": 20, \"y\": 30", "\"x\": 32768, \"y\": 30",
          "objects[1].x: 32768 is out of range 0..32767.5"},
-        {"\"kind\": 0, \"x\": 20, \"y\": 30", "\"kind\": 0, \"x\": -0.5, \"y\": 30",
-         "objects[1].x: -0.5 is out of range 0..32767.5"},
         {"\"x\": 20, \"y\": 10", "\"x\": 20, \"y\": 513",
          "objects[0].y: 513 is out of range -32255.5..512"},
-        {"\"x\": 20, \"y\": 10", "\"x\": 20, \"y\": 1e40",
-         "objects[0].y: 1e+40 is out of range -32255.5..512"},
         {"\"angle\": 0}", "\"angle\": 6.6}", "objects[0].angle: 6.6 is out of range 0..6.5535"},
         {"\"angle\": 0}", "\"angle\": 0, \"colour\": 1}", "objects[0].colour: unknown field"},
         {", \"angle\": 0}", "}", "objects[0].angle: missing"},
-        {"\"angle\": 0}", "\"angle\": " + nested_deep,
+        {"\"angle\": 0}", "\"angle\": [[[[0]]]]}",
          "objects[0].angle: nested deeper than any field of a track document"},
-        {"\"angle\": 0}", "\"angle\": null}", "objects[0].angle: must be a number, not a null"},
-        {"\"objects\": [", "\"objects\": {",
-         "line 14, column 5: syntax error while parsing "
-         "object key - unexpected '{'; expected string literal"},
-        {"\"pits\": [", "\"pits\": [" + repeated("{\"x\": 1, \"y\": 1, \"angle\": 0}, ", 6),
-         "pits: 7 entries, at most 6"},
-        {"\"checkpoints\": [",
-         "\"checkpoints\": [" + repeated("{\"x1\": 1, \"y1\": 1, \"x2\": 1, \"y2\": 1}, ", 255),
-         "checkpoints: 256 entries, at most 255"},
-        {"\"ai_line\": [", "\"ai_line\": [" + repeated("{\"x\": 1, \"y\": 1}, ", 65534),
+        {"\"pits\": [", "\"pits\": [" + repeated(element, 6), "pits: 7 entries, at most 6"},
+        {"\"ai_line\": [", "\"ai_line\": [" + repeated("{\"x\": 1, \"y\": 1}, ", 65535),
          "ai_line: more than 65535 entries"},
         {"{\"x\": 1, \"y\": 2}", "[1, 2]", "ai_line[0]: must be an object, not an array"},
-        {"\"ai_pit_line\": []", "\"ai_pit_line\": {}",
-         "ai_pit_line: must be an array, not an object"},
         {"\"land\": [\n    \"2222", "\"land\": [\n    \"222g",
          "land[0][3]: not a hexadecimal digit ('g')"},
         {"2\",\n    \"2222", "22\",\n    \"2222", "land[0]: 513 cells, not 512"},
@@ -239,9 +206,8 @@ TEST(TrackJson, BadDocumentsAreRefusedWithOneLine) {
         {"\"heights\": [\n    [128", "\"heights\": [\n    [256",
          "heights[0][0]: 256 is out of range 0..255"},
         {"128]\n  ]", "128, 128]\n  ]", "heights[63]: 65 samples, not 64"},
-        {"[" + repeated("128, ", 63) + "128]", "7", "heights[0]: must be an array, not a number"},
     };
-    for (const BadDocument& c : cases) {
+    for (const auto& c : cases) {
         std::string doc = c.find.empty() ? c.replace : text;
         if (!c.find.empty()) {
             const std::size_t at = doc.find(c.find);
@@ -249,20 +215,19 @@ TEST(TrackJson, BadDocumentsAreRefusedWithOneLine) {
             doc.replace(at, c.find.size(), c.replace);
         }
         auto t = fresh();
-        const JsonReadResult result = track_from_json(doc, *t);
-        EXPECT_EQ(result.error, c.error) << c.find.substr(0, 40);
+        EXPECT_EQ(track_from_json(doc, *t).error, c.error) << c.find.substr(0, 40);
         EXPECT_EQ(saved(*t), saved(*fresh())) << "a refused document changed the track";
     }
 }
 
 TEST(TrackJson, NumbersAreReadAsFloatsFromTheirText) {
+    // Just below the midpoint of 250.5 and the float under it. Read through a double it
+    // becomes the midpoint, which rounds up to 250.5; read as a float it stays under, and
+    // a save keeps 250.
     auto t = fresh();
     std::string doc = track_to_json(*t, 261);
-    // Just below the midpoint of 250.5 and the float under it. Read through a double it
-    // becomes the midpoint, which rounds up to 250.5; read as a float it stays under.
     doc.replace(doc.find("\"x\": 20"), 7, "\"x\": 250.49999237060546775");
     ASSERT_TRUE(track_from_json(doc, *t).ok());
-    EXPECT_EQ(t->objects[0].x, 250.49998474121094f);
     EXPECT_NE(track_to_json(*t, 261).find("{\"kind\": 0, \"x\": 250, \"y\": 10,"),
               std::string::npos);
 }
