@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <exception>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <new>
 #include <nlohmann/json.hpp>
@@ -279,11 +279,13 @@ std::string number_text(const json& value) {
     if (value.is_number_integer()) {
         return value.dump();
     }
+    // A number read as a float is shown as the float.
     const double d = value.get<double>();
+    const bool is_float = std::fabs(d) <= std::numeric_limits<float>::max() &&
+                          static_cast<double>(static_cast<float>(d)) == d;
     char buffer[64];
-    const float f = static_cast<float>(d);
-    const auto result = static_cast<double>(f) == d
-                            ? std::to_chars(buffer, buffer + sizeof buffer, f)
+    const auto result = is_float
+                            ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(d))
                             : std::to_chars(buffer, buffer + sizeof buffer, d);
     return std::string(buffer, result.ptr);
 }
