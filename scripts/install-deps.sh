@@ -5,7 +5,7 @@ set -eu
 
 packages="g++ make cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
 libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth qt6-wayland desktop-file-utils xdotool
-shared-mime-info clang libclang-rt-14-dev libstb-dev nlohmann-json3-dev zlib1g-dev
+shared-mime-info clang libclang-rt-14-dev libstb-dev nlohmann-json3-dev libcli11-dev zlib1g-dev
 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 nsis
 help2man dpkg-dev file lintian appstream python3"
 

@@ -270,6 +270,7 @@ CASES = {
         (["convert", "full.trk", "full.json"],), (["info", "full.json"],),
         (["convert", "full.json", "back.trk"],), (["convert", "--to", "json", "small.trk", "-"],),
         (["convert", "--to", "xml", "full.trk", "out.json"],), (["convert", "--to"],),
+        (["convert", "--to=trk", "full.trk", "eq.trk"],), (["info", "--json=no", "full.trk"],),
         (["convert", "later", "out.trk"],
          {"later": ' \n{"format": "coursesmith-track", "format_version": 2, "land": []}'}),
         (["convert", "broken.json", "out.json"],
