@@ -35,22 +35,6 @@ void open_track_file(Editor& editor, const std::string& path) {
     }
 }
 
-int& dialog_value(PropertiesValues& v, TrackProperty property) {
-    switch (property) {
-    case TrackProperty::water_level:
-        return v.water_level;
-    case TrackProperty::view_angle:
-        return v.view_angle;
-    case TrackProperty::rotation:
-        return v.rotation;
-    case TrackProperty::zoom:
-        return v.zoom;
-    case TrackProperty::world_size:
-        break;
-    }
-    return v.world_size;
-}
-
 // What the dialog shows when it opens; refreshes the stored track length on the way.
 PropertiesValues properties_of(Track& t) {
     PropertiesValues v;
@@ -71,7 +55,7 @@ PropertiesValues properties_of(Track& t) {
 // the texts, cut to what the track stores.
 void take_properties(Track& t, PropertiesValues v) {
     for (const PropertySlider& s : property_sliders) {
-        int& value = dialog_value(v, s.property);
+        int& value = property_value(v, s.property);
         value = std::clamp(value, s.minimum, s.maximum);
     }
     t.water_level = static_cast<std::uint8_t>(v.water_level);
@@ -224,6 +208,22 @@ void launch_game_command(Editor& editor) {
     }
     game = *path;
     editor.ui->start_program(game); // a second failure is silent
+}
+
+int& property_value(PropertiesValues& v, TrackProperty property) {
+    switch (property) {
+    case TrackProperty::water_level:
+        return v.water_level;
+    case TrackProperty::view_angle:
+        return v.view_angle;
+    case TrackProperty::rotation:
+        return v.rotation;
+    case TrackProperty::zoom:
+        return v.zoom;
+    case TrackProperty::world_size:
+        break;
+    }
+    return v.world_size;
 }
 
 } // namespace cs

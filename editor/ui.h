@@ -55,6 +55,14 @@ struct PropertiesValues {
     std::string comments;
 };
 
+enum class TrackProperty : std::uint8_t;
+
+// The value of the dialog that a property slider sets.
+int& property_value(PropertiesValues& values, TrackProperty property);
+inline int property_value(const PropertiesValues& values, TrackProperty property) {
+    return property_value(const_cast<PropertiesValues&>(values), property);
+}
+
 // The answer to the question asked before a modified track is dropped.
 enum class ChangesAnswer { save, discard, cancel };
 

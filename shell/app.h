@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "editor/program_options.h"
+
 namespace cs {
 
 struct Editor;
@@ -14,13 +16,6 @@ class Panel;
 class QtUi;
 class Ui;
 class ViewWidget;
-
-// What keeps the user's work: how often a recovery copy is written (0: never) and where.
-// Without a folder no copies are written and none are offered at start-up.
-struct WorkOptions {
-    int autosave_seconds = 60;
-    std::filesystem::path recovery_folder;
-};
 
 // The running editor: owns the Ui port, the editor record and the panel (which owns the
 // view). Destroying it closes the windows and releases the editor's buffers.

@@ -225,24 +225,7 @@ PropertiesDialog::PropertiesDialog(const PropertiesValues& values,
         slider->setPageStep((s.maximum - s.minimum) / 5);
         connect(slider, &QSlider::valueChanged, label,
                 [label](int v) { label->setText(QString::number(v)); });
-        int value = 0;
-        switch (s.property) {
-        case TrackProperty::water_level:
-            value = values.water_level;
-            break;
-        case TrackProperty::view_angle:
-            value = values.view_angle;
-            break;
-        case TrackProperty::rotation:
-            value = values.rotation;
-            break;
-        case TrackProperty::zoom:
-            value = values.zoom;
-            break;
-        case TrackProperty::world_size:
-            value = values.world_size;
-            break;
-        }
+        const int value = property_value(values, s.property);
         slider->setValue(value);
         label->setText(QString::number(slider->value()));
     }
@@ -312,11 +295,9 @@ PropertiesDialog::PropertiesDialog(const PropertiesValues& values,
 
 PropertiesValues PropertiesDialog::values() const {
     PropertiesValues v;
-    v.water_level = impl_->slider(TrackProperty::water_level)->value();
-    v.view_angle = impl_->slider(TrackProperty::view_angle)->value();
-    v.rotation = impl_->slider(TrackProperty::rotation)->value();
-    v.zoom = impl_->slider(TrackProperty::zoom)->value();
-    v.world_size = impl_->slider(TrackProperty::world_size)->value();
+    for (const PropertySlider& s : property_sliders) {
+        property_value(v, s.property) = impl_->slider(s.property)->value();
+    }
     v.sf_line = impl_->get<QCheckBox>(id::sf_line_check)->isChecked();
     v.track_length = impl_->track_length;
     v.author = impl_->get<QLineEdit>(id::author_edit)->text().toStdString();

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "editor/program_options.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
 #include "model/trk_file.h"
@@ -150,6 +151,44 @@ TEST_F(Setup, UnreadableCommandLineTrackKeepsTheDefaultButNamesTheTitle) {
     EXPECT_EQ(ui.messages[0], "Can't open file!");
     EXPECT_EQ(editor->track.land[0], grass);
     EXPECT_EQ(ui.title, "Tyrestorm CourseSmith - " + path);
+}
+
+// The desktop program's command line: what each asks for, and which words the options took
+// (the rest is the program and its track).
+TEST(ProgramOptions, CommandLines) {
+    using Action = ProgramOptions::Action;
+    struct Case {
+        std::vector<std::string> arguments;
+        Action action;
+        int seconds;
+        std::vector<std::size_t> option_words;
+    };
+    const Case cases[] = {
+        {{"cs", "t.trk"}, Action::start, 60, {}},
+        {{"cs", "--autosave", "86400", "t.trk"}, Action::start, 86400, {1, 2}},
+        {{"cs", "t.trk", "--autosave", "0"}, Action::start, 0, {2, 3}},
+        {{"cs", "--autosave", "86401"}, Action::refuse, 60, {}},
+        {{"cs", "--autosave", "-1"}, Action::refuse, 60, {}},
+        {{"cs", "--autosave", "5x"}, Action::refuse, 60, {}},
+        {{"cs", "--autosave"}, Action::refuse, 60, {}},
+        {{"cs", "--version", "--help"}, Action::show_version, 60, {}},
+        {{"cs", "t.trk", "-h"}, Action::show_help, 60, {}},
+        {{"--help", "t.trk"}, Action::start, 60, {}}, // the program's own name is no option
+    };
+    for (const Case& c : cases) {
+        const ProgramOptions options = read_program_options(c.arguments, "WHERE\n");
+        const std::string line = c.arguments.back();
+        EXPECT_EQ(options.action, c.action) << line;
+        EXPECT_EQ(options.work.autosave_seconds, c.seconds) << line;
+        EXPECT_EQ(options.option_words, c.option_words) << line;
+        if (c.action == Action::refuse) {
+            EXPECT_EQ(options.text,
+                      "coursesmith: --autosave takes a number of seconds from 0 to 86400\n");
+        }
+    }
+    const std::string help = read_program_options({"cs", "--help"}, "WHERE\n").text;
+    EXPECT_EQ(help.rfind("Usage: coursesmith [--autosave SECONDS] [TRACK]\n", 0), 0u);
+    EXPECT_NE(help.find("when given.\n\nWHERE\n\nOptions:\n"), std::string::npos);
 }
 
 } // namespace

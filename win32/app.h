@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/program_options.h"
 #include "win32/win_ui.h"
 
 namespace cs {
@@ -17,13 +18,6 @@ namespace cs {
 struct Editor;
 class KeepWork;
 class Panel;
-
-// How often a recovery copy is written (0: never) and where; without a folder no copies
-// are written and none are offered at start-up.
-struct WorkOptions {
-    int autosave_seconds = 60;
-    std::filesystem::path recovery_folder;
-};
 
 class EditorApp {
   public:

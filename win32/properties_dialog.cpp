@@ -25,22 +25,6 @@ struct Session {
     const std::function<void(const PropertiesValues&)>& on_ok;
 };
 
-int& value_of(PropertiesValues& v, TrackProperty p) {
-    switch (p) {
-    case TrackProperty::view_angle:
-        return v.view_angle;
-    case TrackProperty::rotation:
-        return v.rotation;
-    case TrackProperty::zoom:
-        return v.zoom;
-    case TrackProperty::world_size:
-        return v.world_size;
-    case TrackProperty::water_level:
-        break;
-    }
-    return v.water_level;
-}
-
 std::wstring text_of(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), int(text.size()))));
@@ -70,7 +54,7 @@ void set_up(HWND dialog, const PropertiesValues& values) {
         SendMessageW(slider, TBM_SETRANGEMAX, FALSE, s.maximum);
         SendMessageW(slider, TBM_SETTICFREQ, WPARAM(s.tick_frequency), 0);
         SendMessageW(slider, TBM_SETPAGESIZE, 0, (s.maximum - s.minimum) / 5);
-        SendMessageW(slider, TBM_SETPOS, TRUE, value_of(start, s.property));
+        SendMessageW(slider, TBM_SETPOS, TRUE, property_value(start, s.property));
         show_value(dialog, s);
     }
     CheckDlgButton(dialog, id::sf_line_check, values.sf_line ? BST_CHECKED : BST_UNCHECKED);
@@ -84,7 +68,7 @@ void set_up(HWND dialog, const PropertiesValues& values) {
 PropertiesValues read(HWND dialog, const PropertiesValues& before) {
     PropertiesValues v = before;
     for (const PropertySlider& s : property_sliders) {
-        value_of(v, s.property) =
+        property_value(v, s.property) =
             static_cast<int>(SendDlgItemMessageW(dialog, s.slider, TBM_GETPOS, 0, 0));
     }
     v.sf_line = IsDlgButtonChecked(dialog, id::sf_line_check) == BST_CHECKED;
