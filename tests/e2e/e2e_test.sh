@@ -9,24 +9,14 @@ cli=$1
 app=$2
 probe=$3
 
-command -v xdotool >/dev/null 2>&1 || { echo "xdotool is not installed"; exit 77; }
-[ -n "${DISPLAY:-}" ] || { echo "no X display"; exit 77; }
-
-work=$(mktemp -d)
-app_pid=""
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
+begin_screen_test
 
 write_track_script make.txt
 "$cli" replay make.txt --save track.trk >/dev/null
 "$cli" render track.trk before.png
 
 QT_QPA_PLATFORM=xcb "$app" track.trk &
-app_pid=$!
+pids=$!
 xdotool search --sync --onlyvisible --name "Tyrestorm CourseSmith" >/dev/null
 sleep 1
 

@@ -1,5 +1,20 @@
-# Shared by the end-to-end scripts: real mouse input through the view on the screen, whose
-# image starts at ($x, $y).
+# Shared by the end-to-end scripts: their start and end, and real mouse input through the
+# view on the screen, whose image starts at ($x, $y).
+
+# The start of every test on the screen: skipped (exit 77) without xdotool or an X display;
+# then a folder of the test's own, $work, as the current one. At the end the programs whose
+# processes $pids lists are stopped and the folder is removed.
+begin_screen_test() {
+    command -v xdotool >/dev/null 2>&1 || { echo "xdotool is not installed"; exit 77; }
+    [ -n "${DISPLAY:-}" ] || { echo "no X display"; exit 77; }
+    work=$(mktemp -d) pids=""
+    trap end_screen_test EXIT
+    cd "$work"
+}
+end_screen_test() {
+    for p in $pids; do kill -KILL "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
 
 # A Tarmac drag with the real mouse through the view points X,Y ...; $gesture gets the same
 # gesture as a replay script.

@@ -8,13 +8,7 @@ set -eu
 . "$(cd "$(dirname "$0")" && pwd)/lib.sh"
 cli=$1 app=$2 probe=$3
 
-command -v xdotool >/dev/null 2>&1 || { echo "xdotool is not installed"; exit 77; }
-[ -n "${DISPLAY:-}" ] || { echo "no X display"; exit 77; }
-
-work=$(mktemp -d) pids=""
-cleanup() { for p in $pids; do kill -KILL "$p" 2>/dev/null || true; done; rm -rf "$work"; }
-trap cleanup EXIT
-cd "$work"
+begin_screen_test
 # The copies go to a state folder of this run's own, never the user's.
 export XDG_STATE_HOME="$work/state" QT_QPA_PLATFORM=xcb
 folder="$XDG_STATE_HOME/coursesmith/recovery"

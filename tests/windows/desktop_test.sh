@@ -15,17 +15,7 @@ cli=$1
 app=$2
 probe=$3
 
-command -v xdotool >/dev/null 2>&1 || { echo "xdotool is not installed"; exit 77; }
-[ -n "${DISPLAY:-}" ] || { echo "no X display"; exit 77; }
-
-work=$(mktemp -d)
-app_pid=""
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cd "$work"
+begin_screen_test
 
 # Waits up to 30 s for a file, or for a window of that exact name to show.
 wait_for_file() {
@@ -55,7 +45,7 @@ write_track_script make.txt
 
 # The program's own recovery folder stays inside this run's folder.
 LOCALAPPDATA=$(winepath -w "$work") wine "$app" track.trk >wine.log 2>&1 &
-app_pid=$!
+app_pid=$! pids=$!
 wait_for_window "Tyrestorm CourseSmith - track.trk"
 sleep 1
 position=$("$probe" locate before.png 2>/dev/null)
@@ -119,5 +109,5 @@ xdotool key alt+F4
 for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$app_pid" 2>/dev/null; then echo "the program did not close"; exit 1; fi
 wait "$app_pid"
-app_pid=""
+pids=""
 echo "closed"
