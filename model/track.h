@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace cs {
@@ -131,6 +132,14 @@ struct Track {
     std::uint8_t ai_pit_line_count = 0;
     std::array<LinePoint, max_ai_pit_line + 1> ai_pit_line{};
 };
+
+// Each list's count field holds exactly its capacity (the file stores the counts in those
+// widths); the slot past it is where an element being placed is drawn.
+static_assert(std::numeric_limits<decltype(Track::object_count)>::max() == max_objects);
+static_assert(std::numeric_limits<decltype(Track::checkpoint_count)>::max() == max_checkpoints);
+static_assert(std::numeric_limits<decltype(Track::ai_line_count)>::max() == max_ai_line);
+static_assert(std::numeric_limits<decltype(Track::ai_pit_line_count)>::max() == max_ai_pit_line);
+static_assert(std::numeric_limits<decltype(Track::pit_count)>::max() >= max_pits);
 
 inline constexpr std::uint16_t default_height = 32896; // 0x8080: both bytes 128
 

@@ -43,15 +43,6 @@ TEST(Track, ResetGivesTheDefaultTrack) {
     EXPECT_TRUE(text_of(t->comments).empty());
 }
 
-TEST(Track, CapacitiesHoldThePlacementSlot) {
-    Track* t = nullptr;
-    EXPECT_EQ(sizeof(t->objects) / sizeof(Object), 65536u);
-    EXPECT_EQ(sizeof(t->pits) / sizeof(Pit), 7u);
-    EXPECT_EQ(sizeof(t->checkpoints) / sizeof(Checkpoint), 256u);
-    EXPECT_EQ(sizeof(t->ai_line) / sizeof(LinePoint), 65536u);
-    EXPECT_EQ(sizeof(t->ai_pit_line) / sizeof(LinePoint), 256u);
-}
-
 TEST(Track, ObjectKindListIsAPermutationOfTheKinds) {
     std::set<int> kinds;
     for (const auto& entry : object_kind_list) {
