@@ -11,12 +11,12 @@
 
 #include "cli/commands.h"
 #include "cli/png_output.h"
-#include "cli/replay.h"
 #include "editor/commands.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
 #include "model/file_io.h"
 #include "model/track.h"
+#include "replay/replay.h"
 
 namespace cs {
 namespace {
@@ -250,8 +250,25 @@ int command_replay(const Command& self, const Arguments& args) {
                                                          : "replay takes one script");
     }
     options.script = given.operands[0];
+    // The transcript to standard output, what is wrong to standard error, and the tool's
+    // writers for --save and --png, each printing its own failure line.
+    const ReplayOutputs outputs{
+        .transcript = stdout,
+        .diagnostics = stderr,
+        .save_track = [](const std::string& path,
+                         Track& track) { return write_track_file(path, track) == exit_ok; },
+        .save_view =
+            [](const std::string& path, const Renderer& renderer) {
+                std::error_code reason;
+                if (write_view_png(renderer, 1, path, &reason)) {
+                    return true;
+                }
+                print_failure(path, "Can't create file.", reason);
+                return false;
+            },
+    };
     if (options.script == "-") {
-        return run_replay(options, std::cin, stdout);
+        return run_replay(options, std::cin, outputs);
     }
     std::error_code reason;
     if (std::filesystem::is_directory(options.script, reason)) {
@@ -268,7 +285,7 @@ int command_replay(const Command& self, const Arguments& args) {
                                  : std::error_code{});
         return exit_failure;
     }
-    return run_replay(options, script, stdout);
+    return run_replay(options, script, outputs);
 }
 
 } // namespace cs

@@ -4,48 +4,27 @@
 // with a full redraw at the end. File dialogs are answered with files in a folder of the
 // harness's own, refilled with seed files before each input that used them: whatever
 // path a script names (answered or dropped), only its last component is kept, so nothing
-// outside that folder is read or written.
-//
-// The line runner is internal to the replay source, so that source is compiled here;
-// the PNG and standard-output writers it refers to (Qt in the program) are not needed
-// when a script only runs, and are replaced below.
-#include "cli/replay.cpp"
-
+// outside that folder is read or written. The replay writes its transcript to /dev/null and
+// has no writers for files: no input asks for one, as only run_replay writes them.
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "editor/dispatch.h"
+#include "editor/editor.h"
+#include "editor/scripted_ui.h"
+#include "editor/setup.h"
 #include "model/bitmap_file.h"
+#include "replay/replay.h"
 #include "tests/fuzz/check.h"
 #include "tests/fuzz/invariants.h"
 #include "tests/fuzz/seed_tracks.h"
-
-namespace cs {
-
-bool write_standard_output(std::span<const std::uint8_t>, std::error_code& reason) {
-    reason = std::make_error_code(std::errc::not_supported);
-    return false;
-}
-bool write_view_png(const Renderer&, int, const std::string&, std::error_code* reason, int) {
-    if (reason != nullptr) {
-        *reason = std::make_error_code(std::errc::not_supported);
-    }
-    return false;
-}
-bool write_track_output(std::string_view, Track&, std::error_code& reason) {
-    reason = std::make_error_code(std::errc::not_supported);
-    return false;
-}
-std::string failure_line(std::string_view path, std::string_view message, const std::error_code&) {
-    return std::string(path) + ": " + std::string(message);
-}
-
-} // namespace cs
 
 namespace {
 
@@ -101,7 +80,7 @@ struct Side {
     std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
     Replay replay;
     bool ready;
-    Side(bool literal, std::FILE* out) : replay(ui, *editor, out) {
+    Side(bool literal, std::FILE* out) : replay(ui, *editor, ReplayOutputs{.transcript = out}) {
         editor->program_folder = folder.string();
         editor->renderer.literal_overlays = literal;
         ready = set_up_editor(*editor);

@@ -32,7 +32,8 @@ if [ ! -f "$build/build.ninja" ]; then
         -DCOURSESMITH_BENCH=OFF >/dev/null
 fi
 # Faults in the desktop program are tried on its widget tests (offscreen), faults in the
-# command-line tool on its tests and golden files, all others on the core tests.
+# command-line tool and the replay interpreter it runs on its tests and golden files, all others
+# on the core tests.
 target=core_tests
 build_tests() {
     if [ "$target" = shell ]; then
@@ -64,7 +65,7 @@ run_tests() {
 target_of() {
     case "$1" in
     shell/* | editor/view_input.*) echo shell ;;
-    cli/*) echo cli ;;
+    cli/* | replay/*) echo cli ;;
     *) echo core_tests ;;
     esac
 }
