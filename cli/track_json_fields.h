@@ -1,13 +1,20 @@
-// The fields of the elements of a track document's lists, in the order the writer puts
-// them, shared by the writer and the reader so that both name the same fields.
+// The fields of a track document and of the elements of its lists, shared by the writer,
+// the reader and the bound on what the reader holds, so that all name the same fields.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
 #include "model/track.h"
 
 namespace cs {
+
+// The fields of the document, in the order the writer puts them.
+inline constexpr std::array<std::string_view, 18> top_level_fields = {
+    "format",   "format_version", "trk_version", "world_size",  "water_level", "view_angle",
+    "rotation", "zoom",           "sf_line",     "author",      "comments",    "objects",
+    "pits",     "checkpoints",    "ai_line",     "ai_pit_line", "land",        "heights"};
 
 // What a number of an element stands for, and so how the file stores it.
 enum class Measure : std::uint8_t { kind, x, y, angle };

@@ -1,13 +1,16 @@
 // The reader of track documents: track_from_json, from the tree of the text to the track.
+#include "cli/track_json.h"
+
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <memory>
 #include <new>
+#include <type_traits>
 
-#include "cli/track_json.h"
 #include "cli/track_json_fields.h"
 #include "cli/track_json_tree.h"
 #include "model/codepage.h"
@@ -109,10 +112,6 @@ class DocumentReader {
 
   private:
     static constexpr long long trk_version_max = cs::trk_version;
-    static constexpr std::array<std::string_view, 18> top_level_fields = {
-        "format",   "format_version", "trk_version", "world_size",  "water_level", "view_angle",
-        "rotation", "zoom",           "sf_line",     "author",      "comments",    "objects",
-        "pits",     "checkpoints",    "ai_line",     "ai_pit_line", "land",        "heights"};
 
     bool fail(const std::string& path, const std::string& problem) {
         error = path + ": " + problem;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/track_json_fields.h"
 #include "model/track.h"
 
 namespace cs {
@@ -16,6 +17,17 @@ using nlohmann::json;
 // containers, and no list is longer than the longest the track holds.
 constexpr std::size_t deepest_container = 3;
 constexpr std::size_t longest_array = max_objects;
+
+// The values of the fullest document (the document itself, its fields, every list at its
+// capacity, each element with its fields, the land rows, the height rows and samples).
+// No document with more is a track, and the bound keeps the tree of any text the reader
+// takes to about twice that of the fullest track, where a text of small values alone
+// would make one many times its own size.
+constexpr std::size_t most_values =
+    1 + top_level_fields.size() + max_objects * (1 + std::size(object_fields)) +
+    max_pits * (1 + std::size(pit_fields)) + max_checkpoints * (1 + std::size(checkpoint_fields)) +
+    (max_ai_line + max_ai_pit_line) * (1 + std::size(point_fields)) + map_size +
+    height_size * (1 + height_size);
 
 // The handler of nlohmann's SAX parser that builds the tree (see parse_json_tree).
 class TreeBuilder {
@@ -88,6 +100,11 @@ class TreeBuilder {
         return error.empty();
     }
     json* place(json value) {
+        if (++values_ > most_values) {
+            error = "document: more than " + std::to_string(most_values) +
+                    " values, more than any track document holds";
+            return nullptr;
+        }
         if (frames_.empty()) {
             root_ = std::move(value);
             return &root_;
@@ -170,6 +187,7 @@ class TreeBuilder {
 
     json& root_;
     std::vector<Frame> frames_;
+    std::size_t values_ = 0;
 };
 
 } // namespace

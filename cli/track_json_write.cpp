@@ -1,11 +1,13 @@
 // The writer of track documents: track_to_json.
-#include <charconv>
-
 #include "cli/track_json.h"
+
+#include <charconv>
+#include <nlohmann/json.hpp>
+#include <type_traits>
+
 #include "cli/track_json_fields.h"
 #include "model/codepage.h"
 #include "model/trk_file.h"
-#include <nlohmann/json.hpp>
 
 namespace cs {
 
