@@ -153,13 +153,8 @@ TEST(TrackJson, NoDocumentHoldsMoreValuesThanTheFullestTrack) {
     full_lists(*full);
     std::string one_more = track_to_json(*full, 261);
     one_more.insert(one_more.find("  \"sf_line\""), "  \"speed\": 0,\n");
-    const std::string row = "[" + repeated("0, ", 65534) + "0]";
-    const std::string zeros = "{\"land\": [" + repeated(row + ", ", 8) + row + "]}";
-    for (const std::string& doc : {one_more, zeros}) {
-        auto t = fresh();
-        EXPECT_EQ(track_from_json(doc, *t).error,
-                  "document: more than 531035 values, more than any track document holds");
-    }
+    EXPECT_EQ(track_from_json(one_more, *full).error,
+              "document: more than 531035 values, more than any track document holds");
 }
 
 TEST(TrackJson, BadDocumentsAreRefusedWithOneLine) {
