@@ -125,37 +125,38 @@ std::string sf_line_text(std::uint8_t value) {
     return value == 0 ? "no" : value == 1 ? "yes" : number(value);
 }
 
+// A property of the track as the diff shows it and, for the texts, as the file stores it,
+// which is what is compared: shown texts can be alike where stored bytes differ (line ends).
+using TrackText = std::string (*)(const Track&);
+struct Property {
+    std::string_view name;
+    TrackText shown;
+    TrackText stored = nullptr; // none: the shown text
+};
+const Property properties[] = {
+    {"world size", [](const Track& t) { return number(t.world_size); }},
+    {"water level", [](const Track& t) { return number(t.water_level); }},
+    {"view angle", [](const Track& t) { return number(t.view_angle); }},
+    {"rotation", [](const Track& t) { return number(t.rotation); }},
+    {"zoom", [](const Track& t) { return number(t.zoom); }},
+    {"S/F line", [](const Track& t) { return sf_line_text(t.sf_line); }},
+    {"author", [](const Track& t) { return quoted_text(cp1252_to_utf8(text_of(t.author))); },
+     [](const Track& t) { return std::string(text_of(t.author)); }},
+    {"comments",
+     [](const Track& t) { return quoted_text(comments_from_stored(text_of(t.comments))); },
+     [](const Track& t) { return std::string(text_of(t.comments)); }},
+};
+
 } // namespace
 
 TrackDiff diff_tracks(const Track& a, const Track& b) {
     TrackDiff diff;
-    const auto whole = [](const auto& v) { return number(v); };
-    if (a.world_size != b.world_size) {
-        diff.properties.push_back({"world size", whole(a.world_size), whole(b.world_size)});
-    }
-    if (a.water_level != b.water_level) {
-        diff.properties.push_back({"water level", whole(a.water_level), whole(b.water_level)});
-    }
-    if (a.view_angle != b.view_angle) {
-        diff.properties.push_back({"view angle", whole(a.view_angle), whole(b.view_angle)});
-    }
-    if (a.rotation != b.rotation) {
-        diff.properties.push_back({"rotation", whole(a.rotation), whole(b.rotation)});
-    }
-    if (a.zoom != b.zoom) {
-        diff.properties.push_back({"zoom", whole(a.zoom), whole(b.zoom)});
-    }
-    if (a.sf_line != b.sf_line) {
-        diff.properties.push_back({"S/F line", sf_line_text(a.sf_line), sf_line_text(b.sf_line)});
-    }
-    if (text_of(a.author) != text_of(b.author)) {
-        diff.properties.push_back({"author", quoted_text(cp1252_to_utf8(text_of(a.author))),
-                                   quoted_text(cp1252_to_utf8(text_of(b.author)))});
-    }
-    if (text_of(a.comments) != text_of(b.comments)) {
-        diff.properties.push_back({"comments",
-                                   quoted_text(comments_from_stored(text_of(a.comments))),
-                                   quoted_text(comments_from_stored(text_of(b.comments)))});
+    for (const Property& p : properties) {
+        std::string before = p.shown(a);
+        std::string after = p.shown(b);
+        if (p.stored != nullptr ? p.stored(a) != p.stored(b) : before != after) {
+            diff.properties.push_back({p.name, std::move(before), std::move(after)});
+        }
     }
 
     for (std::uint32_t i = 0; i < land_cells; ++i) {

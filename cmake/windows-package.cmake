@@ -2,9 +2,11 @@
 #   cmake -DVERSION=... -DCLI=coursesmith-cli.exe -DEDITOR=coursesmith.exe -DSOURCE=tree
 #         -DWORK=scratch -DOUT=dist -P this
 # - coursesmith-cli-VERSION-windows-x86_64.zip: the command-line tool alone, a README for
-#   Windows users (the command-line part of README.md under a short preface) and the license;
+#   Windows users (the command-line part of README.md under a short preface), the license and
+#   the notices of the third-party code the statically linked programs hold
+#   (cmake/windows/THIRD-PARTY-NOTICES.txt, written by scripts/windows-notices.sh);
 # - coursesmith-VERSION-windows-x86_64.zip: the editor and the tool in a folder that needs no
-#   installation, with a README and the license;
+#   installation, with a README, the license and the notices;
 # - coursesmith-VERSION-windows-x86_64-setup.exe: the same files installed for the current
 #   user by an NSIS installer (cmake/windows/installer.nsi, built by makensis).
 # Text files get Windows line ends.
@@ -55,13 +57,15 @@ function(write_zip name)
   message(STATUS "Wrote ${zip}")
 endfunction()
 
-# Starts WORK/NAME afresh with LICENSE.txt in it.
+# Starts WORK/NAME afresh with LICENSE.txt and THIRD-PARTY-NOTICES.txt in it.
 function(start_folder name)
   set(folder ${WORK}/${name})
   file(REMOVE_RECURSE ${folder})
   file(MAKE_DIRECTORY ${folder})
   file(READ ${SOURCE}/LICENSE license)
   write_crlf(${folder}/LICENSE.txt "${license}")
+  file(READ ${SOURCE}/cmake/windows/THIRD-PARTY-NOTICES.txt notices)
+  write_crlf(${folder}/THIRD-PARTY-NOTICES.txt "${notices}")
 endfunction()
 
 # The command-line tool alone.
@@ -82,7 +86,7 @@ and in the installer coursesmith-${VERSION}-windows-x86_64-setup.exe.
 ${command_line}
 ")
 file(COPY ${CLI} DESTINATION ${WORK}/${name})
-write_zip(${name} coursesmith-cli.exe README.txt LICENSE.txt)
+write_zip(${name} coursesmith-cli.exe README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt)
 
 # The editor and the tool: the portable folder, whose files the installer installs too.
 set(name coursesmith-${VERSION}-windows-x86_64)
@@ -101,6 +105,8 @@ The files
                         PowerShell
   README.txt            this file
   LICENSE.txt           the license
+  THIRD-PARTY-NOTICES.txt
+                        the licenses of the third-party code the programs hold
   uninstall.exe         only where the installer put the program: removes it
 
 Installing
@@ -134,7 +140,8 @@ ${file_names}
 ${command_line}
 ")
 file(COPY ${EDITOR} ${CLI} DESTINATION ${folder})
-write_zip(${name} coursesmith.exe coursesmith-cli.exe README.txt LICENSE.txt)
+write_zip(${name} coursesmith.exe coursesmith-cli.exe README.txt LICENSE.txt
+          THIRD-PARTY-NOTICES.txt)
 
 # The installer of the same files.
 find_program(MAKENSIS makensis)
@@ -147,7 +154,7 @@ file(REMOVE ${setup})
 execute_process(
   COMMAND ${MAKENSIS} -V2 -DVERSION=${VERSION} -DEDITOR=${folder}/coursesmith.exe
           -DCLI=${folder}/coursesmith-cli.exe -DREADME=${folder}/README.txt
-          -DLICENSE=${folder}/LICENSE.txt
+          -DLICENSE=${folder}/LICENSE.txt -DNOTICES=${folder}/THIRD-PARTY-NOTICES.txt
           -DICON=${SOURCE}/desktop/icons/windows/coursesmith.ico -DOUTFILE=${setup}
           ${SOURCE}/cmake/windows/installer.nsi
   RESULT_VARIABLE failed)

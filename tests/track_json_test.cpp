@@ -147,6 +147,16 @@ std::string repeated(const std::string& text, int times) {
     return out;
 }
 
+// The tree of any document the reader takes stays near that of the fullest track.
+TEST(TrackJson, NoDocumentHoldsMoreValuesThanTheFullestTrack) {
+    auto full = fresh();
+    full_lists(*full);
+    std::string one_more = track_to_json(*full, 261);
+    one_more.insert(one_more.find("  \"sf_line\""), "  \"speed\": 0,\n");
+    EXPECT_EQ(track_from_json(one_more, *full).error,
+              "document: more than 531035 values, more than any track document holds");
+}
+
 TEST(TrackJson, BadDocumentsAreRefusedWithOneLine) {
     auto good = fresh();
     good->pits[good->pit_count++] = {100, 200, 1};

@@ -1,7 +1,8 @@
 ; The CourseSmith installer for Windows (64-bit), built by makensis from
 ; cmake/windows-package.cmake, which passes the version and the files to install:
 ;   makensis -DVERSION=0.4.0 -DEDITOR=coursesmith.exe -DCLI=coursesmith-cli.exe
-;            -DREADME=README.txt -DLICENSE=LICENSE.txt -DICON=coursesmith.ico
+;            -DREADME=README.txt -DLICENSE=LICENSE.txt -DNOTICES=THIRD-PARTY-NOTICES.txt
+;            -DICON=coursesmith.ico
 ;            -DOUTFILE=setup.exe installer.nsi
 ;
 ; It installs for the current user alone, without administrator rights, into
@@ -21,6 +22,7 @@
 !insertmacro require CLI
 !insertmacro require README
 !insertmacro require LICENSE
+!insertmacro require NOTICES
 !insertmacro require ICON
 !insertmacro require OUTFILE
 
@@ -91,6 +93,7 @@ Section "Install"
   File "/oname=coursesmith-cli.exe" "${CLI}"
   File "/oname=README.txt" "${README}"
   File "/oname=LICENSE.txt" "${LICENSE}"
+  File "/oname=THIRD-PARTY-NOTICES.txt" "${NOTICES}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\coursesmith.exe" "" \
@@ -129,6 +132,7 @@ Section "Uninstall"
   Delete "$INSTDIR\coursesmith-cli.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

@@ -61,7 +61,7 @@ shortcut="$(win winepath -u "$start_menu")/CourseSmith.lnk"
 classes='HKCU\Software\Classes'
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\CourseSmith'
 keys="$classes\\.trk $classes\\CourseSmith.Track $uninstall_key"
-files="coursesmith.exe coursesmith-cli.exe README.txt LICENSE.txt uninstall.exe"
+files="coursesmith.exe coursesmith-cli.exe README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt uninstall.exe"
 # What an earlier run that stopped half-way left.
 rm -rf "$dir" "$shortcut"
 for key in $keys; do wine reg delete "$key" /f >/dev/null 2>&1; done
