@@ -26,6 +26,7 @@ from give them.
 
   stb_image_write, stb_image_resize   PNG writing and scaling     coursesmith-cli.exe
   nlohmann-json                       JSON track documents        coursesmith-cli.exe
+  CLI11                               command-line options        coursesmith-cli.exe
   zlib                                PNG compression             coursesmith-cli.exe
   GCC runtime libraries (libstdc++,   the C++ runtime             both programs
   libgcc), under the GCC Runtime
@@ -34,6 +35,7 @@ from give them.
 TEXT
     section libstb-dev "stb_image_write and stb_image_resize"
     section nlohmann-json3-dev "nlohmann-json"
+    section libcli11-dev "CLI11"
     section libz-mingw-w64-dev "zlib"
     section gcc-mingw-w64-base "GCC runtime libraries: libstdc++ and libgcc"
     section mingw-w64-common "MinGW-w64 runtime and winpthreads"
