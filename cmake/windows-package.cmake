@@ -3,8 +3,8 @@
 #         -DWORK=scratch -DOUT=dist -P this
 # - coursesmith-cli-VERSION-windows-x86_64.zip: the command-line tool alone, a README for
 #   Windows users (the command-line part of README.md under a short preface), the license and
-#   the notices of the third-party code the statically linked programs hold
-#   (cmake/windows/THIRD-PARTY-NOTICES.txt, written by scripts/windows-notices.sh);
+#   the notices of the third-party code the statically linked programs hold (written by
+#   scripts/windows-notices.sh from the build machine's Debian copyright files);
 # - coursesmith-VERSION-windows-x86_64.zip: the editor and the tool in a folder that needs no
 #   installation, with a README, the license and the notices;
 # - coursesmith-VERSION-windows-x86_64-setup.exe: the same files installed for the current
@@ -57,6 +57,14 @@ function(write_zip name)
   message(STATUS "Wrote ${zip}")
 endfunction()
 
+# The notices, from the copyright files of the packages the programs were built from.
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND sh ${SOURCE}/scripts/windows-notices.sh ${WORK}/THIRD-PARTY-NOTICES.txt
+                RESULT_VARIABLE notices_result OUTPUT_QUIET)
+if(NOT notices_result EQUAL 0)
+  message(FATAL_ERROR "scripts/windows-notices.sh failed")
+endif()
+
 # Starts WORK/NAME afresh with LICENSE.txt and THIRD-PARTY-NOTICES.txt in it.
 function(start_folder name)
   set(folder ${WORK}/${name})
@@ -64,7 +72,7 @@ function(start_folder name)
   file(MAKE_DIRECTORY ${folder})
   file(READ ${SOURCE}/LICENSE license)
   write_crlf(${folder}/LICENSE.txt "${license}")
-  file(READ ${SOURCE}/cmake/windows/THIRD-PARTY-NOTICES.txt notices)
+  file(READ ${WORK}/THIRD-PARTY-NOTICES.txt notices)
   write_crlf(${folder}/THIRD-PARTY-NOTICES.txt "${notices}")
 endfunction()
 

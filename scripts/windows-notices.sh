@@ -1,10 +1,12 @@
 #!/bin/sh
-# Writes cmake/windows/THIRD-PARTY-NOTICES.txt, the notices of the third-party code that the
-# statically linked Windows programs hold, from the copyright files of the Debian packages
-# they are built from (scripts/install-deps.sh installs them). Run it again when those
-# packages change; the Windows packages ship the file with Windows line ends.
+# Writes OUT, the notices of the third-party code that the statically linked Windows
+# programs hold, from the copyright files of the Debian packages they are built from
+# (scripts/install-deps.sh installs them), so that the notices follow those packages.
+# cmake/windows-package.cmake runs it; the Windows packages ship the file with Windows
+# line ends.
+#   windows-notices.sh OUT
 set -eu
-out=$(cd "$(dirname "$0")/.." && pwd)/cmake/windows/THIRD-PARTY-NOTICES.txt
+out=$1
 
 # PACKAGE, then what the programs take from it.
 section() {
