@@ -128,6 +128,17 @@ std::string read_render_settings(const CommandArguments& given, RenderSettings& 
     return {};
 }
 
+// The view as a PNG picture at path ("-": standard output); false after the failure line.
+bool write_view_picture(const std::string& path, const Renderer& renderer, int zoom = 1,
+                        int fit = 0) {
+    std::error_code reason;
+    if (write_view_png(renderer, zoom, path, &reason, fit)) {
+        return true;
+    }
+    print_failure(path, "Can't create file.", reason);
+    return false;
+}
+
 int run_export(const Command& self, const Arguments& args, void (*command)(Editor&)) {
     CommandArguments given;
     int code = exit_failure;
@@ -206,12 +217,8 @@ int command_render(const Command& self, const Arguments& args) {
     if (settings.hide_ai) {
         show_ai_line(editor, false, false);
     }
-    std::error_code reason;
-    if (!write_view_png(editor.renderer, settings.zoom, out, &reason, settings.fit)) {
-        print_failure(out, "Can't create file.", reason);
-        return exit_failure;
-    }
-    return exit_ok;
+    return write_view_picture(out, editor.renderer, settings.zoom, settings.fit) ? exit_ok
+                                                                                 : exit_failure;
 }
 
 int command_export_land(const Command& self, const Arguments& args) {
@@ -257,15 +264,8 @@ int command_replay(const Command& self, const Arguments& args) {
         .diagnostics = stderr,
         .save_track = [](const std::string& path,
                          Track& track) { return write_track_file(path, track) == exit_ok; },
-        .save_view =
-            [](const std::string& path, const Renderer& renderer) {
-                std::error_code reason;
-                if (write_view_png(renderer, 1, path, &reason)) {
-                    return true;
-                }
-                print_failure(path, "Can't create file.", reason);
-                return false;
-            },
+        .save_view = [](const std::string& path,
+                        const Renderer& renderer) { return write_view_picture(path, renderer); },
     };
     if (options.script == "-") {
         return run_replay(options, std::cin, outputs);
