@@ -14,6 +14,7 @@
 #include "editor/history.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/view_commands.h"
 #include "render/overlay.h"
 #include "resources/control_ids.h"
 
@@ -52,7 +53,7 @@ struct BenchEditor {
     // After the set-up wrote the track's elements directly: the whole picture again, so
     // that nothing of the set-up is left for the timed steps to repair.
     void redraw_after_direct_change() {
-        invalidate_overlays(*editor);
+        invalidate_overlays(canvas_of(*editor));
         full_redraw(*editor);
         // As after a load: the history starts on the track as written.
         start_history(*editor);

@@ -9,7 +9,7 @@
 
 #include "bench/bench_editor.h"
 #include "editor/editor.h"
-#include "interaction/mouse.h"
+#include "editor/mouse.h"
 #include "resources/control_ids.h"
 #include "terrain/brushes.h"
 
@@ -231,7 +231,7 @@ void BM_OilSplash(benchmark::State& state) {
         state.PauseTiming();
         f.editor->track.land.fill(cs::tarmac);
         state.ResumeTiming();
-        cs::oil_splash(*f.editor, 256, 256, 50 * 0.25f);
+        cs::oil_splash(terrain_edit_of(*f.editor), 256, 256, 50 * 0.25f);
     }
 }
 BENCHMARK(BM_OilSplash)->Unit(benchmark::kMicrosecond);

@@ -4,7 +4,7 @@
 
 #include "bench/bench_editor.h"
 #include "editor/history.h"
-#include "interaction/mouse.h"
+#include "editor/mouse.h"
 
 namespace {
 

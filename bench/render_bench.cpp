@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bench/bench_editor.h"
+#include "editor/view_commands.h"
 #include "render/overlay.h"
 #include "render/terrain_image.h"
 
@@ -24,7 +25,7 @@ BENCHMARK(BM_Memcpy1MiB)->Unit(benchmark::kMicrosecond);
 void BM_RecomputeAllPixels(benchmark::State& state) {
     Fixture f(false);
     for (auto _ : state) {
-        cs::recompute_all_pixels(*f.editor);
+        cs::recompute_all_pixels(canvas_of(*f.editor));
         benchmark::ClobberMemory();
     }
 }
@@ -62,7 +63,7 @@ BENCHMARK(BM_FullRedrawHeavyLiteral)->Unit(benchmark::kMillisecond);
 void BM_RedrawOverlaysHeavy(benchmark::State& state) {
     Fixture f(true);
     for (auto _ : state) {
-        cs::redraw_overlays(*f.editor);
+        cs::redraw_overlays(canvas_of(*f.editor));
     }
 }
 BENCHMARK(BM_RedrawOverlaysHeavy)->Unit(benchmark::kMillisecond);

@@ -14,6 +14,7 @@
 #include "editor/commands.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/view_commands.h"
 #include "model/file_io.h"
 #include "model/track.h"
 #include "replay/replay.h"

@@ -9,6 +9,7 @@
 #include "cli/png_output.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/view_commands.h"
 #include "model/codepage.h"
 #include "render/overlay.h"
 #include "render/terrain_image.h"

@@ -1,6 +1,7 @@
 // The "Import" and "Export" rows of the panel: the land map and the height grid exchanged
 // with bitmap files.
 #include "editor/commands.h"
+#include "editor/view_commands.h"
 
 #include <optional>
 #include <span>

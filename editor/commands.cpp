@@ -1,4 +1,5 @@
 #include "editor/commands.h"
+#include "editor/view_commands.h"
 #include "model/file_io.h"
 
 #include <algorithm>
@@ -105,13 +106,13 @@ void new_track_command(Editor& editor) {
     }
 
     build_shading_table(editor.renderer, t.water_level);
-    recompute_all_pixels(editor);
+    recompute_all_pixels(canvas_of(editor));
     for (int i = 0; i < t.object_count; ++i) {
         const Object& o = t.objects[i];
-        draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::draw, i);
+        draw_object(canvas_of(editor), o.x, o.y, o.angle, o.kind, DrawMode::draw, i);
     }
     // A new track: the next overlay pass starts afresh.
-    invalidate_overlays(editor);
+    invalidate_overlays(canvas_of(editor));
     set_title(editor, {});
     editor.documents.disk_stamp.reset();
     request_repaint(editor, false);

@@ -1,17 +1,18 @@
 #include "editor/dispatch.h"
+#include "editor/view_commands.h"
 
 #include <algorithm>
 
 #include "editor/commands.h"
 #include "editor/editor.h"
 #include "editor/history.h"
+#include "editor/mouse.h"
+#include "editor/tool_commands.h"
 #include "interaction/ai_line.h"
 #include "interaction/elements.h"
-#include "interaction/mouse.h"
 #include "render/view.h"
 #include "resources/templates.h"
 #include "terrain/heights.h"
-#include "terrain/tool_state.h"
 
 namespace cs {
 
@@ -52,9 +53,10 @@ void delete_object_box(Editor& editor, Notification notification) {
     if (notification == Notification::kill_focus) {
         // Delete-object mode ends as soon as the box loses the keyboard focus.
         editor.ui->set_check(id::delete_object, false);
-        set_delete_object_mode(editor, false);
+        set_delete_object_mode(placement_edit_of(editor), false);
     } else if (notification == Notification::clicked) {
-        set_delete_object_mode(editor, editor.ui->check_state(id::delete_object) == 1);
+        set_delete_object_mode(placement_edit_of(editor),
+                               editor.ui->check_state(id::delete_object) == 1);
     }
 }
 
@@ -77,16 +79,16 @@ void run_command(Editor& editor, int id, Notification notification) {
         delete_object_box(editor, notification);
         break;
     case id::rotate_back_10:
-        rotate_ai_line(editor, -10);
+        rotate_ai_line(placement_edit_of(editor), -10);
         break;
     case id::rotate_back_1:
-        rotate_ai_line(editor, -1);
+        rotate_ai_line(placement_edit_of(editor), -1);
         break;
     case id::rotate_on_1:
-        rotate_ai_line(editor, 1);
+        rotate_ai_line(placement_edit_of(editor), 1);
         break;
     case id::rotate_on_10:
-        rotate_ai_line(editor, 10);
+        rotate_ai_line(placement_edit_of(editor), 10);
         break;
     case id::new_track:
         new_track_command(editor);
@@ -128,16 +130,16 @@ void run_command(Editor& editor, int id, Notification notification) {
         flatten_heights(editor);
         break;
     case id::delete_pit:
-        delete_last_pit(editor);
+        delete_last_pit(placement_edit_of(editor));
         break;
     case id::delete_checkpoint:
-        delete_last_checkpoint(editor);
+        delete_last_checkpoint(placement_edit_of(editor));
         break;
     case id::delete_ai_line:
-        delete_last_ai_line_point(editor);
+        delete_last_ai_line_point(placement_edit_of(editor));
         break;
     case id::delete_ai_pit_line:
-        delete_last_ai_pit_line_point(editor);
+        delete_last_ai_pit_line_point(placement_edit_of(editor));
         break;
     default:
         break;

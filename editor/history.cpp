@@ -1,4 +1,5 @@
 #include "editor/history.h"
+#include "editor/view_commands.h"
 
 #include <algorithm>
 #include <cmath>
@@ -57,13 +58,13 @@ void report_list_changes(Editor& editor, const TrackChange& c, ChangeDirection d
         const int at = c.objects.at;
         const bool at_end = at + static_cast<int>(leaving.size()) == t.object_count;
         if (leaving.size() == coming.size() && leaving.size() <= max_reported_in_place) {
-            note_objects_changed(editor, at, at + static_cast<int>(leaving.size()) - 1);
+            note_objects_changed(canvas_of(editor), at, at + static_cast<int>(leaving.size()) - 1);
         } else if (coming.empty() || (leaving.empty() && at_end)) {
             for (std::size_t i = 0; i < leaving.size(); ++i) {
-                note_object_removed(editor, at);
+                note_object_removed(canvas_of(editor), at);
             }
         } else {
-            invalidate_overlays(editor);
+            invalidate_overlays(canvas_of(editor));
         }
     }
     // Pits, checkpoints and the driving lines: only changes at the end are followed.
@@ -76,7 +77,7 @@ void report_list_changes(Editor& editor, const TrackChange& c, ChangeDirection d
     if (!at_end_only(c.pits, t.pit_count) || !at_end_only(c.checkpoints, t.checkpoint_count) ||
         !at_end_only(c.ai_line, t.ai_line_count) ||
         !at_end_only(c.ai_pit_line, t.ai_pit_line_count)) {
-        invalidate_overlays(editor);
+        invalidate_overlays(canvas_of(editor));
     }
 }
 
@@ -136,8 +137,8 @@ void apply_step(Editor& editor, const TrackChange& c, ChangeDirection direction)
         build_shading_table(editor.renderer, t.water_level);
         full_redraw(editor);
     } else if (editor.renderer.exists()) {
-        recompute_all_pixels(editor);
-        redraw_overlays(editor);
+        recompute_all_pixels(canvas_of(editor));
+        redraw_overlays(canvas_of(editor));
     }
     // The redraws above may have left hints; the shadow already agrees with the track.
     editor.history.hints = ChangeHints{};

@@ -1,4 +1,5 @@
 #include "editor/setup.h"
+#include "editor/view_commands.h"
 #include "model/file_io.h"
 
 #include <filesystem>
@@ -52,14 +53,14 @@ bool set_up_editor(Editor& editor) {
     if (!editor.renderer.exists()) {
         return false;
     }
-    create_overlay_cache(editor);
+    create_overlay_cache(canvas_of(editor));
 
     Track& t = editor.track;
     reset_track(t);
     build_land_colours(editor.renderer);
     build_shading_table(editor.renderer, t.water_level);
     editor.renderer.height_spacing = height_spacing;
-    recompute_all_pixels(editor);
+    recompute_all_pixels(canvas_of(editor));
 
     editor.tools.object_kind = 0;
     editor.tools.current_tool = 0;
@@ -67,7 +68,7 @@ bool set_up_editor(Editor& editor) {
     editor.tools.rope_length = 0;
     for (int i = 0; i < t.object_count; ++i) {
         const Object& o = t.objects[i];
-        draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::draw, i);
+        draw_object(canvas_of(editor), o.x, o.y, o.angle, o.kind, DrawMode::draw, i);
     }
 
     create_history(editor);

@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "model/tools.h"
+#include "render/view.h"
+
 namespace cs {
 
 struct FileFilter {
@@ -55,8 +58,6 @@ struct PropertiesValues {
     std::string comments;
 };
 
-enum class TrackProperty : std::uint8_t;
-
 // The value of the dialog that a property slider sets.
 int& property_value(PropertiesValues& values, TrackProperty property);
 inline int property_value(const PropertiesValues& values, TrackProperty property) {
@@ -66,7 +67,7 @@ inline int property_value(const PropertiesValues& values, TrackProperty property
 // The answer to the question asked before a modified track is dropped.
 enum class ChangesAnswer { save, discard, cancel };
 
-class Ui {
+class Ui : public ViewWindow {
   public:
     virtual ~Ui() = default;
 
@@ -99,14 +100,9 @@ class Ui {
     virtual ClientSize view_client_size() = 0;
     virtual void set_scroll_bar(ScrollBar bar, const ScrollSettings& settings) = 0;
     virtual ScrollSettings scroll_bar(ScrollBar bar) = 0;
-    // Invalidates the whole view and paints it before returning; does nothing while the
-    // view window does not exist yet.
-    virtual void repaint_view_now() = 0;
+    // repaint_view_now and tick_count: see ViewWindow.
     virtual void capture_mouse() = 0;
     virtual void release_mouse() = 0;
-
-    // Milliseconds, wrapping at 2^32.
-    virtual std::uint32_t tick_count() = 0;
 
     // Starts a program without waiting for it; false if it could not be started.
     virtual bool start_program(const std::string& path) = 0;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "editor/editor.h"
+#include "interaction/placement_edit.h"
 #include "render/overlay.h"
 #include "render/overlay_cache.h"
 #include "render/view.h"
@@ -54,30 +54,31 @@ void store_count(Track& track, DrivingLine line, int count) {
     }
 }
 
-void erase_segment(Editor& editor, const LinePoint& a, const LinePoint& b, std::uint32_t rgb) {
-    plot_segment(editor, a.x, a.y, b.x, b.y, rgb, DrawMode::erase);
+void erase_segment(const PlacementEdit& edit, const LinePoint& a, const LinePoint& b,
+                   std::uint32_t rgb) {
+    plot_segment(edit.canvas, a.x, a.y, b.x, b.y, rgb, DrawMode::erase);
 }
 
 // The red segment that closes the AI line from its last point back to point 0.
-void erase_closing_segment(Editor& editor) {
-    const Track& t = editor.track;
+void erase_closing_segment(const PlacementEdit& edit) {
+    const Track& t = edit.track;
     if (t.ai_line_count >= 3) {
-        erase_segment(editor, t.ai_line[t.ai_line_count - 1], t.ai_line[0], closing_colour);
+        erase_segment(edit, t.ai_line[t.ai_line_count - 1], t.ai_line[0], closing_colour);
     }
 }
 
 } // namespace
 
-float point_spacing(const Editor& editor) {
-    return world_scale_for(editor.track.world_size) * 5.0f;
+float point_spacing(const Track& track) {
+    return world_scale_for(track.world_size) * 5.0f;
 }
 
-int add_points_toward(Editor& editor, DrivingLine line, float tx, float ty, float d) {
-    LineAccess l = access(editor.track, line);
+int add_points_toward(const PlacementEdit& edit, DrivingLine line, float tx, float ty, float d) {
+    LineAccess l = access(edit.track, line);
     if (l.count == 0) {
         return 0;
     }
-    const float s = point_spacing(editor);
+    const float s = point_spacing(edit.track);
     int added = 0;
     while (d > s && l.count < l.limit) {
         const LinePoint last = l.points[l.count - 1];
@@ -89,44 +90,44 @@ int add_points_toward(Editor& editor, DrivingLine line, float tx, float ty, floa
         }
         if (line == DrivingLine::ai_line) {
             // The closing segment will start at the new point; redraw_overlays draws it.
-            erase_closing_segment(editor);
+            erase_closing_segment(edit);
         }
         l.points[l.count] =
             LinePoint{last.x + (tx - last.x) * s / span, last.y + (ty - last.y) * s / span};
         ++l.count;
-        store_count(editor.track, line, l.count);
+        store_count(edit.track, line, l.count);
         ++added;
         d -= s;
     }
     return added;
 }
 
-void ai_line_press(Editor& editor, DrivingLine line, float x, float y) {
+void ai_line_press(const PlacementEdit& edit, DrivingLine line, float x, float y) {
     if (!in_map(x, y)) {
         return;
     }
-    show_ai_line(editor, true, true);
-    LineAccess l = access(editor.track, line);
+    edit.host.show_ai_line();
+    LineAccess l = access(edit.track, line);
     if (l.count == 0) {
         l.points[0] = LinePoint{x, y};
-        store_count(editor.track, line, 1);
-        editor.ui->set_control_enabled(l.delete_button, true);
+        store_count(edit.track, line, 1);
+        edit.host.set_control_enabled(l.delete_button, true);
     } else {
         const LinePoint last = l.points[l.count - 1];
-        const float rope = static_cast<float>(editor.tools.rope_length);
-        add_points_toward(editor, line, x, y, distance(x, y, last.x, last.y) - rope);
+        const float rope = static_cast<float>(edit.tools.rope_length);
+        add_points_toward(edit, line, x, y, distance(x, y, last.x, last.y) - rope);
     }
-    redraw_overlays(editor);
-    request_repaint(editor, false);
+    redraw_overlays(edit.canvas);
+    edit.host.request_repaint(false);
 }
 
-void ai_line_drag(Editor& editor, DrivingLine line, float x, float y) {
-    const LineAccess l = access(editor.track, line);
+void ai_line_drag(const PlacementEdit& edit, DrivingLine line, float x, float y) {
+    const LineAccess l = access(edit.track, line);
     if (l.count == 0) {
         return;
     }
     const LinePoint last = l.points[l.count - 1];
-    const float rope = static_cast<float>(editor.tools.rope_length);
+    const float rope = static_cast<float>(edit.tools.rope_length);
     const float e = distance(last.x, last.y, x, y);
     if (!(e > rope)) {
         return;
@@ -137,48 +138,48 @@ void ai_line_drag(Editor& editor, DrivingLine line, float x, float y) {
     if (!in_map(px, py)) {
         return;
     }
-    add_points_toward(editor, line, px, py, distance(px, py, last.x, last.y));
-    redraw_overlays(editor);
-    request_repaint(editor, false);
+    add_points_toward(edit, line, px, py, distance(px, py, last.x, last.y));
+    redraw_overlays(edit.canvas);
+    edit.host.request_repaint(false);
 }
 
 namespace {
 
 // Removes the last point of a line; a line never keeps a single point, so one of two is
 // cleared in one step. The erased segments are repaired by the overlay redraw.
-void delete_last_point(Editor& editor, DrivingLine line, std::uint32_t rgb) {
-    const LineAccess l = access(editor.track, line);
+void delete_last_point(const PlacementEdit& edit, DrivingLine line, std::uint32_t rgb) {
+    const LineAccess l = access(edit.track, line);
     if (l.count == 0) {
         return;
     }
     if (line == DrivingLine::ai_line) {
-        erase_closing_segment(editor);
+        erase_closing_segment(edit);
     }
     int count = l.count - 1;
     if (count != 0) {
-        erase_segment(editor, l.points[count - 1], l.points[count], rgb);
+        erase_segment(edit, l.points[count - 1], l.points[count], rgb);
     }
     if (count <= 1) {
         count = 0;
-        editor.ui->set_control_enabled(l.delete_button, false);
+        edit.host.set_control_enabled(l.delete_button, false);
     }
-    store_count(editor.track, line, count);
-    redraw_overlays(editor);
-    request_repaint(editor, false);
+    store_count(edit.track, line, count);
+    redraw_overlays(edit.canvas);
+    edit.host.request_repaint(false);
 }
 
 } // namespace
 
-void delete_last_ai_line_point(Editor& editor) {
-    delete_last_point(editor, DrivingLine::ai_line, ai_line_colour);
+void delete_last_ai_line_point(const PlacementEdit& edit) {
+    delete_last_point(edit, DrivingLine::ai_line, ai_line_colour);
 }
 
-void delete_last_ai_pit_line_point(Editor& editor) {
-    delete_last_point(editor, DrivingLine::ai_pit_line, pit_line_colour);
+void delete_last_ai_pit_line_point(const PlacementEdit& edit) {
+    delete_last_point(edit, DrivingLine::ai_pit_line, pit_line_colour);
 }
 
-void rotate_ai_line(Editor& editor, int k) {
-    Track& t = editor.track;
+void rotate_ai_line(const PlacementEdit& edit, int k) {
+    Track& t = edit.track;
     const int n = t.ai_line_count;
     if (n < 3 || k == 0) {
         return;
@@ -187,9 +188,10 @@ void rotate_ai_line(Editor& editor, int k) {
     const int shift = ((k % n) + n) % n;
     auto first = t.ai_line.begin();
     std::rotate(first, first + (n - shift) % n, first + n);
-    note_ai_line_reordered(editor);
-    draw_ai_lines(editor);
-    request_repaint(editor, false);
+    edit.hints.ai_line(0);
+    note_ai_line_reordered(edit.canvas);
+    draw_ai_lines(edit.canvas);
+    edit.host.request_repaint(false);
 }
 
 } // namespace cs

@@ -6,15 +6,12 @@
 
 #include <cstdint>
 
+#include "interaction/placement_edit.h"
 #include "model/track.h"
 
 namespace cs {
 
-struct Editor;
-
-struct ElementState {
-    bool delete_object_mode = false; // while on, a release deletes the nearest object
-};
+struct PlacementEdit;
 
 // Deletion radius of an object kind in world units: a click within radius x world scale
 // of an object can delete it. 0 for kinds that have no table entry.
@@ -68,25 +65,25 @@ static_assert([] {
 
 // Every move with the Object or Pit tool: with the right button held the pending element
 // turns to face the cursor, otherwise it follows it.
-void pending_object_move(Editor& editor, float x, float y, bool right_held);
-void pending_pit_move(Editor& editor, float x, float y, bool right_held);
+void pending_object_move(const PlacementEdit& edit, float x, float y, bool right_held);
+void pending_pit_move(const PlacementEdit& edit, float x, float y, bool right_held);
 
 // Left release with the Object or Pit tool.
-void object_commit(Editor& editor, float x, float y);
-void pit_commit(Editor& editor, float x, float y);
+void object_commit(const PlacementEdit& edit, float x, float y);
+void pit_commit(const PlacementEdit& edit, float x, float y);
 
 // The Checkpoint tool: press, drag and release with the left button.
-void checkpoint_start(Editor& editor, float x, float y);
-void checkpoint_drag(Editor& editor, float x, float y);
-void checkpoint_commit(Editor& editor, float x, float y);
+void checkpoint_start(const PlacementEdit& edit, float x, float y);
+void checkpoint_drag(const PlacementEdit& edit, float x, float y);
+void checkpoint_commit(const PlacementEdit& edit, float x, float y);
 
 // A release in delete-object mode: removes the object nearest to (x, y), if it lies
 // within that object's deletion radius. Start positions are never deleted.
-void delete_object_at(Editor& editor, float x, float y);
-void set_delete_object_mode(Editor& editor, bool on);
+void delete_object_at(const PlacementEdit& edit, float x, float y);
+void set_delete_object_mode(const PlacementEdit& edit, bool on);
 
 // "Delete pit" and "Delete checkpoint": remove the last element of the list.
-void delete_last_pit(Editor& editor);
-void delete_last_checkpoint(Editor& editor);
+void delete_last_pit(const PlacementEdit& edit);
+void delete_last_checkpoint(const PlacementEdit& edit);
 
 } // namespace cs

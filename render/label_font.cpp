@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "editor/editor.h"
+#include "render/canvas.h"
 
 namespace cs {
 
@@ -46,7 +46,7 @@ TextSize measure_label(std::string_view text) {
     return TextSize{width, line_height};
 }
 
-void draw_label(Editor& editor, int left, int top, std::string_view text) {
+void draw_label(const Canvas& canvas, int left, int top, std::string_view text) {
     // 64-bit positions: a label placed near the edge of the int range must neither wrap
     // around into the image nor overflow.
     long long glyph_left = left;
@@ -62,7 +62,7 @@ void draw_label(Editor& editor, int left, int top, std::string_view text) {
                     const long long x = glyph_left + col;
                     if ((glyph[row] >> (glyph_width - 1 - col) & 1) != 0 && x >= 0 &&
                         x < image_size) {
-                        overlay_put(editor, static_cast<int>(x), static_cast<int>(y), white);
+                        overlay_put(canvas, static_cast<int>(x), static_cast<int>(y), white);
                     }
                 }
             }

@@ -6,7 +6,7 @@
 
 namespace cs {
 
-struct Editor;
+struct Canvas;
 
 struct TextSize {
     int width = 0;
@@ -16,6 +16,6 @@ struct TextSize {
 TextSize measure_label(std::string_view text);
 // Draws text in white with its top-left corner at (left, top); only glyph pixels change,
 // and pixels outside the image are skipped.
-void draw_label(Editor& editor, int left, int top, std::string_view text);
+void draw_label(const Canvas& canvas, int left, int top, std::string_view text);
 
 } // namespace cs

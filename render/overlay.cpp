@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "editor/editor.h"
+#include "render/canvas.h"
 #include "render/label_font.h"
 #include "render/overlay_cache.h"
 #include "render/terrain_image.h"
@@ -22,13 +22,13 @@ constexpr int last_pixel = image_size - 1;
 // Draws or erases one pixel; positions outside the image are skipped. 64-bit so that
 // callers can add offsets to saturated positions without overflow. Outside the overlay
 // pass's bookkeeping the pixel goes straight to the image.
-void plot(Editor& editor, long long x, long long y, Pixel colour, DrawMode mode) {
+void plot(const Canvas& canvas, long long x, long long y, Pixel colour, DrawMode mode) {
     if (x < 0 || x > last_pixel || y < 0 || y > last_pixel) {
         return;
     }
     const int px = static_cast<int>(x);
     const int py = static_cast<int>(y);
-    Renderer& r = editor.renderer;
+    Renderer& r = canvas.renderer;
     PlotState* state = r.overlays != nullptr ? &r.overlays->state() : nullptr;
     if (state != nullptr && state->target == PlotTarget::rebuild) {
         // The cache alone, in the rows of this band; the image follows from it.
@@ -41,12 +41,12 @@ void plot(Editor& editor, long long x, long long y, Pixel colour, DrawMode mode)
         r.overlays->record_rebuilt(*state, px, py, value);
     } else if (state != nullptr && state->target != PlotTarget::image) {
         if (mode == DrawMode::erase) {
-            overlay_put_terrain(editor, px, py);
+            overlay_put_terrain(canvas, px, py);
         } else {
-            overlay_put(editor, px, py, colour);
+            overlay_put(canvas, px, py, colour);
         }
     } else if (mode == DrawMode::erase) {
-        recompute_pixel(editor, px, py);
+        recompute_pixel(canvas, px, py);
     } else {
         r.note_written(px, py);
         r.at(px, py) = colour;
@@ -59,9 +59,9 @@ void plot(Editor& editor, long long x, long long y, Pixel colour, DrawMode mode)
 // to the element's box once the stroke is drawn.
 class RebuildPut {
   public:
-    RebuildPut(Editor& editor, PlotState& state, Pixel colour, DrawMode mode)
+    RebuildPut(const Canvas& canvas, PlotState& state, Pixel colour, DrawMode mode)
         : state_(state),
-          cells_(editor.renderer.overlays->level[static_cast<std::size_t>(state.drawing_level)]
+          cells_(canvas.renderer.overlays->level[static_cast<std::size_t>(state.drawing_level)]
                      .cells.data()),
           ref_(state.current_ref),
           value_(mode == DrawMode::erase ? OverlayCache::terrain
@@ -102,8 +102,8 @@ class RebuildPut {
 };
 
 // The state of the rebuild when it is drawing, else null.
-PlotState* rebuilding(Editor& editor) {
-    OverlayCache* c = editor.renderer.overlays.get();
+PlotState* rebuilding(const Canvas& canvas) {
+    OverlayCache* c = canvas.renderer.overlays.get();
     return c != nullptr && c->state().target == PlotTarget::rebuild ? &c->state() : nullptr;
 }
 
@@ -124,14 +124,14 @@ Steps steps_within_image(float low, float high) {
                  std::min<long long>(truncate_to_int(high), last_pixel)};
 }
 // The same, cut to the columns (rows) that a replay of the pass can write.
-Steps columns_within(const Editor& editor, float low, float high) {
+Steps columns_within(const Canvas& canvas, float low, float high) {
     const Steps s = steps_within_image(low, high);
-    const StepRange r = overlay_columns(editor, s.first, s.last);
+    const StepRange r = overlay_columns(canvas, s.first, s.last);
     return Steps{r.first, r.last};
 }
-Steps rows_within(const Editor& editor, float low, float high) {
+Steps rows_within(const Canvas& canvas, float low, float high) {
     const Steps s = steps_within_image(low, high);
-    const StepRange r = overlay_rows(editor, s.first, s.last);
+    const StepRange r = overlay_rows(canvas, s.first, s.last);
     return Steps{r.first, r.last};
 }
 
@@ -149,14 +149,14 @@ Number number_text(int value) {
 }
 
 // Recomputes the terrain under a label box whose top-left corner is (left, top).
-void recompute_label_box(Editor& editor, long long left, long long top, TextSize size) {
+void recompute_label_box(const Canvas& canvas, long long left, long long top, TextSize size) {
     const long long right = std::min<long long>(left + size.width, image_size);
     const long long bottom = std::min<long long>(top + size.height, image_size);
     left = std::max<long long>(left, 0);
     top = std::max<long long>(top, 0);
     for (long long y = top; y < bottom; ++y) {
         for (long long x = left; x < right; ++x) {
-            plot(editor, x, y, Pixel{}, DrawMode::erase);
+            plot(canvas, x, y, Pixel{}, DrawMode::erase);
         }
     }
 }
@@ -284,20 +284,21 @@ Point corner(const Frame& f, float a, float b, Corner which) {
     return {f.x - a * f.c + b * f.s, f.y - a * f.s - b * f.c};
 }
 
-void draw_stroke(Editor& editor, const Frame& f, float scale, const Stroke& stroke, DrawMode mode) {
+void draw_stroke(const Canvas& canvas, const Frame& f, float scale, const Stroke& stroke,
+                 DrawMode mode) {
     switch (stroke.kind) {
     case StrokeKind::edge: {
         const Point p = corner(f, stroke.a, stroke.b, stroke.from);
         const Point q = corner(f, stroke.a, stroke.b, stroke.to);
-        plot_segment(editor, p.x, p.y, q.x, q.y, stroke.rgb, mode);
+        plot_segment(canvas, p.x, p.y, q.x, q.y, stroke.rgb, mode);
         break;
     }
     case StrokeKind::stem:
-        plot_segment(editor, f.x, f.y, f.x + stroke.a * f.c, f.y + stroke.a * f.s, stroke.rgb,
+        plot_segment(canvas, f.x, f.y, f.x + stroke.a * f.c, f.y + stroke.a * f.s, stroke.rgb,
                      mode);
         break;
     case StrokeKind::ring:
-        plot_circle(editor, truncate_to_int(f.x), truncate_to_int(f.y),
+        plot_circle(canvas, truncate_to_int(f.x), truncate_to_int(f.y),
                     truncate_to_int(stroke.a * scale), stroke.rgb, mode);
         break;
     }
@@ -320,7 +321,7 @@ TopLeft midpoint_label(float x1, float y1, float x2, float y2, TextSize size) {
 
 // The pixels of a segment whose end points are finite, each handed to put(x, y).
 template <typename Put>
-void segment_pixels(const Editor& editor, float x1, float y1, float x2, float y2, Put& put) {
+void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2, Put& put) {
     x1 += 0.5f;
     y1 += 0.5f;
     x2 += 0.5f;
@@ -334,11 +335,11 @@ void segment_pixels(const Editor& editor, float x1, float y1, float x2, float y2
         const float bx = first_left ? x2 : x1, by = first_left ? y2 : y1;
         // Every row the loop reaches lies within a pixel of the end points' rows: where those
         // rows are all cut away (another band, a clip rectangle) there is nothing to draw.
-        const Steps reach = rows_within(editor, std::min(ay, by) - 2.0f, std::max(ay, by) + 2.0f);
+        const Steps reach = rows_within(canvas, std::min(ay, by) - 2.0f, std::max(ay, by) + 2.0f);
         if (reach.first > reach.last) {
             return;
         }
-        const Steps columns = columns_within(editor, ax, bx);
+        const Steps columns = columns_within(canvas, ax, bx);
         for (long long i = columns.first; i <= columns.last; ++i) {
             const float row = (static_cast<float>(i) - ax) * (by - ay) / (bx - ax) + ay;
             put(i, pixel_coordinate(row));
@@ -354,7 +355,7 @@ void segment_pixels(const Editor& editor, float x1, float y1, float x2, float y2
     const bool first_top = y1 < y2;
     const float ax = first_top ? x1 : x2, ay = first_top ? y1 : y2;
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
-    const Steps rows = rows_within(editor, ay, by);
+    const Steps rows = rows_within(canvas, ay, by);
     for (long long j = rows.first; j <= rows.last; ++j) {
         const float column = (static_cast<float>(j) - ay) * (bx - ax) / (by - ay) + ax;
         put(pixel_coordinate(column), j);
@@ -363,17 +364,17 @@ void segment_pixels(const Editor& editor, float x1, float y1, float x2, float y2
 
 // The pixels of a circle, each handed to put(x, y).
 template <typename Put>
-void circle_pixels(const Editor& editor, int cx, int cy, int r, Put& put) {
+void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
     const float radius = static_cast<float>(r) + 0.5f;
     const float radius_squared = radius * radius;
     // Up to 45 degrees from each axis; the two passes together close the outline.
     const long long d = truncate_to_int(radius * 0.70710677f);
     const long long x0 = cx, y0 = cy;
     // Top and bottom arcs, unless all their rows are cut away.
-    const StepRange reach = overlay_rows(editor, std::max(0LL, y0 - r - 1),
+    const StepRange reach = overlay_rows(canvas, std::max(0LL, y0 - r - 1),
                                          std::min<long long>(last_pixel, y0 + r + 1));
     const StepRange columns =
-        overlay_columns(editor, std::max(0LL, x0 - d), std::min<long long>(last_pixel, x0 + d));
+        overlay_columns(canvas, std::max(0LL, x0 - d), std::min<long long>(last_pixel, x0 + d));
     for (long long x = columns.first; reach.first <= reach.last && x <= columns.last; ++x) {
         const auto t = static_cast<float>(x - x0);
         const long long h = truncate_to_int(std::sqrt(radius_squared - t * t));
@@ -382,7 +383,7 @@ void circle_pixels(const Editor& editor, int cx, int cy, int r, Put& put) {
     }
     // Left and right arcs.
     const StepRange rows =
-        overlay_rows(editor, std::max(0LL, y0 - d), std::min<long long>(last_pixel, y0 + d));
+        overlay_rows(canvas, std::max(0LL, y0 - d), std::min<long long>(last_pixel, y0 + d));
     for (long long y = rows.first; y <= rows.last; ++y) {
         const auto t = static_cast<float>(y - y0);
         const long long w = truncate_to_int(std::sqrt(radius_squared - t * t));
@@ -407,41 +408,41 @@ float object_reach(std::uint8_t kind, float scale) {
     return std::max(extent, static_cast<float>(measure_label("8").height)) + 3.0f;
 }
 
-void plot_segment(Editor& editor, float x1, float y1, float x2, float y2, std::uint32_t rgb,
+void plot_segment(const Canvas& canvas, float x1, float y1, float x2, float y2, std::uint32_t rgb,
                   DrawMode mode) {
     // A segment with an end point at no finite place covers no pixel.
     if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
         return;
     }
     const Pixel colour = pixel_of(rgb);
-    if (PlotState* state = rebuilding(editor)) {
-        RebuildPut put(editor, *state, colour, mode);
-        segment_pixels(editor, x1, y1, x2, y2, put);
+    if (PlotState* state = rebuilding(canvas)) {
+        RebuildPut put(canvas, *state, colour, mode);
+        segment_pixels(canvas, x1, y1, x2, y2, put);
         return;
     }
-    auto put = [&](long long x, long long y) { plot(editor, x, y, colour, mode); };
-    segment_pixels(editor, x1, y1, x2, y2, put);
+    auto put = [&](long long x, long long y) { plot(canvas, x, y, colour, mode); };
+    segment_pixels(canvas, x1, y1, x2, y2, put);
 }
 
-void plot_circle(Editor& editor, int cx, int cy, int r, std::uint32_t rgb, DrawMode mode) {
+void plot_circle(const Canvas& canvas, int cx, int cy, int r, std::uint32_t rgb, DrawMode mode) {
     const Pixel colour = pixel_of(rgb);
-    if (PlotState* state = rebuilding(editor)) {
-        RebuildPut put(editor, *state, colour, mode);
-        circle_pixels(editor, cx, cy, r, put);
+    if (PlotState* state = rebuilding(canvas)) {
+        RebuildPut put(canvas, *state, colour, mode);
+        circle_pixels(canvas, cx, cy, r, put);
         return;
     }
-    auto put = [&](long long x, long long y) { plot(editor, x, y, colour, mode); };
-    circle_pixels(editor, cx, cy, r, put);
+    auto put = [&](long long x, long long y) { plot(canvas, x, y, colour, mode); };
+    circle_pixels(canvas, cx, cy, r, put);
 }
 
-void draw_object(Editor& editor, float x, float y, float angle, std::uint8_t kind, DrawMode mode,
-                 int index) {
+void draw_object(const Canvas& canvas, float x, float y, float angle, std::uint8_t kind,
+                 DrawMode mode, int index) {
     // An object at no finite place covers no pixel: none of its strokes or labels would
     // land in the image.
-    if (!editor.view.show_objects || !std::isfinite(x) || !std::isfinite(y)) {
+    if (!canvas.view.show_objects || !std::isfinite(x) || !std::isfinite(y)) {
         return;
     }
-    const float scale = world_scale_for(editor.track.world_size);
+    const float scale = world_scale_for(canvas.track.world_size);
     const Frame frame{x, y, std::cos(angle) * scale, std::sin(angle) * scale};
 
     // The first six objects are the start positions, numbered 1 to 6. The terrain under
@@ -450,23 +451,23 @@ void draw_object(Editor& editor, float x, float y, float angle, std::uint8_t kin
     if (labelled) {
         const TextSize box = measure_label("8");
         const TopLeft at = centred_label(x, y, box);
-        recompute_label_box(editor, at.left, at.top, box);
+        recompute_label_box(canvas, at.left, at.top, box);
     }
 
     for (const Stroke& stroke : shape_of(kind)) {
-        draw_stroke(editor, frame, scale, stroke, mode);
+        draw_stroke(canvas, frame, scale, stroke, mode);
     }
 
     if (labelled && mode != DrawMode::erase) {
         const Number number = number_text(index + 1);
         const TopLeft at = centred_label(x, y, measure_label(number.text()));
-        draw_label(editor, static_cast<int>(at.left), static_cast<int>(at.top), number.text());
+        draw_label(canvas, static_cast<int>(at.left), static_cast<int>(at.top), number.text());
     }
 }
 
-void draw_checkpoint(Editor& editor, float x1, float y1, float x2, float y2, DrawMode mode,
+void draw_checkpoint(const Canvas& canvas, float x1, float y1, float x2, float y2, DrawMode mode,
                      int index) {
-    if (!editor.view.show_checkpoints) {
+    if (!canvas.view.show_checkpoints) {
         return;
     }
     // The second end point may have been dragged past the edge of the image.
@@ -489,67 +490,67 @@ void draw_checkpoint(Editor& editor, float x1, float y1, float x2, float y2, Dra
         return;
     }
     // One world unit to either side of the checkpoint, perpendicular to it.
-    const float k = world_scale_for(editor.track.world_size) / length;
+    const float k = world_scale_for(canvas.track.world_size) / length;
     const float px = k * (y1 - y2);
     const float py = k * (x2 - x1);
     constexpr std::uint32_t cyan = 0x00FFFF;
-    plot_segment(editor, x1 + px, y1 + py, x2 + px, y2 + py, cyan, mode);
-    plot_segment(editor, x1 - px, y1 - py, x2 - px, y2 - py, cyan, mode);
-    plot_segment(editor, x1 + px, y1 + py, x1 - px, y1 - py, cyan, mode);
-    plot_segment(editor, x2 + px, y2 + py, x2 - px, y2 - py, cyan, mode);
+    plot_segment(canvas, x1 + px, y1 + py, x2 + px, y2 + py, cyan, mode);
+    plot_segment(canvas, x1 - px, y1 - py, x2 - px, y2 - py, cyan, mode);
+    plot_segment(canvas, x1 + px, y1 + py, x1 - px, y1 - py, cyan, mode);
+    plot_segment(canvas, x2 + px, y2 + py, x2 - px, y2 - py, cyan, mode);
 
     if (index >= 0) {
         const Number number = number_text(index + 1);
         const TopLeft at = midpoint_label(x1, y1, x2, y2, measure_label(number.text()));
-        draw_label(editor, static_cast<int>(at.left), static_cast<int>(at.top), number.text());
+        draw_label(canvas, static_cast<int>(at.left), static_cast<int>(at.top), number.text());
     } else if (mode == DrawMode::erase) {
         // The checkpoint's number went with it: restore the terrain under the widest one.
         const TextSize box = measure_label("888");
         const TopLeft at = midpoint_label(x1, y1, x2, y2, box);
-        recompute_label_box(editor, at.left, at.top, box);
+        recompute_label_box(canvas, at.left, at.top, box);
     }
 }
 
-void draw_ai_segment(Editor& editor, int i) {
-    const Track& t = editor.track;
-    if (editor.view.show_ai_line && i >= 1 && i < t.ai_line_count) {
+void draw_ai_segment(const Canvas& canvas, int i) {
+    const Track& t = canvas.track;
+    if (canvas.view.show_ai_line && i >= 1 && i < t.ai_line_count) {
         const LinePoint& a = t.ai_line[i - 1];
         const LinePoint& b = t.ai_line[i];
-        plot_segment(editor, a.x, a.y, b.x, b.y, 0xFFFF00, DrawMode::draw);
+        plot_segment(canvas, a.x, a.y, b.x, b.y, 0xFFFF00, DrawMode::draw);
     }
 }
 
-void draw_ai_closing_segment(Editor& editor) {
-    const Track& t = editor.track;
+void draw_ai_closing_segment(const Canvas& canvas) {
+    const Track& t = canvas.track;
     const int n = t.ai_line_count;
-    if (editor.view.show_ai_line && n >= 3) {
+    if (canvas.view.show_ai_line && n >= 3) {
         const LinePoint& a = t.ai_line[n - 1];
         const LinePoint& b = t.ai_line[0];
-        plot_segment(editor, a.x, a.y, b.x, b.y, 0xFF0000, DrawMode::draw);
+        plot_segment(canvas, a.x, a.y, b.x, b.y, 0xFF0000, DrawMode::draw);
     }
 }
 
-void draw_pit_line_segment(Editor& editor, int j) {
-    const Track& t = editor.track;
+void draw_pit_line_segment(const Canvas& canvas, int j) {
+    const Track& t = canvas.track;
     // The pit line leads into the pits and back out; it is not closed.
-    if (editor.view.show_ai_line && j >= 1 && j < t.ai_pit_line_count) {
+    if (canvas.view.show_ai_line && j >= 1 && j < t.ai_pit_line_count) {
         const LinePoint& a = t.ai_pit_line[j - 1];
         const LinePoint& b = t.ai_pit_line[j];
-        plot_segment(editor, a.x, a.y, b.x, b.y, 0xFF00FF, DrawMode::draw);
+        plot_segment(canvas, a.x, a.y, b.x, b.y, 0xFF00FF, DrawMode::draw);
     }
 }
 
-void draw_ai_lines(Editor& editor) {
-    if (!editor.view.show_ai_line) {
+void draw_ai_lines(const Canvas& canvas) {
+    if (!canvas.view.show_ai_line) {
         return;
     }
-    const Track& t = editor.track;
+    const Track& t = canvas.track;
     for (int i = 1; i < t.ai_line_count; ++i) {
-        draw_ai_segment(editor, i);
+        draw_ai_segment(canvas, i);
     }
-    draw_ai_closing_segment(editor);
+    draw_ai_closing_segment(canvas);
     for (int j = 1; j < t.ai_pit_line_count; ++j) {
-        draw_pit_line_segment(editor, j);
+        draw_pit_line_segment(canvas, j);
     }
 }
 

@@ -21,7 +21,7 @@
 
 namespace cs {
 
-struct Editor;
+struct Canvas;
 struct Pixel;
 
 // What an element is, in drawing order. The value of a reference is the layer in the top
@@ -230,27 +230,27 @@ struct OverlayCache {
 };
 
 // Allocates the cache once (set-up).
-void create_overlay_cache(Editor& editor);
+void create_overlay_cache(const Canvas& canvas);
 
 // A pixel of an overlay shape, in draw mode (colour) or erase mode (terrain); positions
 // lie inside the image. Writes where the current target says.
-void overlay_put(Editor& editor, int x, int y, Pixel colour);
-void overlay_put_terrain(Editor& editor, int x, int y);
+void overlay_put(const Canvas& canvas, int x, int y, Pixel colour);
+void overlay_put_terrain(const Canvas& canvas, int x, int y);
 
 // The range of steps a loop over columns (or rows) needs: the image, and while replaying
 // only the clip rectangle.
 struct StepRange {
     long long first, last;
 };
-StepRange overlay_columns(const Editor& editor, long long first, long long last);
-StepRange overlay_rows(const Editor& editor, long long first, long long last);
+StepRange overlay_columns(const Canvas& canvas, long long first, long long last);
+StepRange overlay_rows(const Canvas& canvas, long long first, long long last);
 
 // Changes of the element lists that the pass cannot see from their lengths, reported before
 // the list changes (the cache takes back what the old elements drew): an object about to
 // be removed from the middle of the list, objects about to change in place (first..last
 // inclusive); and the AI line reordered.
-void note_object_removed(Editor& editor, int index);
-void note_objects_changed(Editor& editor, int first, int last);
-void note_ai_line_reordered(Editor& editor);
+void note_object_removed(const Canvas& canvas, int index);
+void note_objects_changed(const Canvas& canvas, int first, int last);
+void note_ai_line_reordered(const Canvas& canvas);
 
 } // namespace cs

@@ -18,35 +18,35 @@ std::uint32_t order_key(const OverlayCache& c, std::uint32_t ref) {
     return (static_cast<std::uint32_t>(layer) << layer_shift) | place;
 }
 
-void draw_element(Editor& editor, std::uint32_t ref) {
-    const OverlayCache& c = cache_of(editor);
-    const Track& t = editor.track;
+void draw_element(const Canvas& canvas, std::uint32_t ref) {
+    const OverlayCache& c = cache_of(canvas);
+    const Track& t = canvas.track;
     const std::uint32_t i = index_in(ref);
     switch (layer_of(ref)) {
     case Layer::pits: {
         const Pit& p = t.pits[i];
-        draw_object(editor, p.x, p.y, p.angle, pit_kind, DrawMode::draw, -1);
+        draw_object(canvas, p.x, p.y, p.angle, pit_kind, DrawMode::draw, -1);
         break;
     }
     case Layer::objects: {
         const int at = static_cast<int>(c.index_of_id[i]);
         const Object& o = t.objects[static_cast<std::size_t>(at)];
-        draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::draw, at);
+        draw_object(canvas, o.x, o.y, o.angle, o.kind, DrawMode::draw, at);
         break;
     }
     case Layer::checkpoints: {
         const Checkpoint& k = t.checkpoints[i];
-        draw_checkpoint(editor, k.x1, k.y1, k.x2, k.y2, DrawMode::draw, static_cast<int>(i));
+        draw_checkpoint(canvas, k.x1, k.y1, k.x2, k.y2, DrawMode::draw, static_cast<int>(i));
         break;
     }
     case Layer::ai_segments:
-        draw_ai_segment(editor, static_cast<int>(i));
+        draw_ai_segment(canvas, static_cast<int>(i));
         break;
     case Layer::ai_closing:
-        draw_ai_closing_segment(editor);
+        draw_ai_closing_segment(canvas);
         break;
     case Layer::pit_segments:
-        draw_pit_line_segment(editor, static_cast<int>(i));
+        draw_pit_line_segment(canvas, static_cast<int>(i));
         break;
     }
 }
@@ -243,8 +243,8 @@ std::uint32_t next_removal_mark(OverlayCache& c) {
 // Takes an element out of the cache, as it was drawn: its operations are uncounted and its
 // pixels are due for resolving. The element must still be drawable as it was at the last
 // pass.
-void unindex(Editor& editor, std::uint32_t ref) {
-    OverlayCache& c = cache_of(editor);
+void unindex(const Canvas& canvas, std::uint32_t ref) {
+    OverlayCache& c = cache_of(canvas);
     PixelBox& box = box_of(c, ref);
     if (box.empty()) {
         return; // it drew nothing
@@ -253,9 +253,9 @@ void unindex(Editor& editor, std::uint32_t ref) {
     c.state().drawing_level = level_of(layer_of(ref));
     c.state().current_ref = ref;
     c.removal_mark = next_removal_mark(c);
-    swap_drawn(c, editor.track, ref);
-    draw_element(editor, ref);
-    swap_drawn(c, editor.track, ref);
+    swap_drawn(c, canvas.track, ref);
+    draw_element(canvas, ref);
+    swap_drawn(c, canvas.track, ref);
     c.state().target = PlotTarget::image;
     const std::uint32_t key = order_key(c, ref);
     for_each_list(c, ref, box, [&](auto& list) { erase_in_order(c, list, ref, key); });
@@ -273,13 +273,13 @@ void index_box(OverlayCache& c, std::uint32_t ref, const PixelBox& box) {
 
 // Measures (and counts) what a new or changed element draws, indexes it and marks its
 // tiles stale from its own place in the drawing order on.
-void measure_and_index(Editor& editor, std::uint32_t ref) {
-    OverlayCache& c = cache_of(editor);
+void measure_and_index(const Canvas& canvas, std::uint32_t ref) {
+    OverlayCache& c = cache_of(canvas);
     c.state().target = PlotTarget::measure;
     c.state().drawing_level = level_of(layer_of(ref));
     begin_box(c);
-    remember_drawn(c, editor.track, ref);
-    draw_element(editor, ref);
+    remember_drawn(c, canvas.track, ref);
+    draw_element(canvas, ref);
     c.state().target = PlotTarget::image;
     const PixelBox box = finished_box(c);
     index_box(c, ref, box);
@@ -354,13 +354,13 @@ namespace cs {
 
 using overlay_index::object_cell_column;
 
-bool find_object_near(const Editor& editor, float x, float y, float reach, int first,
+bool find_object_near(const Canvas& canvas, float x, float y, float reach, int first,
                       NearObject& near) {
-    const OverlayCache* c = editor.renderer.overlays.get();
-    const Track& t = editor.track;
+    const OverlayCache* c = canvas.renderer.overlays.get();
+    const Track& t = canvas.track;
     // The cells hold the centres as they were when the objects were placed; objects change
     // in place only when reported, and then the lookup waits for the pass.
-    if (c == nullptr || !c->valid || editor.renderer.literal_overlays ||
+    if (c == nullptr || !c->valid || canvas.renderer.literal_overlays ||
         c->objects != t.object_count || !c->changed_objects.empty() || !std::isfinite(x) ||
         !std::isfinite(y) || !(reach >= 0.0f)) {
         return false;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/editor.h"
+#include "render/canvas.h"
 #include "render/overlay_cache.h"
 #include "render/terrain_image.h"
 
@@ -59,8 +59,8 @@ inline int effective_pits(const Track& t) {
     return std::min<int>(t.pit_count, max_pits);
 }
 
-inline OverlayCache& cache_of(Editor& editor) {
-    return *editor.renderer.overlays;
+inline OverlayCache& cache_of(const Canvas& canvas) {
+    return *canvas.renderer.overlays;
 }
 
 // --- Drawing one element -----------------------------------------------------------------
@@ -68,7 +68,7 @@ inline OverlayCache& cache_of(Editor& editor) {
 // The drawing order: the layer, then the place in its list.
 std::uint32_t order_key(const OverlayCache& c, std::uint32_t ref);
 // Draws the element as it is now, to the cache's current target.
-void draw_element(Editor& editor, std::uint32_t ref);
+void draw_element(const Canvas& canvas, std::uint32_t ref);
 // Keeps what an element is drawn from as it is now.
 void remember_drawn(OverlayCache& c, const Track& t, std::uint32_t ref);
 PixelBox& box_of(OverlayCache& c, std::uint32_t ref);
@@ -106,10 +106,10 @@ void index_box(OverlayCache& c, std::uint32_t ref, const PixelBox& box);
 // Takes an element out of the cache, as it was drawn: its operations are uncounted and its
 // pixels are due for resolving. The element must still be drawable as it was at the last
 // pass.
-void unindex(Editor& editor, std::uint32_t ref);
+void unindex(const Canvas& canvas, std::uint32_t ref);
 // Measures (and counts) what a new or changed element draws, indexes it and marks its
 // tiles stale from its own place in the drawing order on.
-void measure_and_index(Editor& editor, std::uint32_t ref);
+void measure_and_index(const Canvas& canvas, std::uint32_t ref);
 
 // --- Object ids --------------------------------------------------------------------------
 

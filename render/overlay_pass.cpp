@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "editor/editor.h"
+#include "render/canvas.h"
 #include "render/overlay.h"
 #include "render/overlay_cache.h"
 #include "render/overlay_index.h"
@@ -28,22 +28,22 @@ using Layer = OverlayLayer;
 // list's length are gone (still in the list's arrays, as the editing operations leave
 // them until the pass). Lists only grow or shrink at their ends, apart from the changes
 // the editing operations report. False when the cache must be rebuilt instead.
-bool take_list_changes(Editor& editor) {
-    OverlayCache& c = cache_of(editor);
-    Track& t = editor.track;
+bool take_list_changes(const Canvas& canvas) {
+    OverlayCache& c = cache_of(canvas);
+    Track& t = canvas.track;
 
     for (std::uint32_t id : c.changed_objects) {
-        measure_and_index(editor, reference(Layer::objects, id));
+        measure_and_index(canvas, reference(Layer::objects, id));
         place_object(c, t, id);
     }
     c.changed_objects.clear();
 
     const int pits = effective_pits(t);
     for (int i = pits; i < c.pits; ++i) {
-        unindex(editor, reference(Layer::pits, static_cast<std::uint32_t>(i)));
+        unindex(canvas, reference(Layer::pits, static_cast<std::uint32_t>(i)));
     }
     for (int i = c.pits; i < pits; ++i) {
-        measure_and_index(editor, reference(Layer::pits, static_cast<std::uint32_t>(i)));
+        measure_and_index(canvas, reference(Layer::pits, static_cast<std::uint32_t>(i)));
     }
     c.pits = pits;
 
@@ -51,15 +51,15 @@ bool take_list_changes(Editor& editor) {
         return false; // objects went without being reported
     }
     for (int i = c.objects; i < t.object_count; ++i) {
-        measure_and_index(editor, reference(Layer::objects, new_object_id(c, t, i)));
+        measure_and_index(canvas, reference(Layer::objects, new_object_id(c, t, i)));
     }
     c.objects = t.object_count;
 
     for (int i = t.checkpoint_count; i < c.checkpoints; ++i) {
-        unindex(editor, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
+        unindex(canvas, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
     }
     for (int i = c.checkpoints; i < t.checkpoint_count; ++i) {
-        measure_and_index(editor, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
+        measure_and_index(canvas, reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
     }
     c.checkpoints = t.checkpoint_count;
 
@@ -70,14 +70,14 @@ bool take_list_changes(Editor& editor) {
         const int kept = std::max(std::min<int>(ai, c.ai_points), 1);
         t.ai_line_count = static_cast<std::uint16_t>(c.ai_points);
         for (int i = kept; i < c.ai_points; ++i) {
-            unindex(editor, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
+            unindex(canvas, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
         }
-        unindex(editor, reference(Layer::ai_closing, 0));
+        unindex(canvas, reference(Layer::ai_closing, 0));
         t.ai_line_count = ai;
         for (int i = kept; i < ai; ++i) {
-            measure_and_index(editor, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
+            measure_and_index(canvas, reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
         }
-        measure_and_index(editor, reference(Layer::ai_closing, 0));
+        measure_and_index(canvas, reference(Layer::ai_closing, 0));
         c.ai_points = ai;
     }
 
@@ -86,11 +86,11 @@ bool take_list_changes(Editor& editor) {
         const int kept = std::max(std::min<int>(pit_line, c.pit_points), 1);
         t.ai_pit_line_count = static_cast<std::uint8_t>(c.pit_points);
         for (int j = kept; j < c.pit_points; ++j) {
-            unindex(editor, reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
+            unindex(canvas, reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
         }
         t.ai_pit_line_count = pit_line;
         for (int j = kept; j < pit_line; ++j) {
-            measure_and_index(editor,
+            measure_and_index(canvas,
                               reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
         }
         c.pit_points = pit_line;
@@ -245,8 +245,8 @@ bool clip_to_mask(OverlayCache& c, const TileMask& mask, int x0, int y0) {
 // one tile (merged with the large ones), each clipped to what is left of the tile's pixels
 // due for resolving and skipped when its box misses them all, until each of those pixels
 // has found its last operation.
-void resolve_tile(Editor& editor, int k, int tile) {
-    OverlayCache& c = cache_of(editor);
+void resolve_tile(const Canvas& canvas, int k, int tile) {
+    OverlayCache& c = cache_of(canvas);
     CoverLevel& level = c.level[static_cast<std::size_t>(k)];
     const int x0 = (tile % tiles_per_side) << tile_shift;
     const int y0 = (tile / tiles_per_side) << tile_shift;
@@ -269,7 +269,7 @@ void resolve_tile(Editor& editor, int k, int tile) {
         c.resolving_mask = &due;
         c.hit_mask = TileMask{};
         c.state().current_ref = ref;
-        draw_element(editor, ref);
+        draw_element(canvas, ref);
         for (std::size_t row = 0; row < due.size(); ++row) {
             due[row] = static_cast<std::uint16_t>(due[row] & ~c.hit_mask[row]);
         }
@@ -280,8 +280,8 @@ void resolve_tile(Editor& editor, int k, int tile) {
 // The pixels that elements which went had drawn take the last remaining operation of the
 // level that touches them, found tile by tile by replaying the level's elements backwards
 // until every such pixel has its one; the others show the level below.
-void resolve_level(Editor& editor, int k) {
-    OverlayCache& c = cache_of(editor);
+void resolve_level(const Canvas& canvas, int k) {
+    OverlayCache& c = cache_of(canvas);
     CoverLevel& level = c.level[static_cast<std::size_t>(k)];
     if (level.resolve.empty()) {
         return;
@@ -310,7 +310,7 @@ void resolve_level(Editor& editor, int k) {
     c.state().target = PlotTarget::resolve;
     c.state().drawing_level = k;
     for (const std::uint16_t tile : c.resolve_tiles) {
-        resolve_tile(editor, k, tile);
+        resolve_tile(canvas, k, tile);
     }
     c.state().target = PlotTarget::image;
     level.resolve.clear();
@@ -318,8 +318,8 @@ void resolve_level(Editor& editor, int k) {
 
 // The stale tiles of level k, where elements came: the level's elements from each tile's
 // order key on are replayed forwards over the cover as it is.
-void replay_level(Editor& editor, int k) {
-    OverlayCache& c = cache_of(editor);
+void replay_level(const Canvas& canvas, int k) {
+    OverlayCache& c = cache_of(canvas);
     CoverLevel& level = c.level[static_cast<std::size_t>(k)];
     if (!stale_rectangle(c, level)) {
         return;
@@ -338,23 +338,23 @@ void replay_level(Editor& editor, int k) {
     for (const std::uint64_t pair : c.pairs) {
         c.state().current_key = static_cast<std::uint32_t>(pair >> 32);
         c.state().current_ref = static_cast<std::uint32_t>(pair & 0xFFFFFFFFu);
-        draw_element(editor, c.state().current_ref);
+        draw_element(canvas, c.state().current_ref);
     }
     c.state().target = PlotTarget::image;
     level.stale.fill(0);
 }
 
-void incremental_pass(Editor& editor) {
-    OverlayCache& c = cache_of(editor);
-    Renderer& r = editor.renderer;
-    if (!take_list_changes(editor)) {
-        rebuild_overlays(editor);
+void incremental_pass(const Canvas& canvas) {
+    OverlayCache& c = cache_of(canvas);
+    Renderer& r = canvas.renderer;
+    if (!take_list_changes(canvas)) {
+        rebuild_overlays(canvas);
         return;
     }
     for (int k = 0; k < OverlayCache::levels; ++k) {
         take_changes_from_below(c, k);
-        resolve_level(editor, k);
-        replay_level(editor, k);
+        resolve_level(canvas, k);
+        replay_level(canvas, k);
     }
 
     // Bring the image up to date from the top cover wherever it may differ.
@@ -364,7 +364,7 @@ void incremental_pass(Editor& editor) {
         if (top.changed[t] == 0 && r.written_tiles[t] == 0) {
             continue;
         }
-        show_cover_tile(editor, top, tile);
+        show_cover_tile(canvas, top, tile);
     }
     for (CoverLevel& level : c.level) {
         level.changed.fill(0);
@@ -372,24 +372,24 @@ void incremental_pass(Editor& editor) {
     ++c.generation;
 }
 
-void literal_pass(Editor& editor) {
-    const Track& t = editor.track;
+void literal_pass(const Canvas& canvas) {
+    const Track& t = canvas.track;
     // The count is read as stored; never past the pit slots, whatever it says.
     const int pits = effective_pits(t);
     for (int i = 0; i < pits; ++i) {
         const Pit& p = t.pits[i];
-        draw_object(editor, p.x, p.y, p.angle, pit_kind, DrawMode::draw, -1);
+        draw_object(canvas, p.x, p.y, p.angle, pit_kind, DrawMode::draw, -1);
     }
     for (int i = 0; i < t.object_count; ++i) {
         const Object& o = t.objects[i];
-        draw_object(editor, o.x, o.y, o.angle, o.kind, DrawMode::draw, i);
+        draw_object(canvas, o.x, o.y, o.angle, o.kind, DrawMode::draw, i);
     }
     for (int i = 0; i < t.checkpoint_count; ++i) {
         const Checkpoint& k = t.checkpoints[i];
-        draw_checkpoint(editor, k.x1, k.y1, k.x2, k.y2, DrawMode::draw, i);
+        draw_checkpoint(canvas, k.x1, k.y1, k.x2, k.y2, DrawMode::draw, i);
     }
     // Last, so that the driving lines lie on top of everything.
-    draw_ai_lines(editor);
+    draw_ai_lines(canvas);
 }
 
 } // namespace
@@ -465,7 +465,7 @@ void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t valu
 
 } // namespace
 
-void create_overlay_cache(Editor& editor) {
+void create_overlay_cache(const Canvas& canvas) {
     auto c = std::make_unique<OverlayCache>();
     const std::size_t pixels = static_cast<std::size_t>(image_size) * image_size;
     for (CoverLevel& level : c->level) {
@@ -488,11 +488,11 @@ void create_overlay_cache(Editor& editor) {
     for (auto& boxes : c->band_boxes) {
         boxes.assign(slot_count, PixelBox{});
     }
-    editor.renderer.overlays = std::move(c);
+    canvas.renderer.overlays = std::move(c);
 }
 
-void overlay_put(Editor& editor, int x, int y, Pixel colour) {
-    Renderer& r = editor.renderer;
+void overlay_put(const Canvas& canvas, int x, int y, Pixel colour) {
+    Renderer& r = canvas.renderer;
     OverlayCache* c = r.overlays.get();
     const std::uint32_t value = OverlayCache::colour_flag | rgb_of(colour);
     const auto p = static_cast<std::size_t>(y * image_size + x);
@@ -514,13 +514,13 @@ void overlay_put(Editor& editor, int x, int y, Pixel colour) {
     }
 }
 
-void overlay_put_terrain(Editor& editor, int x, int y) {
-    Renderer& r = editor.renderer;
+void overlay_put_terrain(const Canvas& canvas, int x, int y) {
+    Renderer& r = canvas.renderer;
     OverlayCache* c = r.overlays.get();
     const auto p = static_cast<std::size_t>(y * image_size + x);
     switch (c == nullptr ? PlotTarget::image : c->state().target) {
     case PlotTarget::image:
-        recompute_pixel(editor, x, y);
+        recompute_pixel(canvas, x, y);
         return;
     case PlotTarget::rebuild: {
         PlotState& s = c->state();
@@ -544,8 +544,8 @@ bool cuts_loops(PlotTarget target) {
 }
 } // namespace
 
-StepRange overlay_columns(const Editor& editor, long long first, long long last) {
-    const OverlayCache* c = editor.renderer.overlays.get();
+StepRange overlay_columns(const Canvas& canvas, long long first, long long last) {
+    const OverlayCache* c = canvas.renderer.overlays.get();
     if (c != nullptr && cuts_loops(c->state().target)) {
         const PlotState& s = c->state();
         return {std::max<long long>(first, s.clip_left), std::min<long long>(last, s.clip_right)};
@@ -553,8 +553,8 @@ StepRange overlay_columns(const Editor& editor, long long first, long long last)
     return {first, last};
 }
 
-StepRange overlay_rows(const Editor& editor, long long first, long long last) {
-    const OverlayCache* c = editor.renderer.overlays.get();
+StepRange overlay_rows(const Canvas& canvas, long long first, long long last) {
+    const OverlayCache* c = canvas.renderer.overlays.get();
     if (c != nullptr && cuts_loops(c->state().target)) {
         const PlotState& s = c->state();
         return {std::max<long long>(first, s.clip_top), std::min<long long>(last, s.clip_bottom)};
@@ -562,10 +562,8 @@ StepRange overlay_rows(const Editor& editor, long long first, long long last) {
     return {first, last};
 }
 
-// Each report also tells the edit history where to compare the lists.
-void note_object_removed(Editor& editor, int index) {
-    editor.history.hints.objects(index);
-    OverlayCache* c = editor.renderer.overlays.get();
+void note_object_removed(const Canvas& canvas, int index) {
+    OverlayCache* c = canvas.renderer.overlays.get();
     if (c == nullptr || !c->valid || index < 0 || index >= c->objects) {
         return;
     }
@@ -575,7 +573,7 @@ void note_object_removed(Editor& editor, int index) {
         return;
     }
     const std::uint32_t id = c->id_of_index[static_cast<std::size_t>(index)];
-    unindex(editor, reference(Layer::objects, id));
+    unindex(canvas, reference(Layer::objects, id));
     unplace_object(*c, id);
     c->free_ids.push_back(id);
     // The ids follow the list's shift; the objects behind keep their drawing order.
@@ -587,9 +585,8 @@ void note_object_removed(Editor& editor, int index) {
     --c->objects;
 }
 
-void note_objects_changed(Editor& editor, int first, int last) {
-    editor.history.hints.objects(first);
-    OverlayCache* c = editor.renderer.overlays.get();
+void note_objects_changed(const Canvas& canvas, int first, int last) {
+    OverlayCache* c = canvas.renderer.overlays.get();
     if (c == nullptr || !c->valid) {
         return;
     }
@@ -597,37 +594,35 @@ void note_objects_changed(Editor& editor, int first, int last) {
         const std::uint32_t id = c->id_of_index[static_cast<std::size_t>(i)];
         if (std::find(c->changed_objects.begin(), c->changed_objects.end(), id) ==
             c->changed_objects.end()) {
-            unindex(editor, reference(Layer::objects, id));
+            unindex(canvas, reference(Layer::objects, id));
             unplace_object(*c, id);
             c->changed_objects.push_back(id);
         }
     }
 }
 
-void note_ai_line_reordered(Editor& editor) {
-    invalidate_overlays(editor);
+void note_ai_line_reordered(const Canvas& canvas) {
+    invalidate_overlays(canvas);
 }
 
-void invalidate_overlays(Editor& editor) {
-    editor.history.hints.objects(0);
-    editor.history.hints.ai_line(0);
-    if (OverlayCache* c = editor.renderer.overlays.get()) {
+void invalidate_overlays(const Canvas& canvas) {
+    if (OverlayCache* c = canvas.renderer.overlays.get()) {
         c->valid = false;
     }
 }
 
-void redraw_overlays(Editor& editor) {
-    Renderer& r = editor.renderer;
+void redraw_overlays(const Canvas& canvas) {
+    Renderer& r = canvas.renderer;
     r.in_overlay_pass = true;
     if (r.overlays == nullptr || r.literal_overlays) {
-        literal_pass(editor);
+        literal_pass(canvas);
         if (r.overlays != nullptr) {
             r.overlays->valid = false;
         }
     } else if (!r.overlays->valid) {
-        rebuild_overlays(editor);
+        rebuild_overlays(canvas);
     } else {
-        incremental_pass(editor);
+        incremental_pass(canvas);
     }
     r.written_tiles.fill(0);
     r.in_overlay_pass = false;

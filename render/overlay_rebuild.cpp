@@ -75,9 +75,9 @@ PixelBox merged(const PixelBox& a, const PixelBox& b) {
 
 // Draws every element into the rows top..bottom of the image and of the cover, keeping
 // each element's box within those rows in boxes (by slot).
-void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, int top,
+void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& boxes, int top,
                int bottom) {
-    OverlayCache& c = cache_of(editor);
+    OverlayCache& c = cache_of(canvas);
     OverlayCache::band_state = &state;
     state = PlotState{};
     state.target = PlotTarget::rebuild;
@@ -90,7 +90,7 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
     // Objects, pits and segments of the driving line whose drawing cannot reach these rows
     // are skipped.
     // (A band of the whole image skips nothing.)
-    const Track& t = editor.track;
+    const Track& t = canvas.track;
     const bool whole = top == 0 && bottom == image_size - 1;
     std::array<float, 256> reach{};
     if (!whole) {
@@ -134,7 +134,7 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
         state.drawing_level = k;
         state.current_ref = ref;
         begin_box(c);
-        draw_element(editor, ref);
+        draw_element(canvas, ref);
         const PixelBox box = finished_box(c);
         keep(ref, box);
         if (!box.empty()) {
@@ -152,7 +152,7 @@ void draw_band(Editor& editor, PlotState& state, std::vector<PixelBox>& boxes, i
     for (int tile = (top >> tile_shift) * tiles_per_side;
          tile < ((bottom >> tile_shift) + 1) * tiles_per_side; ++tile) {
         if (shown.used[static_cast<std::size_t>(tile)] != 0) {
-            show_cover_tile(editor, shown, tile);
+            show_cover_tile(canvas, shown, tile);
         }
     }
 }
@@ -174,21 +174,21 @@ void run_both(F work) {
 
 // The pixels of a tile as a level of the cover leaves them: its colour, the terrain, or
 // (untouched) the image as it is.
-void show_cover_tile(Editor& editor, const CoverLevel& level, int tile) {
-    Pixel* image = editor.renderer.image.get();
+void show_cover_tile(const Canvas& canvas, const CoverLevel& level, int tile) {
+    Pixel* image = canvas.renderer.image.get();
     for_each_pixel_of_tile(tile, [&](int x, int y, std::size_t p) {
         const std::uint32_t v = level.cells[p].cover;
         if (v == OverlayCache::terrain) {
-            recompute_pixel(editor, x, y);
+            recompute_pixel(canvas, x, y);
         } else if (v != OverlayCache::untouched) {
             image[p] = pixel_of(v & 0xFFFFFFu);
         }
     });
 }
 
-void rebuild_overlays(Editor& editor) {
-    OverlayCache& c = cache_of(editor);
-    const Track& t = editor.track;
+void rebuild_overlays(const Canvas& canvas) {
+    OverlayCache& c = cache_of(canvas);
+    const Track& t = canvas.track;
     for (CoverLevel& level : c.level) {
         for (auto& list : level.tiles) {
             list.clear();
@@ -221,12 +221,12 @@ void rebuild_overlays(Editor& editor) {
         c.pits + c.objects + c.checkpoints + c.ai_points + c.pit_points >= elements_for_two_bands;
     if (two_bands) {
         run_both([&](int band) {
-            draw_band(editor, c.band_states[static_cast<std::size_t>(band)],
+            draw_band(canvas, c.band_states[static_cast<std::size_t>(band)],
                       c.band_boxes[static_cast<std::size_t>(band)], band * band_rows,
                       band * band_rows + band_rows - 1);
         });
     } else {
-        draw_band(editor, c.band_states[0], c.band_boxes[0], 0, image_size - 1);
+        draw_band(canvas, c.band_states[0], c.band_boxes[0], 0, image_size - 1);
     }
     // The tile lists in drawing order, from the boxes both threads kept: each thread fills
     // the lists of its own half of the tiles, the first also the list of large elements and

@@ -4,13 +4,13 @@
 
 namespace cs {
 
-struct Editor;
+struct Canvas;
 struct CoverLevel;
 
 // Draws every overlay and builds the cache from nothing (the next pass repairs from it).
-void rebuild_overlays(Editor& editor);
+void rebuild_overlays(const Canvas& canvas);
 // The pixels of a tile as a level of the cover leaves them: its colour, the terrain, or
 // (untouched) the image as it is.
-void show_cover_tile(Editor& editor, const CoverLevel& level, int tile);
+void show_cover_tile(const Canvas& canvas, const CoverLevel& level, int tile);
 
 } // namespace cs

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "editor/editor.h"
 #include "model/land_colours.h"
+#include "render/canvas.h"
 #include "render/overlay_cache.h"
 #include "render/terrain_rows.h"
 
@@ -42,10 +42,10 @@ void Renderer::note_rectangle_written(int left, int top, int right, int bottom) 
     }
 }
 
-void recompute_pixel(Editor& editor, int x, int y) {
-    editor.renderer.note_written(x, y);
-    const Renderer& r = editor.renderer;
-    const Track& t = editor.track;
+void recompute_pixel(const Canvas& canvas, int x, int y) {
+    canvas.renderer.note_written(x, y);
+    const Renderer& r = canvas.renderer;
+    const Track& t = canvas.track;
     // Bilinear height at the pixel's centre. (x + 0.5) / G stays below 63, so the four
     // samples always exist.
     const float fx = (static_cast<float>(x) + 0.5f) / r.height_spacing;
@@ -63,25 +63,25 @@ void recompute_pixel(Editor& editor, int x, int y) {
 
     const Pixel& shade = r.shading[s];
     const Pixel& land = r.land_colours[t.land[y * map_size + x] & 0x0F];
-    const int b = editor.tools.image_blend;
-    Pixel& out = editor.renderer.at(x, y);
+    const int b = canvas.image_blend;
+    Pixel& out = canvas.renderer.at(x, y);
     out.red = blend_channel(shade.red, land.red, b);
     out.green = blend_channel(shade.green, land.green, b);
     out.blue = blend_channel(shade.blue, land.blue, b);
 }
 
-void recompute_all_pixels(Editor& editor) {
-    editor.renderer.note_rectangle_written(0, 0, image_size, image_size);
-    recompute_rows(editor, 0, 0, image_size, image_size);
+void recompute_all_pixels(const Canvas& canvas) {
+    canvas.renderer.note_rectangle_written(0, 0, image_size, image_size);
+    recompute_rows(canvas, 0, 0, image_size, image_size);
 }
 
-void recompute_rectangle(Editor& editor, int left, int top, int right, int bottom) {
+void recompute_rectangle(const Canvas& canvas, int left, int top, int right, int bottom) {
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, image_size);
     bottom = std::min(bottom, image_size);
-    editor.renderer.note_rectangle_written(left, top, right, bottom);
-    recompute_rows(editor, left, top, right, bottom);
+    canvas.renderer.note_rectangle_written(left, top, right, bottom);
+    recompute_rows(canvas, left, top, right, bottom);
 }
 
 } // namespace cs

@@ -8,7 +8,7 @@
 
 namespace cs {
 
-struct Editor;
+struct Canvas;
 
 // A pixel as it lies in memory: blue, green, red and a fourth byte that stays 0.
 struct Pixel {
@@ -83,13 +83,13 @@ struct Renderer {
 
 // Sets pixel (x, y), both 0..511, from the land map, the heights, the tables and the
 // image blend. Touches nothing else.
-void recompute_pixel(Editor& editor, int x, int y);
+void recompute_pixel(const Canvas& canvas, int x, int y);
 void build_land_colours(Renderer& renderer);
 // Water (blue) below the water level, a grey ramp from there up.
 void build_shading_table(Renderer& renderer, std::uint8_t water_level);
 // Every pixel, row 0 to 511, each row left to right.
-void recompute_all_pixels(Editor& editor);
+void recompute_all_pixels(const Canvas& canvas);
 // Every pixel with left <= x < right and top <= y < bottom; the bounds are clamped.
-void recompute_rectangle(Editor& editor, int left, int top, int right, int bottom);
+void recompute_rectangle(const Canvas& canvas, int left, int top, int right, int bottom);
 
 } // namespace cs

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "editor/editor.h"
+#include "render/canvas.h"
 #include "render/terrain_image.h"
 
 #if defined(__SSE2__)
@@ -153,8 +153,8 @@ TerrainRows::~TerrainRows() {
     }
 }
 
-bool TerrainRows::prepare(const Editor& editor) {
-    const Renderer& r = editor.renderer;
+bool TerrainRows::prepare(const Canvas& canvas) {
+    const Renderer& r = canvas.renderer;
     if (!(r.height_spacing == spacing_)) {
         spacing_ = r.height_spacing;
         axis_valid_ = true;
@@ -175,7 +175,7 @@ bool TerrainRows::prepare(const Editor& editor) {
         return false;
     }
 
-    const int weight = editor.tools.image_blend;
+    const int weight = canvas.image_blend;
     if (weight != blend_key_ ||
         std::memcmp(r.shading.data(), shading_key_.data(), sizeof shading_key_) != 0 ||
         std::memcmp(r.land_colours.data(), land_key_.data(), sizeof land_key_) != 0) {
@@ -431,8 +431,8 @@ shade_row_avx512(const RowInput& in, const ChannelTables& tables) {
 
 } // namespace
 
-void TerrainRows::render(Editor& editor, const Job& job, Band& band) const {
-    const std::uint16_t* heights = editor.track.heights.data();
+void TerrainRows::render(const Canvas& canvas, const Job& job, Band& band) const {
+    const std::uint16_t* heights = canvas.track.heights.data();
     RowInput in;
     in.colours = colours_.data();
     for (int y = job.top; y < job.bottom; ++y) {
@@ -455,8 +455,8 @@ void TerrainRows::render(Editor& editor, const Job& job, Band& band) const {
         in.lower = &band.rows[static_cast<std::size_t>(1 - band.top)];
         in.rest_y = axis_.rest[row];
         in.frac_y = axis_.frac[row];
-        in.land = editor.track.land.data() + y * map_size;
-        in.out = editor.renderer.image.get() + y * image_size;
+        in.land = canvas.track.land.data() + y * map_size;
+        in.out = canvas.renderer.image.get() + y * image_size;
 #if defined(CS_ROWS_AVX2)
         if (channels_.weight >= 0) {
             shade_row_avx512(in, channels_);
@@ -471,19 +471,19 @@ void TerrainRows::render(Editor& editor, const Job& job, Band& band) const {
     }
 }
 
-void TerrainRows::run(Editor& editor, const Job& job, long long pixels) {
+void TerrainRows::run(const Canvas& canvas, const Job& job, long long pixels) {
     band_.rows[0].g = band_.rows[1].g = -1; // the heights may have changed since the last job
     // The AVX-512 routine draws the whole image in about the time that handing half of it
     // to the other thread costs, so it works alone.
     if (pixels < shared_area || job.bottom - job.top <= rows_per_take || channels_.weight >= 0) {
-        render(editor, job, band_);
+        render(canvas, job, band_);
         return;
     }
     if (!worker_.joinable()) {
         try {
             worker_ = std::thread([this] { work(); });
         } catch (const std::system_error&) {
-            render(editor, job, band_); // no second thread: the same pixels on this one
+            render(canvas, job, band_); // no second thread: the same pixels on this one
             return;
         }
     }
@@ -494,19 +494,20 @@ void TerrainRows::run(Editor& editor, const Job& job, long long pixels) {
         const std::lock_guard lock(mutex_);
         generation = ++posted_;
         job_ = job;
-        job_editor_ = &editor;
+        job_canvas_ = &canvas;
         done_rows_.store(0, std::memory_order_relaxed);
         next_.store(std::uint64_t{generation} << 32, std::memory_order_release);
     }
     wake_.notify_one();
-    take_rows(editor, job, generation, band_);
+    take_rows(canvas, job, generation, band_);
     // At most the group the worker is drawing is left.
     while (done_rows_.load(std::memory_order_acquire) < job.bottom - job.top) {
         std::this_thread::yield();
     }
 }
 
-void TerrainRows::take_rows(Editor& editor, const Job& job, std::uint32_t generation, Band& band) {
+void TerrainRows::take_rows(const Canvas& canvas, const Job& job, std::uint32_t generation,
+                            Band& band) {
     const int rows = job.bottom - job.top;
     std::uint64_t next = next_.load(std::memory_order_acquire);
     for (;;) {
@@ -524,7 +525,7 @@ void TerrainRows::take_rows(Editor& editor, const Job& job, std::uint32_t genera
         Job part = job;
         part.top = job.top + row;
         part.bottom = part.top + taken;
-        render(editor, part, band);
+        render(canvas, part, band);
         done_rows_.fetch_add(taken, std::memory_order_release);
         next = next_.load(std::memory_order_acquire);
     }
@@ -534,7 +535,7 @@ void TerrainRows::work() {
     std::uint32_t seen = 0;
     for (;;) {
         Job job;
-        Editor* editor = nullptr;
+        const Canvas* canvas = nullptr;
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [&] { return stop_ || posted_ != seen; });
@@ -543,23 +544,23 @@ void TerrainRows::work() {
             }
             seen = posted_;
             job = job_;
-            editor = job_editor_;
+            canvas = job_canvas_;
         }
         worker_band_.rows[0].g = worker_band_.rows[1].g = -1;
-        take_rows(*editor, job, seen, worker_band_);
+        take_rows(*canvas, job, seen, worker_band_);
     }
 }
 
-void recompute_rows(Editor& editor, int left, int top, int right, int bottom) {
+void recompute_rows(const Canvas& canvas, int left, int top, int right, int bottom) {
     if (left >= right || top >= bottom) {
         return;
     }
     const long long pixels = static_cast<long long>(right - left) * (bottom - top);
-    TerrainRows* rows = editor.renderer.rows.get();
-    if (pixels < small_area || rows == nullptr || !rows->prepare(editor)) {
+    TerrainRows* rows = canvas.renderer.rows.get();
+    if (pixels < small_area || rows == nullptr || !rows->prepare(canvas)) {
         for (int y = top; y < bottom; ++y) {
             for (int x = left; x < right; ++x) {
-                recompute_pixel(editor, x, y);
+                recompute_pixel(canvas, x, y);
             }
         }
         return;
@@ -569,10 +570,10 @@ void recompute_rows(Editor& editor, int left, int top, int right, int bottom) {
     job.bottom = bottom;
     job.left = left;
     job.right = right;
-    rows->run(editor, job, pixels);
+    rows->run(canvas, job, pixels);
 }
 
-void recompute_row_spans(Editor& editor, int top, std::span<const RowSpan> spans) {
+void recompute_row_spans(const Canvas& canvas, int top, std::span<const RowSpan> spans) {
     // The rows of the image that the spans reach.
     const long long first = std::max<long long>(top, 0);
     const long long last = std::min<long long>(
@@ -583,7 +584,7 @@ void recompute_row_spans(Editor& editor, int top, std::span<const RowSpan> spans
         const int begin = std::max(span.begin, 0);
         const int end = std::min(span.end, image_size);
         if (begin < end) {
-            editor.renderer.note_rectangle_written(begin, static_cast<int>(y), end,
+            canvas.renderer.note_rectangle_written(begin, static_cast<int>(y), end,
                                                    static_cast<int>(y) + 1);
             pixels += end - begin;
         }
@@ -591,12 +592,12 @@ void recompute_row_spans(Editor& editor, int top, std::span<const RowSpan> spans
     if (pixels == 0) {
         return;
     }
-    TerrainRows* rows = editor.renderer.rows.get();
-    if (pixels < small_area || rows == nullptr || !rows->prepare(editor)) {
+    TerrainRows* rows = canvas.renderer.rows.get();
+    if (pixels < small_area || rows == nullptr || !rows->prepare(canvas)) {
         for (long long y = first; y < last; ++y) {
             const RowSpan& span = spans[static_cast<std::size_t>(y - top)];
             for (int x = std::max(span.begin, 0); x < std::min(span.end, image_size); ++x) {
-                recompute_pixel(editor, x, static_cast<int>(y));
+                recompute_pixel(canvas, x, static_cast<int>(y));
             }
         }
         return;
@@ -606,7 +607,7 @@ void recompute_row_spans(Editor& editor, int top, std::span<const RowSpan> spans
     job.bottom = static_cast<int>(last);
     job.spans = spans.data() + (first - top);
     job.span_top = job.top;
-    rows->run(editor, job, pixels);
+    rows->run(canvas, job, pixels);
 }
 
 } // namespace cs

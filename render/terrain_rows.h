@@ -13,7 +13,7 @@
 
 namespace cs {
 
-struct Editor;
+struct Canvas;
 struct Pixel;
 
 // One channel of a pixel: the shade weighed against the surface colour, weight 0..10.
@@ -28,10 +28,10 @@ struct RowSpan {
 
 // Recomputes, for every k, the pixels spans[k] of row top + k (spans and rows are cut to the
 // image) and notes their tiles as written.
-void recompute_row_spans(Editor& editor, int top, std::span<const RowSpan> spans);
+void recompute_row_spans(const Canvas& canvas, int top, std::span<const RowSpan> spans);
 // The same for every pixel with left <= x < right and top <= y < bottom, already clamped
 // to the image; the caller notes the tiles.
-void recompute_rows(Editor& editor, int left, int top, int right, int bottom);
+void recompute_rows(const Canvas& canvas, int left, int top, int right, int bottom);
 
 // What the row routine keeps between calls, owned by the renderer and allocated once.
 class TerrainRows {
@@ -81,14 +81,14 @@ class TerrainRows {
 
     // Brings the tables up to date with the renderer and the blend; false when the
     // spacing would reach outside the height grid (then only the per-pixel path applies).
-    bool prepare(const Editor& editor);
+    bool prepare(const Canvas& canvas);
     // Runs the job; when it is large enough, the worker thread takes groups of rows too.
-    void run(Editor& editor, const Job& job, long long pixels);
+    void run(const Canvas& canvas, const Job& job, long long pixels);
 
   private:
-    void render(Editor& editor, const Job& job, Band& band) const;
+    void render(const Canvas& canvas, const Job& job, Band& band) const;
     // Takes groups of rows of job number generation until none is left.
-    void take_rows(Editor& editor, const Job& job, std::uint32_t generation, Band& band);
+    void take_rows(const Canvas& canvas, const Job& job, std::uint32_t generation, Band& band);
     void work();
 
     Axis axis_;
@@ -107,10 +107,10 @@ class TerrainRows {
     Band band_;        // the calling thread's
     Band worker_band_; // the worker's
 
-    // The job on offer: posted_ is its number, job_ and job_editor_ what it is.
+    // The job on offer: posted_ is its number, job_ and job_canvas_ what it is.
     std::mutex mutex_;
     std::condition_variable wake_;
-    Editor* job_editor_ = nullptr;
+    const Canvas* job_canvas_ = nullptr;
     Job job_{};
     std::uint32_t posted_ = 0;
     bool stop_ = false;

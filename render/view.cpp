@@ -4,10 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "editor/editor.h"
-#include "render/overlay.h"
 #include "render/terrain_image.h"
-#include "resources/control_ids.h"
 
 namespace cs {
 
@@ -15,51 +12,6 @@ namespace {
 
 // Unforced repaints closer together than this are dropped.
 constexpr std::uint32_t repaint_period = 50;
-
-void show_flag(Editor& editor, bool ViewState::*flag, int box, bool on, bool update_box) {
-    editor.view.*flag = on;
-    if (update_box) {
-        editor.ui->set_check(box, on);
-    }
-    // The overlays are drawn into the image, so hiding a kind of shape needs the terrain
-    // back under it, and showing one needs everything drawn again in order.
-    full_redraw(editor);
-}
-
-// Switches magnification `chosen` (2 or 4) on or off. Switching one on switches the
-// other off; switching the active one off returns to 1x.
-void set_zoom(Editor& editor, int chosen, bool on, bool update_box) {
-    ViewState& view = editor.view;
-    Ui& ui = *editor.ui;
-    const bool two = chosen == 2;
-    bool& flag = two ? view.zoom_2x : view.zoom_4x;
-    bool& other = two ? view.zoom_4x : view.zoom_2x;
-    flag = on;
-    if (on) {
-        other = false;
-    }
-    if (update_box) {
-        ui.set_check(two ? id::zoom_2x : id::zoom_4x, on);
-    }
-    ui.set_check(two ? id::zoom_4x : id::zoom_2x, other);
-
-    // The bars follow the magnification now in effect. At 1x they have nothing to scroll
-    // and, not being kept visible, disappear; the page stays the one of the box used.
-    ScrollSettings bars{0, 0, two ? 500 : 250, 0, false};
-    if (view.zoom_2x) {
-        bars.maximum = 1000;
-        bars.page = 500;
-    } else if (view.zoom_4x) {
-        bars.maximum = 1250;
-        bars.page = 250;
-    }
-    ui.set_scroll_bar(ScrollBar::vertical, bars);
-    ui.set_scroll_bar(ScrollBar::horizontal, bars);
-    view.scroll_h = 0;
-    view.scroll_v = 0;
-    // Only the way the image reaches the window changes; the image stays as it is.
-    request_repaint(editor, false);
-}
 
 int saturate(std::int64_t v) {
     return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
@@ -91,52 +43,19 @@ int magnification(const ViewState& view) {
     return view.zoom_4x ? 4 : 1;
 }
 
-void show_ai_line(Editor& editor, bool on, bool update_box) {
-    show_flag(editor, &ViewState::show_ai_line, id::show_ai_line, on, update_box);
-}
-
-void show_objects(Editor& editor, bool on, bool update_box) {
-    show_flag(editor, &ViewState::show_objects, id::show_objects, on, update_box);
-}
-
-void show_checkpoints(Editor& editor, bool on, bool update_box) {
-    show_flag(editor, &ViewState::show_checkpoints, id::show_checkpoints, on, update_box);
-}
-
-void set_zoom_2x(Editor& editor, bool on, bool update_box) {
-    set_zoom(editor, 2, on, update_box);
-}
-
-void set_zoom_4x(Editor& editor, bool on, bool update_box) {
-    set_zoom(editor, 4, on, update_box);
-}
-
-void request_repaint(Editor& editor, bool force) {
-    ViewState& view = editor.view;
+void request_repaint(ViewState& view, ViewWindow& window, bool force) {
     if (!view.throttle_set) {
-        view.throttle_time = editor.ui->tick_count();
+        view.throttle_time = window.tick_count();
         view.throttle_set = true;
     }
-    const std::uint32_t now = editor.ui->tick_count();
+    const std::uint32_t now = window.tick_count();
     // Both comparisons are unsigned and the subtraction wraps, so a tick count that wraps
     // past 2^32 never leaves requests dropped for longer than one period.
     if (!force && view.throttle_time - repaint_period <= now && now < view.throttle_time) {
         return;
     }
     view.throttle_time = now + repaint_period;
-    editor.ui->repaint_view_now();
-}
-
-void full_redraw(Editor& editor) {
-    // A change that touches the whole track: the history compares all of it.
-    editor.history.hints.everything();
-    if (editor.renderer.exists()) {
-        recompute_all_pixels(editor);
-        // Whatever changed, the next pass draws every overlay afresh.
-        invalidate_overlays(editor);
-        redraw_overlays(editor);
-    }
-    request_repaint(editor, false);
+    window.repaint_view_now();
 }
 
 int scroll_offset(int client_extent, int scroll_position, int magnification) {
@@ -201,16 +120,6 @@ PaintCopy paint_geometry(Rect update, int client_width, int client_height, int s
     copy.target = Rect{static_cast<int>(tx), static_cast<int>(ty), static_cast<int>(tx_end),
                        static_cast<int>(ty_end)};
     return copy;
-}
-
-PaintCopy paint_view(Editor& editor, Rect update) {
-    if (!editor.renderer.exists()) {
-        return {};
-    }
-    const ClientSize client = editor.ui->view_client_size();
-    const ViewState& view = editor.view;
-    return paint_geometry(update, client.width, client.height, view.scroll_h, view.scroll_v,
-                          magnification(view));
 }
 
 } // namespace cs

@@ -6,8 +6,6 @@
 
 namespace cs {
 
-struct Editor;
-
 struct ViewState {
     bool zoom_2x = false;
     bool zoom_4x = false;
@@ -22,19 +20,23 @@ struct ViewState {
 
 int magnification(const ViewState& view); // 1, 2 or 4
 
-void show_ai_line(Editor& editor, bool on, bool update_box);
-void show_objects(Editor& editor, bool on, bool update_box);
-void show_checkpoints(Editor& editor, bool on, bool update_box);
-void set_zoom_2x(Editor& editor, bool on, bool update_box);
-void set_zoom_4x(Editor& editor, bool on, bool update_box);
+// The window the view image is shown in, as the view's logic needs it: the clock of the
+// repaint throttle and the repaint itself. The Ui port provides it.
+class ViewWindow {
+  public:
+    // Milliseconds, wrapping at 2^32.
+    virtual std::uint32_t tick_count() = 0;
+    // Invalidates the whole view and paints it before returning; does nothing while the
+    // view window does not exist yet.
+    virtual void repaint_view_now() = 0;
+
+  protected:
+    ~ViewWindow() = default;
+};
 
 // Repaints the view at once, unless an unforced request comes less than 50 ms after the
 // last repaint that was carried out.
-void request_repaint(Editor& editor, bool force);
-
-// The full redraw after a change that touches the whole track: every pixel, the overlays,
-// then an unforced repaint.
-void full_redraw(Editor& editor);
+void request_repaint(ViewState& view, ViewWindow& window, bool force);
 
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0; // right and bottom exclusive
@@ -54,10 +56,6 @@ struct PaintCopy {
 // past the image's edge are left out of the target.
 PaintCopy paint_geometry(Rect update, int client_width, int client_height, int scroll_h,
                          int scroll_v, int magnification);
-
-// The copy for the view's paint message: paint_geometry with the view's client size,
-// scroll positions and magnification; nothing while the image does not exist.
-PaintCopy paint_view(Editor& editor, Rect update);
 
 // The first image column (or row) shown at 2x or 4x for a client width (or height) and a
 // scroll position; 0 at 1x. The mouse mapping uses the same offset, so the pixel under

@@ -80,30 +80,3 @@ inline constexpr int zoom_value = 1054;
 inline constexpr int sf_line_check = 1057;
 
 } // namespace cs::id
-
-namespace cs {
-
-// Tool numbers (tool radio button ID - 1008).
-enum Tool : int {
-    tarmac_tool = 0,
-    tarmac2_tool = 1,
-    grass_tool = 2,
-    gravel_tool = 3,
-    sand_tool = 4,
-    snow_tool = 5,
-    white_line_tool = 6,
-    yellow_line_tool = 7,
-    kerb_tool = 8,
-    oil_tool = 9,
-    hmap_adjust_tool = 10,
-    object_tool = 11,
-    checkpoint_tool = 12,
-    ai_line_tool = 13,
-    ai_pit_line_tool = 14,
-    pit_tool = 15,
-    hmap_smooth_tool = 16,
-    mud_tool = 17,
-};
-inline constexpr int tool_count = 18;
-
-} // namespace cs

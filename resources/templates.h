@@ -9,6 +9,7 @@
 #include <span>
 #include <string_view>
 
+#include "model/tools.h"
 #include "resources/control_ids.h"
 
 namespace cs {
@@ -273,8 +274,6 @@ inline constexpr auto properties_controls = std::to_array<DialogControl>({
 inline constexpr DialogTemplate properties_template{
     properties_template_id, "Track properties", 180, 223, "MS Sans Serif", 8, true, true,
     properties_controls};
-
-enum class TrackProperty : std::uint8_t { water_level, view_angle, rotation, zoom, world_size };
 
 // The properties dialog's sliders, in the order the dialog sets them up. Each drives the
 // value label next to it, which shows the position as a decimal number; signed_value

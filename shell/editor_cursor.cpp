@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "render/cursor_file.h"
+#include "editor/cursor_file.h"
 #include "shell/view_widget.h"
 
 namespace cs {

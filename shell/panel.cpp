@@ -23,8 +23,8 @@
 #include "editor/dispatch.h"
 #include "editor/editor.h"
 #include "editor/history.h"
+#include "editor/mouse.h"
 #include "editor/view_input.h"
-#include "interaction/mouse.h"
 #include "model/track.h"
 #include "shell/view_widget.h"
 

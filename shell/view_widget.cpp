@@ -19,6 +19,7 @@
 
 #include "editor/dispatch.h"
 #include "editor/editor.h"
+#include "editor/view_commands.h"
 #include "editor/view_input.h"
 #include "render/view.h"
 #include "resources/control_ids.h"

@@ -4,9 +4,9 @@
 #include <array>
 #include <cmath>
 
-#include "editor/editor.h"
 #include "render/overlay.h"
 #include "terrain/paint.h"
+#include "terrain/terrain_edit.h"
 
 namespace cs {
 
@@ -60,7 +60,7 @@ void fill_triangle(Point p0, Point p1, Point p2, Visit&& visit) {
 }
 
 // Turns road cells of one disc of radius r into Oil.
-void oil_disc(Editor& editor, float cx, float cy, float r) {
+void oil_disc(const TerrainEdit& edit, float cx, float cy, float r) {
     const int row_end = clamp_to_map(truncate_to_int(cy + r + 1.0f));
     for (int y = first_above(cy - r); y < row_end; ++y) {
         const float dy = static_cast<float>(y) - cy;
@@ -71,11 +71,11 @@ void oil_disc(Editor& editor, float cx, float cy, float r) {
         const float s = std::sqrt(room);
         const int column_end = clamp_to_map(truncate_to_int(cx + 1.0f + s));
         for (int x = first_above(cx - s); x < column_end; ++x) {
-            std::uint8_t& cell = editor.track.land[y * map_size + x];
+            std::uint8_t& cell = edit.track.land[y * map_size + x];
             if (cell == tarmac || cell == tarmac2) {
                 cell = oil;
-                editor.history.hints.land_row(y);
-                recompute_pixel(editor, x, y);
+                edit.hints.land_row(y);
+                recompute_pixel(edit.canvas, x, y);
             }
         }
     }
@@ -83,7 +83,7 @@ void oil_disc(Editor& editor, float cx, float cy, float r) {
 
 } // namespace
 
-void paint_disc(Editor& editor, float cx, float cy, int brush_type, float r,
+void paint_disc(const TerrainEdit& edit, float cx, float cy, int brush_type, float r,
                 std::uint8_t secondary) {
     const auto kinds = brush_kinds(brush_type, secondary);
     if (kinds) {
@@ -105,20 +105,20 @@ void paint_disc(Editor& editor, float cx, float cy, int brush_type, float r,
                 const float dx = static_cast<float>(x) - cx;
                 const float d2 = dx * dx + dy * dy;
                 if (has_core && d2 < core) {
-                    paint_cell(editor, x, y, kinds->inner, kinds->secondary);
+                    paint_cell(edit, x, y, kinds->inner, kinds->secondary);
                 } else if (d2 < rim) {
-                    paint_cell(editor, x, y, kinds->ring, kinds->secondary);
+                    paint_cell(edit, x, y, kinds->ring, kinds->secondary);
                 } else if (d2 < outer) {
-                    edge_cell(editor, x, y, kinds->inner, kinds->secondary);
+                    edge_cell(edit, x, y, kinds->inner, kinds->secondary);
                 }
             }
         }
     }
-    redraw_overlays(editor);
+    redraw_overlays(edit.canvas);
 }
 
-void paint_stroke(Editor& editor, float x1, float y1, float x2, float y2, int brush_type, float w,
-                  std::uint8_t secondary) {
+void paint_stroke(const TerrainEdit& edit, float x1, float y1, float x2, float y2, int brush_type,
+                  float w, std::uint8_t secondary) {
     const auto kinds = brush_kinds(brush_type, secondary);
     const float dx = x2 - x1;
     const float dy = y2 - y1;
@@ -138,25 +138,25 @@ void paint_stroke(Editor& editor, float x1, float y1, float x2, float y2, int br
             const float along = fx * ux + fy * uy;
             const float across = fx * uy - fy * ux;
             if (along < 0.0f || along >= len) {
-                edge_cell(editor, x, y, kinds->inner, kinds->secondary);
+                edge_cell(edit, x, y, kinds->inner, kinds->secondary);
             } else if (3.0f - w < across && across < w - 3.0f) {
-                paint_cell(editor, x, y, kinds->inner, kinds->secondary);
+                paint_cell(edit, x, y, kinds->inner, kinds->secondary);
             } else if (-w < across && across < w) {
-                paint_cell(editor, x, y, kinds->ring, kinds->secondary);
+                paint_cell(edit, x, y, kinds->ring, kinds->secondary);
             } else {
-                edge_cell(editor, x, y, kinds->inner, kinds->secondary);
+                edge_cell(edit, x, y, kinds->inner, kinds->secondary);
             }
         };
         fill_triangle(p0, p1, p2, visit);
         fill_triangle(p1, p3, p2, visit);
     }
-    redraw_overlays(editor);
+    redraw_overlays(edit.canvas);
 }
 
-void oil_splash(Editor& editor, float cx, float cy, float r) {
-    oil_disc(editor, cx, cy, r);
-    const float g = editor.renderer.height_spacing;
-    const auto& h = editor.track.heights;
+void oil_splash(const TerrainEdit& edit, float cx, float cy, float r) {
+    oil_disc(edit, cx, cy, r);
+    const float g = edit.canvas.renderer.height_spacing;
+    const auto& h = edit.track.heights;
     auto sample = [&](int row, int column) {
         // Satellites near the border read the nearest samples of the grid.
         return static_cast<int>(h[std::clamp(row, 0, height_size - 1) * height_size +
@@ -181,9 +181,9 @@ void oil_splash(Editor& editor, float cx, float cy, float r) {
             static_cast<float>(h01 - h00) * (1.0f - fy) + static_cast<float>(h11 - h10) * fy;
         const float sy =
             static_cast<float>(h10 - h00) * (1.0f - fx) + static_cast<float>(h11 - h01) * fx;
-        oil_disc(editor, px - sx * r * 0.0003125f, py - sy * r * 0.0003125f, r);
+        oil_disc(edit, px - sx * r * 0.0003125f, py - sy * r * 0.0003125f, r);
     }
-    redraw_overlays(editor);
+    redraw_overlays(edit.canvas);
 }
 
 } // namespace cs

@@ -6,12 +6,10 @@
 #include <cstdint>
 #include <span>
 
-#include "editor/editor.h"
 #include "render/overlay.h"
 #include "render/terrain_image.h"
 #include "render/terrain_rows.h"
-#include "render/view.h"
-#include "terrain/tool_state.h"
+#include "terrain/terrain_edit.h"
 
 namespace cs {
 
@@ -69,15 +67,15 @@ void for_each_sample(const SampleDisc& disc, Visit&& visit) {
                      [&](int c, int q, float dx, float dy) { visit(c, q, dx * dx + dy * dy); });
 }
 
-std::uint16_t& sample(Editor& editor, int c, int q) {
-    return editor.track.heights[q * height_size + c];
+std::uint16_t& sample(const TerrainEdit& edit, int c, int q) {
+    return edit.track.heights[q * height_size + c];
 }
 
 // A sample influences the pixels within about one and a half sample spacings of it, so the
 // pixels within (r + 1.5) * 8 map units of the brush centre are recomputed, then the
 // overlays that the recomputation wiped out are drawn again.
-void update_view(Editor& editor, float x, float y, float r) {
-    if (!editor.renderer.exists()) {
+void update_view(const TerrainEdit& edit, float x, float y, float r) {
+    if (!edit.canvas.renderer.exists()) {
         return;
     }
     const float v = (r + 1.5f) * 8.0f;
@@ -89,18 +87,18 @@ void update_view(Editor& editor, float x, float y, float r) {
         }
         spans[static_cast<std::size_t>(rows++)] = RowSpan{begin, end};
     });
-    recompute_row_spans(editor, top, std::span(spans.data(), static_cast<std::size_t>(rows)));
-    redraw_overlays(editor);
+    recompute_row_spans(edit.canvas, top, std::span(spans.data(), static_cast<std::size_t>(rows)));
+    redraw_overlays(edit.canvas);
 }
 
 } // namespace
 
-void adjust_heights(Editor& editor, float x, float y, float amount, float brush) {
+void adjust_heights(const TerrainEdit& edit, float x, float y, float amount, float brush) {
     const SampleDisc disc = sample_disc(x, y, brush);
     for_each_sample(disc, [&](int c, int q, float d2) {
         const float f = 1.0f / (4.0f * d2 / disc.r2 + 1.0f) - 0.2f;
         const std::int32_t delta = truncate_to_int(amount * f);
-        std::uint16_t& h = sample(editor, c, q);
+        std::uint16_t& h = sample(edit, c, q);
         const std::int64_t raised = std::int64_t{h} + delta;
         // Out of range is not clamped: the sample keeps its value, so the brush never
         // flattens a peak or a pit against the limits.
@@ -108,10 +106,10 @@ void adjust_heights(Editor& editor, float x, float y, float amount, float brush)
             h = static_cast<std::uint16_t>(raised);
         }
     });
-    update_view(editor, x, y, disc.r);
+    update_view(edit, x, y, disc.r);
 }
 
-void smooth_heights(Editor& editor, float x, float y, float strength, float brush) {
+void smooth_heights(const TerrainEdit& edit, float x, float y, float strength, float brush) {
     const SampleDisc disc = sample_disc(x, y, brush);
     // The mean is taken from the old values only, so the order of the writes below does
     // not matter.
@@ -120,7 +118,7 @@ void smooth_heights(Editor& editor, float x, float y, float strength, float brus
     for_each_sample(disc, [&](int c, int q, float d2) {
         const float w = 1.0f - d2 / disc.r2;
         weights += static_cast<double>(w);
-        weighted += static_cast<double>(w) * sample(editor, c, q);
+        weighted += static_cast<double>(w) * sample(edit, c, q);
     });
     // A brush off the grid, or one whose samples all lie on its rim, has no weight and so
     // no mean; its samples stay as they are.
@@ -128,7 +126,7 @@ void smooth_heights(Editor& editor, float x, float y, float strength, float brus
         const auto mean = static_cast<float>(weighted / weights);
         for_each_sample(disc, [&](int c, int q, float d2) {
             const float b = strength - strength * d2 / disc.r2;
-            std::uint16_t& h = sample(editor, c, q);
+            std::uint16_t& h = sample(edit, c, q);
             const float blended = (1.0f - b) * static_cast<float>(h) + b * mean;
             // A strength of 0..1 always lands inside the sample range; anything else (or a
             // NaN) must not wrap round or zero the sample, so it keeps its value.
@@ -137,13 +135,7 @@ void smooth_heights(Editor& editor, float x, float y, float strength, float brus
             }
         });
     }
-    update_view(editor, x, y, disc.r);
-}
-
-void flatten_heights(Editor& editor) {
-    snapshot_heights(editor);
-    editor.track.heights.fill(default_height);
-    full_redraw(editor);
+    update_view(edit, x, y, disc.r);
 }
 
 } // namespace cs

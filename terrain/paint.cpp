@@ -1,7 +1,7 @@
 #include "terrain/paint.h"
 
-#include "editor/editor.h"
 #include "render/terrain_image.h"
+#include "terrain/terrain_edit.h"
 
 namespace cs {
 
@@ -25,21 +25,21 @@ bool protected_against(std::uint8_t c, std::uint8_t n, bool secondary) {
 
 } // namespace
 
-void paint_cell(Editor& editor, int x, int y, std::uint8_t kind, std::uint8_t secondary) {
-    std::uint8_t& cell = editor.track.land[y * map_size + x];
+void paint_cell(const TerrainEdit& edit, int x, int y, std::uint8_t kind, std::uint8_t secondary) {
+    std::uint8_t& cell = edit.track.land[y * map_size + x];
     if (protected_against(cell, kind, secondary != 0)) {
         return;
     }
     cell = kind;
-    editor.history.hints.land_row(y);
-    recompute_pixel(editor, x, y);
+    edit.hints.land_row(y);
+    recompute_pixel(edit.canvas, x, y);
 }
 
-void edge_cell(Editor& editor, int x, int y, int kind, std::uint8_t secondary) {
+void edge_cell(const TerrainEdit& edit, int x, int y, int kind, std::uint8_t secondary) {
     if (kind == snow || kind == snow_edge) {
         return;
     }
-    std::uint8_t& cell = editor.track.land[y * map_size + x];
+    std::uint8_t& cell = edit.track.land[y * map_size + x];
     if (cell == kind) {
         return;
     }
@@ -62,8 +62,8 @@ void edge_cell(Editor& editor, int x, int y, int kind, std::uint8_t secondary) {
     }
     if (edged != cell) {
         cell = edged;
-        editor.history.hints.land_row(y);
-        recompute_pixel(editor, x, y);
+        edit.hints.land_row(y);
+        recompute_pixel(edit.canvas, x, y);
     }
 }
 

@@ -7,14 +7,14 @@
 
 namespace cs {
 
-struct Editor;
+struct TerrainEdit;
 
 // Writes kind into cell (x, y), both 0..511, unless the kind already there is protected
 // against it; a written cell has its pixel recomputed.
-void paint_cell(Editor& editor, int x, int y, std::uint8_t kind, std::uint8_t secondary);
+void paint_cell(const TerrainEdit& edit, int x, int y, std::uint8_t kind, std::uint8_t secondary);
 // The rule for a cell just outside a painted shape whose inner kind is kind: Grass and
 // Snow turn into their edge kinds, road cells get a white border.
-void edge_cell(Editor& editor, int x, int y, int kind, std::uint8_t secondary);
+void edge_cell(const TerrainEdit& edit, int x, int y, int kind, std::uint8_t secondary);
 
 struct BrushKinds {
     std::uint8_t inner;     // the core of the shape

@@ -7,6 +7,7 @@
 
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/view_commands.h"
 #include "interaction/ai_line.h"
 #include "render/view.h"
 #include "resources/control_ids.h"
@@ -27,7 +28,7 @@ struct AiLine : test_support::EditorTest {
     // Each call comes late enough for its unforced repaint to be carried out.
     void press(DrivingLine line, float x, float y) {
         ui.clock += 100;
-        ai_line_press(*editor, line, x, y);
+        ai_line_press(placement_edit_of(*editor), line, x, y);
     }
     void set_line(std::vector<LinePoint> points) {
         for (std::size_t i = 0; i < points.size(); ++i) {
@@ -80,11 +81,12 @@ TEST_F(AiLine, PressAddsPointsAtTheSpacingAndKeepsTheRopeAsSlack) {
 
 TEST_F(AiLine, DragTrailsTheCursorByTheRope) {
     editor->tools.rope_length = 30;
-    ai_line_drag(*editor, DrivingLine::ai_pit_line, 300, 300); // empty line: nothing
+    ai_line_drag(placement_edit_of(*editor), DrivingLine::ai_pit_line, 300,
+                 300); // empty line: nothing
     EXPECT_EQ(t.ai_pit_line_count, 0);
 
     press(DrivingLine::ai_pit_line, 100, 100);
-    ai_line_drag(*editor, DrivingLine::ai_pit_line, 200, 100); // rope end at 170
+    ai_line_drag(placement_edit_of(*editor), DrivingLine::ai_pit_line, 200, 100); // rope end at 170
     ASSERT_EQ(t.ai_pit_line_count, 4);
     EXPECT_FLOAT_EQ(t.ai_pit_line[3].x, 160.0f);
 
@@ -92,7 +94,7 @@ TEST_F(AiLine, DragTrailsTheCursorByTheRope) {
     set_line({{-100, 100}});
     const int repaints = ui.repaints;
     ui.clock += 100;
-    ai_line_drag(*editor, DrivingLine::ai_line, 20, 100);
+    ai_line_drag(placement_edit_of(*editor), DrivingLine::ai_line, 20, 100);
     EXPECT_EQ(t.ai_line_count, 1);
     EXPECT_EQ(ui.repaints, repaints);
 }
@@ -102,7 +104,7 @@ TEST_F(AiLine, LinesStopGrowingAtTheirLimits) {
     press(DrivingLine::ai_line, 300, 100);
     EXPECT_EQ(t.ai_line_count, max_ai_line);
     press(DrivingLine::ai_line, 100, 400);
-    ai_line_drag(*editor, DrivingLine::ai_line, 400, 400);
+    ai_line_drag(placement_edit_of(*editor), DrivingLine::ai_line, 400, 400);
     EXPECT_EQ(t.ai_line_count, max_ai_line);
 
     t.ai_pit_line_count = max_ai_pit_line - 2;
@@ -116,20 +118,20 @@ TEST_F(AiLine, DeletingRemovesTheLastPointAndNeverLeavesOne) {
     full_redraw(*editor);
     ASSERT_GT(pixels_of(0xFF0000), 0);
 
-    delete_last_ai_line_point(*editor);
+    delete_last_ai_line_point(placement_edit_of(*editor));
     EXPECT_EQ(t.ai_line_count, 2);
     EXPECT_EQ(pixels_of(0xFF0000), 0); // no closing segment left behind
     EXPECT_EQ(image(), redrawn_image());
 
-    delete_last_ai_line_point(*editor);
+    delete_last_ai_line_point(placement_edit_of(*editor));
     EXPECT_EQ(t.ai_line_count, 0);
     EXPECT_FALSE(ui.is_enabled(id::delete_ai_line));
     EXPECT_EQ(image(), redrawn_image());
 
     // A click on the disabled button of an empty line changes nothing.
     const auto calls = ui.calls.size();
-    delete_last_ai_line_point(*editor);
-    delete_last_ai_pit_line_point(*editor);
+    delete_last_ai_line_point(placement_edit_of(*editor));
+    delete_last_ai_pit_line_point(placement_edit_of(*editor));
     EXPECT_EQ(t.ai_line_count, 0);
     EXPECT_EQ(t.ai_pit_line_count, 0);
     EXPECT_EQ(ui.calls.size(), calls);
@@ -137,7 +139,7 @@ TEST_F(AiLine, DeletingRemovesTheLastPointAndNeverLeavesOne) {
     press(DrivingLine::ai_pit_line, 100, 100);
     press(DrivingLine::ai_pit_line, 130, 100);
     ASSERT_EQ(t.ai_pit_line_count, 2);
-    delete_last_ai_pit_line_point(*editor);
+    delete_last_ai_pit_line_point(placement_edit_of(*editor));
     EXPECT_EQ(t.ai_pit_line_count, 0);
     EXPECT_FALSE(ui.is_enabled(id::delete_ai_pit_line));
     EXPECT_EQ(image(), redrawn_image());
@@ -145,24 +147,24 @@ TEST_F(AiLine, DeletingRemovesTheLastPointAndNeverLeavesOne) {
 
 TEST_F(AiLine, RotationMovesTheStartAroundTheLoop) {
     set_line({{1, 1}, {2, 2}});
-    rotate_ai_line(*editor, 1);
+    rotate_ai_line(placement_edit_of(*editor), 1);
     EXPECT_FLOAT_EQ(t.ai_line[0].x, 1.0f);
 
     const std::vector<LinePoint> loop{{10, 10}, {20, 10}, {30, 20}, {20, 30}, {10, 20}};
     set_line(loop);
-    rotate_ai_line(*editor, 10);
-    rotate_ai_line(*editor, -10);
+    rotate_ai_line(placement_edit_of(*editor), 10);
+    rotate_ai_line(placement_edit_of(*editor), -10);
     for (int i = 0; i < 5; ++i) {
         EXPECT_FLOAT_EQ(t.ai_line[i].x, loop[i].x);
         EXPECT_FLOAT_EQ(t.ai_line[i].y, loop[i].y);
     }
-    rotate_ai_line(*editor, 1); // the old last point comes first
+    rotate_ai_line(placement_edit_of(*editor), 1); // the old last point comes first
     EXPECT_FLOAT_EQ(t.ai_line[0].x, 10.0f);
     EXPECT_FLOAT_EQ(t.ai_line[0].y, 20.0f);
     EXPECT_FLOAT_EQ(t.ai_line[1].x, 10.0f);
     EXPECT_FLOAT_EQ(t.ai_line[1].y, 10.0f);
-    rotate_ai_line(*editor, -1);
-    rotate_ai_line(*editor, -1); // the old point 1 comes first
+    rotate_ai_line(placement_edit_of(*editor), -1);
+    rotate_ai_line(placement_edit_of(*editor), -1); // the old point 1 comes first
     EXPECT_FLOAT_EQ(t.ai_line[0].x, 20.0f);
     EXPECT_FLOAT_EQ(t.ai_line[0].y, 10.0f);
     EXPECT_FLOAT_EQ(t.ai_line[4].x, 10.0f);

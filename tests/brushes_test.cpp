@@ -18,7 +18,7 @@ struct Brushes : test_support::EditorTest {
 };
 
 TEST_F(Brushes, TarmacDiscOnGrass) {
-    paint_disc(*editor, 200, 200, 0, 15, 0);
+    paint_disc(terrain_edit_of(*editor), 200, 200, 0, 15, 0);
     for (int y = 0; y < 512; ++y) {
         for (int x = 0; x < 512; ++x) {
             const int d2 = (x - 200) * (x - 200) + (y - 200) * (y - 200);
@@ -33,7 +33,7 @@ TEST_F(Brushes, TarmacDiscOnGrass) {
 
 TEST_F(Brushes, SmallLineDiscHasNoCore) {
     // Line painting with brush size 15: radius 1.5, the secondary flag on.
-    paint_disc(*editor, 100, 100, 6, 1.5f, 1);
+    paint_disc(terrain_edit_of(*editor), 100, 100, 6, 1.5f, 1);
     for (int y = 90; y < 110; ++y) {
         for (int x = 90; x < 110; ++x) {
             const float d2 = static_cast<float>((x - 100) * (x - 100) + (y - 100) * (y - 100));
@@ -46,7 +46,7 @@ TEST_F(Brushes, SmallLineDiscHasNoCore) {
 }
 
 TEST_F(Brushes, DiscAtTheCornerIsClipped) {
-    paint_disc(*editor, 2, 509, 0, 20, 0);
+    paint_disc(terrain_edit_of(*editor), 2, 509, 0, 20, 0);
     EXPECT_EQ(cell(0, 511), tarmac);
     EXPECT_EQ(cell(2, 509), tarmac);
     EXPECT_EQ(cell(25, 511), grass);
@@ -54,7 +54,7 @@ TEST_F(Brushes, DiscAtTheCornerIsClipped) {
 }
 
 TEST_F(Brushes, HorizontalStrokeZones) {
-    paint_stroke(*editor, 100, 100, 200, 100, 0, 10, 0);
+    paint_stroke(terrain_edit_of(*editor), 100, 100, 200, 100, 0, 10, 0);
     for (int y = 0; y < 512; ++y) {
         for (int x = 0; x < 512; ++x) {
             std::uint8_t expected = grass;
@@ -78,7 +78,7 @@ TEST_F(Brushes, DiagonalStrokeVisitsEachCellOnce) {
     // becomes White line), so the changed cells show the filled rectangle: its area and
     // solid rows tell that no cell along the triangles' shared diagonal was lost.
     editor->track.land.fill(tarmac);
-    paint_stroke(*editor, 100.3f, 120.7f, 240.1f, 300.2f, 2, 12, 0);
+    paint_stroke(terrain_edit_of(*editor), 100.3f, 120.7f, 240.1f, 300.2f, 2, 12, 0);
     int touched = 0;
     for (auto c : editor->track.land) {
         touched += c != tarmac;
@@ -102,17 +102,18 @@ TEST_F(Brushes, DiagonalStrokeVisitsEachCellOnce) {
 
 TEST_F(Brushes, DegenerateStrokesPaintNothing) {
     const auto before = editor->track.land;
-    paint_stroke(*editor, 150, 150, 150, 150, 0, 10, 0);
+    paint_stroke(terrain_edit_of(*editor), 150, 150, 150, 150, 0, 10, 0);
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    paint_stroke(*editor, nan, 150, 150, 150, 0, 10, 0);
-    paint_stroke(*editor, 150, 150, inf, 150, 0, 10, 0);
-    paint_stroke(*editor, 150, 150, 160, 150, 0, nan, 0);
-    paint_disc(*editor, nan, nan, 0, 10, 0);
-    paint_disc(*editor, 1e30f, -1e30f, 0, 1e30f, 0);
-    oil_splash(*editor, nan, 10, 5);
+    paint_stroke(terrain_edit_of(*editor), nan, 150, 150, 150, 0, 10, 0);
+    paint_stroke(terrain_edit_of(*editor), 150, 150, inf, 150, 0, 10, 0);
+    paint_stroke(terrain_edit_of(*editor), 150, 150, 160, 150, 0, nan, 0);
+    paint_disc(terrain_edit_of(*editor), nan, nan, 0, 10, 0);
+    paint_disc(terrain_edit_of(*editor), 1e30f, -1e30f, 0, 1e30f, 0);
+    oil_splash(terrain_edit_of(*editor), nan, 10, 5);
     EXPECT_EQ(editor->track.land, before);
-    paint_stroke(*editor, 150, 150, 160, 150, 12, 10, 0); // no brush paints type 12
+    paint_stroke(terrain_edit_of(*editor), 150, 150, 160, 150, 12, 10,
+                 0); // no brush paints type 12
     EXPECT_EQ(editor->track.land, before);
 }
 
@@ -124,7 +125,7 @@ TEST_F(Brushes, OilOnlyOnRoads) {
         cell(x, 258) = white_line;
         cell(x, 259) = tarmac;
     }
-    oil_splash(*editor, 256, 257, 4);
+    oil_splash(terrain_edit_of(*editor), 256, 257, 4);
     int oil_cells = 0;
     for (int y = 0; y < 512; ++y) {
         for (int x = 0; x < 512; ++x) {
@@ -142,7 +143,7 @@ TEST_F(Brushes, OilOnlyOnRoads) {
 TEST_F(Brushes, SatellitesSitOnTheCircleOnFlatGround) {
     editor->track.land.fill(tarmac);
     const float cx = 256, cy = 256, r = 6;
-    oil_splash(*editor, cx, cy, r);
+    oil_splash(terrain_edit_of(*editor), cx, cy, r);
     std::vector<std::pair<float, float>> centres = {{cx, cy}};
     for (int k = 0; k < 8; ++k) {
         const float t = static_cast<float>(k) * 0.7854f;
@@ -178,7 +179,7 @@ TEST_F(Brushes, SatellitesSlideDownhillAndBordersAreSafe) {
         return count == 0 ? 0.0f : static_cast<float>(sum_x) / static_cast<float>(count);
     };
     editor->track.land.fill(tarmac);
-    oil_splash(*editor, 256, 256, 10);
+    oil_splash(terrain_edit_of(*editor), 256, 256, 10);
     const float flat = mean_oil_column();
     editor->track.land.fill(tarmac);
     for (int r = 0; r < 64; ++r) {
@@ -187,12 +188,12 @@ TEST_F(Brushes, SatellitesSlideDownhillAndBordersAreSafe) {
                 static_cast<std::uint16_t>(c * 1000); // rising to the right
         }
     }
-    oil_splash(*editor, 256, 256, 10);
+    oil_splash(terrain_edit_of(*editor), 256, 256, 10);
     // Each satellite slides 1000 * 10 * 0.0003125 = 3.125 units toward lower ground.
     EXPECT_NEAR(mean_oil_column(), flat - 3.125f * 8 / 9, 0.5f);
     // Satellites whose slope samples lie beyond the grid read its border samples.
-    oil_splash(*editor, 511, 511, 20);
-    oil_splash(*editor, -30, -30, 20);
+    oil_splash(terrain_edit_of(*editor), 511, 511, 20);
+    oil_splash(terrain_edit_of(*editor), -30, -30, 20);
     EXPECT_EQ(cell(511, 511), oil);
 }
 

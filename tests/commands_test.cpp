@@ -10,6 +10,7 @@
 #include "editor/commands.h"
 #include "editor/dispatch.h"
 #include "editor/history.h"
+#include "editor/view_commands.h"
 #include "model/trk_file.h"
 #include "model/validation.h"
 #include "resources/control_ids.h"

@@ -13,10 +13,11 @@
 #include "editor/dispatch.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/tool_commands.h"
+#include "editor/view_commands.h"
 #include "render/view.h"
 #include "resources/control_ids.h"
 #include "resources/templates.h"
-#include "terrain/tool_state.h"
 
 namespace cs {
 namespace {

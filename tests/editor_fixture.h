@@ -10,6 +10,7 @@
 
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/view_commands.h"
 
 namespace cs::test_support {
 

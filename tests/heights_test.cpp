@@ -13,10 +13,10 @@
 
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/tool_commands.h"
 #include "render/overlay.h"
 #include "resources/control_ids.h"
 #include "terrain/heights.h"
-#include "terrain/tool_state.h"
 
 namespace cs {
 namespace {
@@ -49,7 +49,7 @@ std::array<int, height_samples> difference(const Grid& before, const Grid& after
 
 TEST_F(Heights, AdjustAtTheCornerChangesExactlyTheBellUnderTheBrush) {
     const Grid before = grid();
-    adjust_heights(*editor, 0, 0, 1000, 5);
+    adjust_heights(terrain_edit_of(*editor), 0, 0, 1000, 5);
     std::array<int, height_samples> expected{};
     auto at = [&](int c, int r) -> int& { return expected[r * height_size + c]; };
     at(0, 0) = 795;
@@ -63,7 +63,7 @@ TEST_F(Heights, AdjustAtTheCornerChangesExactlyTheBellUnderTheBrush) {
 TEST_F(Heights, AdjustRecomputesTheDiscOfPixelsAroundTheBrush) {
     hide_overlays();
     poison_image();
-    adjust_heights(*editor, 0, 0, 1000, 5);
+    adjust_heights(terrain_edit_of(*editor), 0, 0, 1000, 5);
     // Brush size 5: the pixels within (2.5 + 1.5) * 8 = 32 map units of the corner. Each
     // row's span is open on the left, so row 32, whose half-width is 0, has no pixel.
     int recomputed = 0;
@@ -78,48 +78,48 @@ TEST_F(Heights, AdjustRecomputesTheDiscOfPixelsAroundTheBrush) {
     EXPECT_GT(recomputed, 0);
     // Touched pixels hold the new terrain, not merely something other than the poison.
     const Pixel corner = editor->renderer.at(0, 0);
-    recompute_pixel(*editor, 0, 0);
+    recompute_pixel(canvas_of(*editor), 0, 0);
     EXPECT_EQ(editor->renderer.at(0, 0), corner);
 }
 
 TEST_F(Heights, ToolsLeaveTheImageAsAFullRedrawWouldDrawIt) {
     // The start positions stand at x = 20, y = 10..110, inside both brushes' view update:
     // the overlays must come back over the recomputed terrain.
-    adjust_heights(*editor, 30.25f, 61.5f, 1000, 15);
+    adjust_heights(terrain_edit_of(*editor), 30.25f, 61.5f, 1000, 15);
     EXPECT_EQ(image(), redrawn_image());
-    smooth_heights(*editor, 33.0f, 58.75f, 0.1f, 25);
+    smooth_heights(terrain_edit_of(*editor), 33.0f, 58.75f, 0.1f, 25);
     EXPECT_EQ(image(), redrawn_image());
-    adjust_heights(*editor, 500.0f, 3.0f, -1000, 50);
+    adjust_heights(terrain_edit_of(*editor), 500.0f, 3.0f, -1000, 50);
     EXPECT_EQ(image(), redrawn_image());
 }
 
 TEST_F(Heights, ChangesThatWouldLeaveTheRangeAreDroppedForThatSampleAlone) {
     // Brush size 5 at the corner: (0, 0) gets 795 of the amount, (1, 0) 438.
     h(0, 0) = 65000;
-    adjust_heights(*editor, 0, 0, 1000, 5);
+    adjust_heights(terrain_edit_of(*editor), 0, 0, 1000, 5);
     EXPECT_EQ(h(0, 0), 65000); // 65795 would be past the top: no clamping either
     EXPECT_EQ(h(1, 0), default_height + 438);
 
     h(0, 0) = 300;
-    adjust_heights(*editor, 0, 0, -1000, 5);
+    adjust_heights(terrain_edit_of(*editor), 0, 0, -1000, 5);
     EXPECT_EQ(h(0, 0), 300);
     EXPECT_EQ(h(1, 0), default_height);
 
     // Landing exactly on either limit is a change like any other.
     h(0, 0) = 65535 - 795;
-    adjust_heights(*editor, 0, 0, 1000, 5);
+    adjust_heights(terrain_edit_of(*editor), 0, 0, 1000, 5);
     EXPECT_EQ(h(0, 0), 65535);
     h(0, 0) = 795;
-    adjust_heights(*editor, 0, 0, -1000, 5);
+    adjust_heights(terrain_edit_of(*editor), 0, 0, -1000, 5);
     EXPECT_EQ(h(0, 0), 0);
 }
 
 TEST_F(Heights, LoweringMirrorsRaisingSampleForSample) {
     const Grid flat = grid();
-    adjust_heights(*editor, 203.7f, 151.2f, 1000, 35);
+    adjust_heights(terrain_edit_of(*editor), 203.7f, 151.2f, 1000, 35);
     const auto raised = difference(flat, grid());
     grid() = flat;
-    adjust_heights(*editor, 203.7f, 151.2f, -1000, 35);
+    adjust_heights(terrain_edit_of(*editor), 203.7f, 151.2f, -1000, 35);
     const auto lowered = difference(flat, grid());
     int changed = 0;
     for (int i = 0; i < height_samples; ++i) {
@@ -142,7 +142,7 @@ TEST_F(Heights, SmoothingPullsTowardTheMeanAndSparesTheRestOfTheGrid) {
     const float x = 20 * height_spacing, y = 30 * height_spacing;
     const float gx = (x + 0.5f) / height_spacing, gy = (y + 0.5f) / height_spacing;
     const float r = 12 * 0.5f;
-    smooth_heights(*editor, x, y, 0.1f, 12);
+    smooth_heights(terrain_edit_of(*editor), x, y, 0.1f, 12);
     int lowered = 0, raised = 0;
     for (int q = 0; q < height_size; ++q) {
         for (int c = 0; c < height_size; ++c) {
@@ -191,10 +191,10 @@ TEST_F(Heights, SmoothingReadsOnlyTheOldValues) {
         return t;
     };
     grid() = lopsided;
-    smooth_heights(*editor, 150.0f, 150.0f, 0.5f, 20);
+    smooth_heights(terrain_edit_of(*editor), 150.0f, 150.0f, 0.5f, 20);
     const Grid once = grid();
     grid() = transposed(lopsided);
-    smooth_heights(*editor, 150.0f, 150.0f, 0.5f, 20);
+    smooth_heights(terrain_edit_of(*editor), 150.0f, 150.0f, 0.5f, 20);
     EXPECT_EQ(transposed(grid()), once);
     EXPECT_NE(once, lopsided);
 }
@@ -204,11 +204,11 @@ TEST_F(Heights, SmoothingWithoutWeightChangesNothing) {
     // on the rim, so the weights sum to zero and there is no mean to pull toward.
     h(1, 0) = 12345;
     const Grid before = grid();
-    smooth_heights(*editor, height_spacing * 0.5f - 0.5f, -0.5f, 0.1f, 1);
+    smooth_heights(terrain_edit_of(*editor), height_spacing * 0.5f - 0.5f, -0.5f, 0.1f, 1);
     EXPECT_EQ(grid(), before);
     // A brush wholly off the grid has no samples at all.
-    smooth_heights(*editor, -1000.0f, 200.0f, 0.1f, 15);
-    smooth_heights(*editor, 200.0f, 900.0f, 0.1f, 15);
+    smooth_heights(terrain_edit_of(*editor), -1000.0f, 200.0f, 0.1f, 15);
+    smooth_heights(terrain_edit_of(*editor), 200.0f, 900.0f, 0.1f, 15);
     EXPECT_EQ(grid(), before);
 }
 
@@ -221,30 +221,30 @@ TEST_F(Heights, HostileArgumentsChangeNothingAndEndQuickly) {
     const float positions[][2] = {{nan, 100},  {100, nan},   {inf, 100},   {100, -inf},
                                   {huge, 100}, {100, -huge}, {-huge, huge}};
     for (const auto& p : positions) {
-        adjust_heights(*editor, p[0], p[1], 1000, 50);
-        smooth_heights(*editor, p[0], p[1], 0.1f, 50);
+        adjust_heights(terrain_edit_of(*editor), p[0], p[1], 1000, 50);
+        smooth_heights(terrain_edit_of(*editor), p[0], p[1], 0.1f, 50);
     }
     for (const float brush : {nan, -inf, -50.0f, 0.0f}) {
-        adjust_heights(*editor, 100, 100, 1000, brush);
-        smooth_heights(*editor, 100, 100, 0.1f, brush);
+        adjust_heights(terrain_edit_of(*editor), 100, 100, 1000, brush);
+        smooth_heights(terrain_edit_of(*editor), 100, 100, 0.1f, brush);
     }
     // Amounts past the int range saturate, then take every sample out of range.
     for (const float amount : {nan, inf, -inf, huge, -huge}) {
-        adjust_heights(*editor, 100, 100, amount, 50);
+        adjust_heights(terrain_edit_of(*editor), 100, 100, amount, 50);
     }
-    smooth_heights(*editor, 100, 100, nan, 50);
+    smooth_heights(terrain_edit_of(*editor), 100, 100, nan, 50);
     EXPECT_EQ(grid(), before);
     EXPECT_EQ(image(), redrawn_image());
 
     // A brush of infinite size covers the whole grid at the centre's falloff, 0.8.
-    adjust_heights(*editor, 100, 100, 1000, inf);
+    adjust_heights(terrain_edit_of(*editor), 100, 100, 1000, inf);
     EXPECT_EQ(h(0, 0), default_height + 800);
     EXPECT_EQ(h(63, 63), default_height + 800);
 }
 
 TEST_F(Heights, FlattenSnapshotsThenSetsTheMiddleHeight) {
     ui.enabled[id::hmap_undo] = false;
-    adjust_heights(*editor, 256, 256, 1000, 50);
+    adjust_heights(terrain_edit_of(*editor), 256, 256, 1000, 50);
     const Grid edited = grid();
     ui.clock += 100;
     const int repaints = ui.repaints;
@@ -262,7 +262,7 @@ TEST_F(Heights, FlattenSnapshotsThenSetsTheMiddleHeight) {
 }
 
 TEST_F(Heights, FlattenTwiceLeavesAFlatGridToUndo) {
-    adjust_heights(*editor, 100, 100, -1000, 30);
+    adjust_heights(terrain_edit_of(*editor), 100, 100, -1000, 30);
     flatten_heights(*editor);
     flatten_heights(*editor);
     grid()[0] = 1;

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "editor/history.h"
+#include "editor/view_commands.h"
 #include "interaction/elements.h"
 #include "model/validation.h"
 #include "tests/editor_fixture.h"

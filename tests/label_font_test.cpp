@@ -75,7 +75,7 @@ TEST(LabelFont, GlyphsAreWhiteAndStayInsideTheMeasuredBox) {
     const TextSize widest = measure_label("888");
     for (const std::string& text : labels) {
         c.clear();
-        draw_label(*c.editor, 100, 200, text);
+        draw_label(canvas_of(*c.editor), 100, 200, text);
         const TextSize size = measure_label(text);
         const auto ink = c.ink(100, 200);
         ASSERT_FALSE(ink.empty()) << text;
@@ -123,19 +123,19 @@ TEST(LabelFont, DigitsAreTheirBitmapsAndTheBackgroundIsKept) {
             }
         }
         c.clear();
-        draw_label(*c.editor, 50, 60, std::string(1, static_cast<char>('0' + d)));
+        draw_label(canvas_of(*c.editor), 50, 60, std::string(1, static_cast<char>('0' + d)));
         EXPECT_EQ(c.ink(50, 61), expected) << d;
     }
 
     // Drawn over a picture, only glyph pixels change: the holes of "0" and the gap
     // between two digits keep what was there.
     c.clear();
-    draw_label(*c.editor, 50, 60, "8");
+    draw_label(canvas_of(*c.editor), 50, 60, "8");
     const auto eight = c.ink(50, 60);
     for (int x = 0; x < image_size; ++x) {
         c.editor->renderer.at(x, 61) = Pixel{9, 9, 9, 0}; // a stripe through the label
     }
-    draw_label(*c.editor, 50, 60, "8");
+    draw_label(canvas_of(*c.editor), 50, 60, "8");
     for (int x = 0; x < image_size; ++x) {
         const bool glyph = eight.contains({x - 50, 1});
         const Pixel stripe{9, 9, 9, 0};
@@ -145,13 +145,13 @@ TEST(LabelFont, DigitsAreTheirBitmapsAndTheBackgroundIsKept) {
 
 TEST(LabelFont, TwoDigitsAreTheSingleGlyphsSideBySide) {
     Canvas c;
-    draw_label(*c.editor, 10, 10, "1");
+    draw_label(canvas_of(*c.editor), 10, 10, "1");
     const auto one = c.ink(10, 10);
     c.clear();
-    draw_label(*c.editor, 10, 10, "2");
+    draw_label(canvas_of(*c.editor), 10, 10, "2");
     const auto two = c.ink(10, 10);
     c.clear();
-    draw_label(*c.editor, 10, 10, "12");
+    draw_label(canvas_of(*c.editor), 10, 10, "12");
     std::set<std::pair<int, int>> expected = one;
     const int shift = measure_label("12").width - measure_label("2").width;
     for (const auto& [x, y] : two) {
@@ -162,13 +162,13 @@ TEST(LabelFont, TwoDigitsAreTheSingleGlyphsSideBySide) {
 
 TEST(LabelFont, PixelsPastTheEdgesAreSkipped) {
     Canvas c;
-    draw_label(*c.editor, 0, 0, "888");
+    draw_label(canvas_of(*c.editor), 0, 0, "888");
     const auto whole = c.ink();
     // Cut at each edge, the part inside is the whole label's, shifted.
     const std::pair<int, int> places[] = {{-4, -3}, {image_size - 7, image_size - 5}, {-9, 300}};
     for (const auto& [left, top] : places) {
         c.clear();
-        draw_label(*c.editor, left, top, "888");
+        draw_label(canvas_of(*c.editor), left, top, "888");
         std::set<std::pair<int, int>> expected;
         for (const auto& [x, y] : whole) {
             const int px = x + left, py = y + top;
@@ -184,7 +184,7 @@ TEST(LabelFont, PixelsPastTheEdgesAreSkipped) {
     const std::vector<Pixel> before = c.image();
     for (const auto& [left, top] : {std::pair{INT_MAX, 0}, std::pair{INT_MIN, 0},
                                     std::pair{0, INT_MAX}, std::pair{INT_MAX - 3, INT_MIN}}) {
-        draw_label(*c.editor, left, top, "888");
+        draw_label(canvas_of(*c.editor), left, top, "888");
     }
     EXPECT_EQ(c.image(), before);
 }

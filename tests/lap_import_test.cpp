@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/commands.h"
+#include "editor/view_commands.h"
 #include "model/trk_file.h"
 #include "resources/control_ids.h"
 #include "tests/editor_fixture.h"

@@ -8,9 +8,10 @@
 
 #include "editor/dispatch.h"
 #include "editor/history.h"
+#include "editor/mouse.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
-#include "interaction/mouse.h"
+#include "editor/view_commands.h"
 #include "render/overlay.h"
 #include "resources/control_ids.h"
 
@@ -197,7 +198,7 @@ TEST_F(Mouse, EveryToolWithEitherButton) {
         SCOPED_TRACE(std::to_string(row.tool) + (row.button == left_button ? " left" : " right"));
         // Each row starts from the same track, with nothing to undo.
         t = was;
-        invalidate_overlays(*editor);
+        invalidate_overlays(canvas_of(*editor));
         start_history(*editor);
         editor->undo.land_armed = editor->undo.heights_armed = false;
         ui.set_control_enabled(id::land_undo, false);

@@ -17,13 +17,13 @@ struct Painting : test_support::EditorTest {
     std::uint8_t paint(std::uint8_t c, std::uint8_t n, std::uint8_t flag) {
         editor->track.land[300 * 512 + 300] = c;
         editor->renderer.at(300, 300) = Pixel{1, 2, 3, 0};
-        paint_cell(*editor, 300, 300, n, flag);
+        paint_cell(terrain_edit_of(*editor), 300, 300, n, flag);
         return editor->track.land[300 * 512 + 300];
     }
     std::uint8_t edge(std::uint8_t c, int k, std::uint8_t flag) {
         editor->track.land[300 * 512 + 300] = c;
         editor->renderer.at(300, 300) = Pixel{1, 2, 3, 0};
-        edge_cell(*editor, 300, 300, k, flag);
+        edge_cell(terrain_edit_of(*editor), 300, 300, k, flag);
         return editor->track.land[300 * 512 + 300];
     }
     bool pixel_recomputed() { return !(editor->renderer.at(300, 300) == Pixel{1, 2, 3, 0}); }

@@ -8,9 +8,9 @@
 #include "editor/program_options.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/tool_commands.h"
 #include "model/trk_file.h"
 #include "resources/control_ids.h"
-#include "terrain/tool_state.h"
 
 namespace cs {
 namespace {

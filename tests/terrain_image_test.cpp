@@ -9,6 +9,7 @@
 
 #include "editor/editor.h"
 #include "editor/scripted_ui.h"
+#include "editor/view_commands.h"
 #include "render/terrain_image.h"
 #include "render/terrain_rows.h"
 #include "terrain/heights.h"
@@ -28,7 +29,7 @@ struct Bare {
         build_shading_table(editor->renderer, editor->track.water_level);
     }
     Pixel render(int x, int y) {
-        recompute_pixel(*editor, x, y);
+        recompute_pixel(canvas_of(*editor), x, y);
         return editor->renderer.at(x, y);
     }
 };
@@ -69,7 +70,7 @@ TEST(LandColours, TableAsStoredPixels) {
 
 TEST(RecomputePixel, NewTrackIsTheMeanOfGreyAndGrass) {
     Bare b;
-    recompute_all_pixels(*b.editor);
+    recompute_all_pixels(canvas_of(*b.editor));
     for (int i = 0; i < image_size * image_size; ++i) {
         ASSERT_EQ(b.editor->renderer.image[i], rgb(136, 174, 112)) << i;
     }
@@ -112,7 +113,7 @@ TEST(RecomputePixel, CornersReadOnlyTheirOwnSamples) {
     build_shading_table(b.editor->renderer, 0);
     t.heights.fill(0);
     t.heights[63 * 64 + 63] = 65535; // only the bottom-right sample is high
-    recompute_all_pixels(*b.editor);
+    recompute_all_pixels(canvas_of(*b.editor));
     const Pixel corner = b.editor->renderer.at(511, 511);
     EXPECT_GT(corner.red, 200);
     EXPECT_EQ(corner.red, corner.green);
@@ -131,18 +132,18 @@ TEST(RecomputePixel, LeavesTheFourthByteAndOtherPixels) {
     Bare b;
     b.editor->renderer.at(10, 10).zero = 7;
     b.editor->renderer.at(11, 10) = rgb(1, 2, 3);
-    recompute_pixel(*b.editor, 10, 10);
+    recompute_pixel(canvas_of(*b.editor), 10, 10);
     EXPECT_EQ(b.editor->renderer.at(10, 10).zero, 7);
     EXPECT_EQ(b.editor->renderer.at(11, 10), rgb(1, 2, 3));
 }
 
 TEST(RecomputeRectangle, ClampsToTheImage) {
     Bare b;
-    recompute_rectangle(*b.editor, -5, -5, 3, 2);
+    recompute_rectangle(canvas_of(*b.editor), -5, -5, 3, 2);
     EXPECT_EQ(b.editor->renderer.at(2, 1), rgb(136, 174, 112));
     EXPECT_EQ(b.editor->renderer.at(3, 1), rgb(0, 0, 0));
     EXPECT_EQ(b.editor->renderer.at(2, 2), rgb(0, 0, 0));
-    recompute_rectangle(*b.editor, 510, 510, 600, 600);
+    recompute_rectangle(canvas_of(*b.editor), 510, 510, 600, 600);
     EXPECT_EQ(b.editor->renderer.at(511, 511), rgb(136, 174, 112));
 }
 
@@ -192,7 +193,7 @@ struct RowWise : ::testing::Test {
         restart();
         for (int y = 0; y < image_size; ++y) {
             for (int x = 0; x < image_size; ++x) {
-                recompute_pixel(editor, x, y);
+                recompute_pixel(canvas_of(editor), x, y);
             }
         }
         return image_of(editor);
@@ -207,7 +208,7 @@ TEST_F(RowWise, FullImageMatchesPixelByPixelForEveryReliefAndBlend) {
             make_world(relief, blend);
             const std::vector<Pixel> expected = pixel_by_pixel();
             restart();
-            recompute_all_pixels(editor);
+            recompute_all_pixels(canvas_of(editor));
             ASSERT_EQ(image_of(editor), expected) << int(relief) << " blend " << blend;
             for (std::uint8_t tile : editor.renderer.written_tiles) {
                 ASSERT_EQ(tile, 1);
@@ -221,7 +222,7 @@ TEST_F(RowWise, FollowsTheHeightSpacing) {
     make_world(Relief::steep, 4);
     const std::vector<Pixel> expected = pixel_by_pixel();
     restart();
-    recompute_all_pixels(editor);
+    recompute_all_pixels(canvas_of(editor));
     EXPECT_EQ(image_of(editor), expected);
 }
 
@@ -255,7 +256,7 @@ TEST_F(RowWise, RectanglesAndSpansMatchPixelByPixel) {
     }
     for (const auto& [left, top, right, bottom] : rectangles) {
         restart();
-        recompute_rectangle(editor, left, top, right, bottom);
+        recompute_rectangle(canvas_of(editor), left, top, right, bottom);
         check([&](int x, int y) { return x >= left && x < right && y >= top && y < bottom; },
               "rectangle");
     }
@@ -268,7 +269,7 @@ TEST_F(RowWise, RectanglesAndSpansMatchPixelByPixel) {
             span.end = span.begin + random(-3, 400);
         }
         restart();
-        recompute_row_spans(editor, top, spans);
+        recompute_row_spans(canvas_of(editor), top, spans);
         check(
             [&](int x, int y) {
                 const int k = y - top;
@@ -310,9 +311,9 @@ TEST_F(HeightToolImage, AdjustAndSmoothMatchThePixelByPixelPath) {
         const auto amount = static_cast<float>(random(-3000, 3000));
         for (Editor* e : {editor.get(), reference.get()}) {
             if (step % 2 == 0) {
-                adjust_heights(*e, x, y, amount, brush);
+                adjust_heights(terrain_edit_of(*e), x, y, amount, brush);
             } else {
-                smooth_heights(*e, x, y, 0.5f, brush);
+                smooth_heights(terrain_edit_of(*e), x, y, 0.5f, brush);
             }
         }
         ASSERT_EQ(editor->track.heights, reference->track.heights) << step;

@@ -10,9 +10,9 @@
 
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/tool_commands.h"
 #include "render/overlay.h"
 #include "resources/control_ids.h"
-#include "terrain/tool_state.h"
 
 namespace cs {
 namespace {
@@ -147,8 +147,8 @@ TEST_F(Tools, ChoosingAnObjectKindSwitchesToTheObjectTool) {
     // No trace of the pending shapes is left in the image: the placement slots are no part
     // of what a full redraw draws.
     pending.kind = house;
-    draw_object(*editor, pending.x, pending.y, pending.angle, house, DrawMode::draw, -1);
-    draw_object(*editor, 200, 400, 1.0f, pit_kind, DrawMode::draw, -1);
+    draw_object(canvas_of(*editor), pending.x, pending.y, pending.angle, house, DrawMode::draw, -1);
+    draw_object(canvas_of(*editor), 200, 400, 1.0f, pit_kind, DrawMode::draw, -1);
     const std::vector<Pixel> drawn = image();
     select_object_kind(*editor, bush);
     EXPECT_NE(image(), drawn);

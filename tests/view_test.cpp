@@ -8,6 +8,7 @@
 
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/view_commands.h"
 #include "render/view.h"
 #include "resources/control_ids.h"
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "editor/cursor_file.h"
 #include "editor/dispatch.h"
 #include "editor/editor.h"
 #include "editor/launch.h"
@@ -10,7 +11,6 @@
 #include "editor/setup.h"
 #include "editor/view_input.h"
 #include "model/file_io.h"
-#include "render/cursor_file.h"
 #include "win32/keep_work.h"
 #include "win32/panel.h"
 #include "win32/resource_ids.h"

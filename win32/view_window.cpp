@@ -4,6 +4,7 @@
 
 #include "editor/dispatch.h"
 #include "editor/editor.h"
+#include "editor/view_commands.h"
 #include "render/view.h"
 
 namespace cs {

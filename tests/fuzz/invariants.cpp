@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "editor/view_commands.h"
 #include "render/overlay.h"
 #include "render/view.h"
 #include "resources/control_ids.h"
@@ -73,12 +74,13 @@ void check_image_at_rest(Editor& editor) {
     }
     Track& t = editor.track;
     const Object& pending = t.objects[t.object_count];
-    draw_object(editor, pending.x, pending.y, pending.angle, pending.kind, DrawMode::erase, -1);
+    draw_object(canvas_of(editor), pending.x, pending.y, pending.angle, pending.kind,
+                DrawMode::erase, -1);
     if (t.pit_count < max_pits) {
         const Pit& pit = t.pits[t.pit_count];
-        draw_object(editor, pit.x, pit.y, pit.angle, pit_kind, DrawMode::erase, -1);
+        draw_object(canvas_of(editor), pit.x, pit.y, pit.angle, pit_kind, DrawMode::erase, -1);
     }
-    redraw_overlays(editor);
+    redraw_overlays(canvas_of(editor));
 
     const std::size_t pixels = std::size_t{image_size} * image_size;
     std::vector<Pixel> shown(r.image.get(), r.image.get() + pixels);

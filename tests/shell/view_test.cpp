@@ -20,6 +20,7 @@
 #include "editor/editor.h"
 #include "editor/scripted_ui.h"
 #include "editor/setup.h"
+#include "editor/view_commands.h"
 #include "resources/control_ids.h"
 #include "shell/view_widget.h"
 #include "tests/shell/shell_fixture.h"

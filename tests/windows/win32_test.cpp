@@ -14,8 +14,8 @@
 #include <fstream>
 
 #include "editor/editor.h"
+#include "editor/mouse.h"
 #include "editor/scripted_ui.h"
-#include "interaction/mouse.h"
 #include "model/file_io.h"
 #include "model/trk_file.h"
 #include "render/view.h"

@@ -1,4 +1,4 @@
-#include "render/cursor_file.h"
+#include "editor/cursor_file.h"
 
 #include <algorithm>
 #include <array>

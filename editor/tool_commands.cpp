@@ -1,8 +1,9 @@
-#include "terrain/tool_state.h"
+#include "editor/tool_commands.h"
 
 #include <algorithm>
 
 #include "editor/editor.h"
+#include "editor/view_commands.h"
 #include "render/overlay.h"
 #include "resources/control_ids.h"
 
@@ -35,14 +36,15 @@ void select_object_kind(Editor& editor, std::uint8_t kind) {
     // The pending object and pit follow the mouse in the placement slots; wipe both from
     // the image before the pending object changes its shape.
     Track& t = editor.track;
+    const Canvas canvas = canvas_of(editor);
     Object& pending = t.objects[t.object_count];
-    draw_object(editor, pending.x, pending.y, pending.angle, pending.kind, DrawMode::erase, -1);
+    draw_object(canvas, pending.x, pending.y, pending.angle, pending.kind, DrawMode::erase, -1);
     const Pit& pending_pit = t.pits[t.pit_count];
-    draw_object(editor, pending_pit.x, pending_pit.y, pending_pit.angle, pit_kind, DrawMode::erase,
+    draw_object(canvas, pending_pit.x, pending_pit.y, pending_pit.angle, pit_kind, DrawMode::erase,
                 -1);
     // The erase recomputes the terrain under both shapes, cutting through whatever else lay
     // there (a start position under the pit slot's default place, for one).
-    redraw_overlays(editor);
+    redraw_overlays(canvas);
     request_repaint(editor, false);
     pending.kind = kind;
 }
@@ -91,6 +93,12 @@ void undo_heights(Editor& editor) {
     editor.track.heights = editor.undo.heights;
     full_redraw(editor);
     editor.ui->set_control_enabled(id::hmap_undo, false);
+}
+
+void flatten_heights(Editor& editor) {
+    snapshot_heights(editor);
+    editor.track.heights.fill(default_height);
+    full_redraw(editor);
 }
 
 } // namespace cs

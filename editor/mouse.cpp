@@ -1,16 +1,16 @@
-#include "interaction/mouse.h"
+#include "editor/mouse.h"
 
 #include <cmath>
 
 #include "editor/editor.h"
 #include "editor/history.h"
+#include "editor/tool_commands.h"
+#include "editor/view_commands.h"
 #include "interaction/ai_line.h"
 #include "interaction/elements.h"
-#include "render/view.h"
 #include "resources/control_ids.h"
 #include "terrain/brushes.h"
 #include "terrain/heights.h"
-#include "terrain/tool_state.h"
 
 namespace cs {
 
@@ -75,8 +75,8 @@ void smoothing_step(Editor& editor, float cx, float cy, float width, std::uint8_
     const float nx = (g.anchor_x + px) / 2;
     const float ny = (g.anchor_y + py) / 2;
     const int tool = editor.tools.current_tool;
-    paint_stroke(editor, g.anchor_x, g.anchor_y, nx, ny, tool, width, flag);
-    paint_disc(editor, nx, ny, tool, width, flag);
+    paint_stroke(terrain_edit_of(editor), g.anchor_x, g.anchor_y, nx, ny, tool, width, flag);
+    paint_disc(terrain_edit_of(editor), nx, ny, tool, width, flag);
     g.anchor_x = nx;
     g.anchor_y = ny;
     request_repaint(editor, false);
@@ -92,10 +92,10 @@ void dash_step(Editor& editor, float cx, float cy) {
     const int tool = editor.tools.current_tool;
     const float w = line_width(editor);
     if (g.dash_phase == 0) {
-        paint_stroke(editor, s.mx, s.my, s.nx, s.ny, tool, w, 1);
-        paint_disc(editor, s.nx, s.ny, tool, w, 1);
+        paint_stroke(terrain_edit_of(editor), s.mx, s.my, s.nx, s.ny, tool, w, 1);
+        paint_disc(terrain_edit_of(editor), s.nx, s.ny, tool, w, 1);
     } else {
-        paint_stroke(editor, g.anchor_x, g.anchor_y, s.mx, s.my, tool, w, 1);
+        paint_stroke(terrain_edit_of(editor), g.anchor_x, g.anchor_y, s.mx, s.my, tool, w, 1);
     }
     g.dash_phase ^= 1;
     g.anchor_x = s.nx;
@@ -113,9 +113,9 @@ void kerb_step(Editor& editor, float cx, float cy, float length, int second_type
     const float w = line_width(editor);
     const int first = g.dash_phase != 0 ? kerb_brush : second_type;
     const int second = g.dash_phase != 0 ? second_type : kerb_brush;
-    paint_stroke(editor, g.anchor_x, g.anchor_y, s.mx, s.my, first, w, 1);
-    paint_stroke(editor, s.mx, s.my, s.nx, s.ny, second, w, 1);
-    paint_disc(editor, s.nx, s.ny, second, w, 1);
+    paint_stroke(terrain_edit_of(editor), g.anchor_x, g.anchor_y, s.mx, s.my, first, w, 1);
+    paint_stroke(terrain_edit_of(editor), s.mx, s.my, s.nx, s.ny, second, w, 1);
+    paint_disc(terrain_edit_of(editor), s.nx, s.ny, second, w, 1);
     g.dash_phase ^= 1;
     g.anchor_x = s.nx;
     g.anchor_y = s.ny;
@@ -134,40 +134,40 @@ void press_action(Editor& editor, int button, float ax, float ay) {
     const float brush = static_cast<float>(editor.tools.brush_size);
     Gesture& g = editor.gesture;
     if (is_area_tool(tool)) {
-        paint_disc(editor, ax, ay, tool, brush, right ? 1 : 0);
+        paint_disc(terrain_edit_of(editor), ax, ay, tool, brush, right ? 1 : 0);
         request_repaint(editor, false);
     } else if (is_line_tool(tool)) {
         if (right) {
             g.dash_phase = 0;
         } else {
-            paint_disc(editor, ax, ay, tool, line_width(editor), 1);
+            paint_disc(terrain_edit_of(editor), ax, ay, tool, line_width(editor), 1);
             request_repaint(editor, false);
         }
     } else if (tool == kerb_tool) {
         g.dash_phase = 0;
-        paint_disc(editor, ax, ay, right ? light_kerb_right : light_kerb_left, line_width(editor),
-                   1);
+        paint_disc(terrain_edit_of(editor), ax, ay, right ? light_kerb_right : light_kerb_left,
+                   line_width(editor), 1);
         request_repaint(editor, false);
     } else if (tool == oil_tool) {
         if (!right) {
-            oil_splash(editor, ax, ay, brush * 0.25f);
+            oil_splash(terrain_edit_of(editor), ax, ay, brush * 0.25f);
             request_repaint(editor, false);
         }
     } else if (tool == hmap_adjust_tool) {
-        adjust_heights(editor, ax, ay, right ? -1000.0f : 1000.0f, brush);
+        adjust_heights(terrain_edit_of(editor), ax, ay, right ? -1000.0f : 1000.0f, brush);
         request_repaint(editor, false);
     } else if (tool == hmap_smooth_tool) {
-        smooth_heights(editor, ax, ay, 0.1f, brush);
+        smooth_heights(terrain_edit_of(editor), ax, ay, 0.1f, brush);
         request_repaint(editor, false);
     } else if (tool == object_tool || tool == pit_tool) {
         show_objects_quietly(editor);
     } else if (tool == checkpoint_tool) {
         if (!right) {
-            checkpoint_start(editor, ax, ay);
+            checkpoint_start(placement_edit_of(editor), ax, ay);
         }
     } else if (tool == ai_line_tool || tool == ai_pit_line_tool) {
         if (!right) {
-            ai_line_press(editor,
+            ai_line_press(placement_edit_of(editor),
                           tool == ai_line_tool ? DrivingLine::ai_line : DrivingLine::ai_pit_line,
                           ax, ay);
         }
@@ -199,25 +199,25 @@ void drag_action(Editor& editor, int keys, float cx, float cy) {
         }
     } else if (tool == hmap_adjust_tool) {
         if (left || right) {
-            adjust_heights(editor, cx, cy, left ? 1000.0f : -1000.0f, brush);
+            adjust_heights(terrain_edit_of(editor), cx, cy, left ? 1000.0f : -1000.0f, brush);
             request_repaint(editor, false);
         }
     } else if (tool == hmap_smooth_tool) {
         if (left || right) {
-            smooth_heights(editor, cx, cy, 0.1f, brush);
+            smooth_heights(terrain_edit_of(editor), cx, cy, 0.1f, brush);
             request_repaint(editor, false);
         }
     } else if (tool == object_tool) {
-        pending_object_move(editor, cx, cy, right);
+        pending_object_move(placement_edit_of(editor), cx, cy, right);
     } else if (tool == pit_tool) {
-        pending_pit_move(editor, cx, cy, right);
+        pending_pit_move(placement_edit_of(editor), cx, cy, right);
     } else if (tool == checkpoint_tool) {
         if (left) {
-            checkpoint_drag(editor, cx, cy);
+            checkpoint_drag(placement_edit_of(editor), cx, cy);
         }
     } else if (tool == ai_line_tool || tool == ai_pit_line_tool) {
         if (left) {
-            ai_line_drag(editor,
+            ai_line_drag(placement_edit_of(editor),
                          tool == ai_line_tool ? DrivingLine::ai_line : DrivingLine::ai_pit_line, cx,
                          cy);
         }
@@ -259,16 +259,16 @@ namespace {
 
 void release_action(Editor& editor, int button, float cx, float cy) {
     if (editor.elements.delete_object_mode) {
-        delete_object_at(editor, cx, cy);
+        delete_object_at(placement_edit_of(editor), cx, cy);
         return;
     }
     const int tool = editor.tools.current_tool;
     if (button == left_button && tool == object_tool) {
-        object_commit(editor, cx, cy);
+        object_commit(placement_edit_of(editor), cx, cy);
     } else if (button == left_button && tool == pit_tool) {
-        pit_commit(editor, cx, cy);
+        pit_commit(placement_edit_of(editor), cx, cy);
     } else if (button == left_button && tool == checkpoint_tool) {
-        checkpoint_commit(editor, cx, cy);
+        checkpoint_commit(placement_edit_of(editor), cx, cy);
     } else {
         request_repaint(editor, true);
     }

@@ -1,21 +1,14 @@
-// Editing state that is not part of the track: the tool, the object kind it places, the
-// brush size, the rope length and the image blend; and the one-level terrain undo.
+// The panel's tool commands: the tool radio buttons, the object kind, the sliders; and the
+// one-level terrain undo with its buttons.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "model/tools.h"
 #include "model/track.h"
 
 namespace cs {
-
-struct ToolState {
-    int current_tool = 0; // 0..17: tool radio button ID - 1008
-    std::uint8_t object_kind = 0;
-    int brush_size = 15; // 5..50
-    int rope_length = 0; // 0..100
-    int image_blend = 5; // 0..10: weight of the surface colour
-};
 
 struct UndoState {
     std::array<std::uint8_t, land_cells> land{};
@@ -52,5 +45,9 @@ void snapshot_heights(Editor& editor);
 // everything and disable the button. The buffer keeps the copy.
 void undo_land(Editor& editor);
 void undo_heights(Editor& editor);
+
+// The "Flatten" button: takes the height snapshot, sets every sample to 32896 and redraws
+// everything.
+void flatten_heights(Editor& editor);
 
 } // namespace cs
