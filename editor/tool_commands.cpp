@@ -75,24 +75,29 @@ void snapshot_heights(Editor& editor) {
     editor.ui->set_control_enabled(id::hmap_undo, true);
 }
 
-void undo_land(Editor& editor) {
-    if (!editor.undo.land_armed) {
+namespace {
+
+// Restores a layer from its snapshot once: the button goes off with the snapshot's use.
+template <typename Layer>
+void restore(Editor& editor, bool& armed, Layer& layer, const Layer& snapshot, int button) {
+    if (!armed) {
         return;
     }
-    editor.undo.land_armed = false;
-    editor.track.land = editor.undo.land;
+    armed = false;
+    layer = snapshot;
     full_redraw(editor);
-    editor.ui->set_control_enabled(id::land_undo, false);
+    editor.ui->set_control_enabled(button, false);
+}
+
+} // namespace
+
+void undo_land(Editor& editor) {
+    restore(editor, editor.undo.land_armed, editor.track.land, editor.undo.land, id::land_undo);
 }
 
 void undo_heights(Editor& editor) {
-    if (!editor.undo.heights_armed) {
-        return;
-    }
-    editor.undo.heights_armed = false;
-    editor.track.heights = editor.undo.heights;
-    full_redraw(editor);
-    editor.ui->set_control_enabled(id::hmap_undo, false);
+    restore(editor, editor.undo.heights_armed, editor.track.heights, editor.undo.heights,
+            id::hmap_undo);
 }
 
 void flatten_heights(Editor& editor) {

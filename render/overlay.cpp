@@ -511,12 +511,19 @@ void draw_checkpoint(const Canvas& canvas, float x1, float y1, float x2, float y
     }
 }
 
+namespace {
+
+void draw_line_piece(const Canvas& canvas, const LinePoint& a, const LinePoint& b,
+                     std::uint32_t rgb) {
+    plot_segment(canvas, a.x, a.y, b.x, b.y, rgb, DrawMode::draw);
+}
+
+} // namespace
+
 void draw_ai_segment(const Canvas& canvas, int i) {
     const Track& t = canvas.track;
     if (canvas.view.show_ai_line && i >= 1 && i < t.ai_line_count) {
-        const LinePoint& a = t.ai_line[i - 1];
-        const LinePoint& b = t.ai_line[i];
-        plot_segment(canvas, a.x, a.y, b.x, b.y, 0xFFFF00, DrawMode::draw);
+        draw_line_piece(canvas, t.ai_line[i - 1], t.ai_line[i], 0xFFFF00);
     }
 }
 
@@ -524,9 +531,7 @@ void draw_ai_closing_segment(const Canvas& canvas) {
     const Track& t = canvas.track;
     const int n = t.ai_line_count;
     if (canvas.view.show_ai_line && n >= 3) {
-        const LinePoint& a = t.ai_line[n - 1];
-        const LinePoint& b = t.ai_line[0];
-        plot_segment(canvas, a.x, a.y, b.x, b.y, 0xFF0000, DrawMode::draw);
+        draw_line_piece(canvas, t.ai_line[n - 1], t.ai_line[0], 0xFF0000);
     }
 }
 
@@ -534,9 +539,7 @@ void draw_pit_line_segment(const Canvas& canvas, int j) {
     const Track& t = canvas.track;
     // The pit line leads into the pits and back out; it is not closed.
     if (canvas.view.show_ai_line && j >= 1 && j < t.ai_pit_line_count) {
-        const LinePoint& a = t.ai_pit_line[j - 1];
-        const LinePoint& b = t.ai_pit_line[j];
-        plot_segment(canvas, a.x, a.y, b.x, b.y, 0xFF00FF, DrawMode::draw);
+        draw_line_piece(canvas, t.ai_pit_line[j - 1], t.ai_pit_line[j], 0xFF00FF);
     }
 }
 
