@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/editor.h"
-#include "editor/scripted_ui.h"
+#include "render/canvas.h"
 #include "render/label_font.h"
 
 namespace cs {
@@ -18,17 +17,20 @@ namespace {
 constexpr Pixel background{1, 2, 3, 0};
 constexpr Pixel white = pixel_of(0xFFFFFF);
 
-struct Canvas {
-    ScriptedUi ui;
-    std::unique_ptr<Editor> editor = std::make_unique<Editor>(ui);
-    Canvas() {
-        editor->renderer.image = std::make_unique<Pixel[]>(image_size * image_size);
+// An image to draw on, without an editor around it.
+struct Sheet {
+    std::unique_ptr<Track> track = std::make_unique<Track>();
+    Renderer renderer;
+    ViewState view;
+    Canvas canvas{*track, renderer, view};
+    Sheet() {
+        renderer.image = std::make_unique<Pixel[]>(image_size * image_size);
         clear();
     }
-    void clear() { std::fill_n(editor->renderer.image.get(), image_size * image_size, background); }
-    const Pixel& at(int x, int y) const { return editor->renderer.at(x, y); }
+    void clear() { std::fill_n(renderer.image.get(), image_size * image_size, background); }
+    const Pixel& at(int x, int y) const { return renderer.at(x, y); }
     std::vector<Pixel> image() const {
-        const Pixel* p = editor->renderer.image.get();
+        const Pixel* p = renderer.image.get();
         return {p, p + image_size * image_size};
     }
     // The pixels that differ from the background, as (x, y) pairs relative to (dx, dy).
@@ -66,7 +68,7 @@ TEST(LabelFont, WidthGrowsWithTheDigitsAndHeightIsFixed) {
 }
 
 TEST(LabelFont, GlyphsAreWhiteAndStayInsideTheMeasuredBox) {
-    Canvas c;
+    Sheet c;
     std::vector<std::string> labels;
     for (int n = 0; n <= 255; ++n) {
         labels.push_back(std::to_string(n));
@@ -75,7 +77,7 @@ TEST(LabelFont, GlyphsAreWhiteAndStayInsideTheMeasuredBox) {
     const TextSize widest = measure_label("888");
     for (const std::string& text : labels) {
         c.clear();
-        draw_label(canvas_of(*c.editor), 100, 200, text);
+        draw_label(c.canvas, 100, 200, text);
         const TextSize size = measure_label(text);
         const auto ink = c.ink(100, 200);
         ASSERT_FALSE(ink.empty()) << text;
@@ -112,7 +114,7 @@ constexpr const char* digit_pictures[10][7] = {
 };
 
 TEST(LabelFont, DigitsAreTheirBitmapsAndTheBackgroundIsKept) {
-    Canvas c;
+    Sheet c;
     for (int d = 0; d < 10; ++d) {
         std::set<std::pair<int, int>> expected;
         for (int row = 0; row < 7; ++row) {
@@ -123,19 +125,19 @@ TEST(LabelFont, DigitsAreTheirBitmapsAndTheBackgroundIsKept) {
             }
         }
         c.clear();
-        draw_label(canvas_of(*c.editor), 50, 60, std::string(1, static_cast<char>('0' + d)));
+        draw_label(c.canvas, 50, 60, std::string(1, static_cast<char>('0' + d)));
         EXPECT_EQ(c.ink(50, 61), expected) << d;
     }
 
     // Drawn over a picture, only glyph pixels change: the holes of "0" and the gap
     // between two digits keep what was there.
     c.clear();
-    draw_label(canvas_of(*c.editor), 50, 60, "8");
+    draw_label(c.canvas, 50, 60, "8");
     const auto eight = c.ink(50, 60);
     for (int x = 0; x < image_size; ++x) {
-        c.editor->renderer.at(x, 61) = Pixel{9, 9, 9, 0}; // a stripe through the label
+        c.renderer.at(x, 61) = Pixel{9, 9, 9, 0}; // a stripe through the label
     }
-    draw_label(canvas_of(*c.editor), 50, 60, "8");
+    draw_label(c.canvas, 50, 60, "8");
     for (int x = 0; x < image_size; ++x) {
         const bool glyph = eight.contains({x - 50, 1});
         const Pixel stripe{9, 9, 9, 0};
@@ -144,14 +146,14 @@ TEST(LabelFont, DigitsAreTheirBitmapsAndTheBackgroundIsKept) {
 }
 
 TEST(LabelFont, TwoDigitsAreTheSingleGlyphsSideBySide) {
-    Canvas c;
-    draw_label(canvas_of(*c.editor), 10, 10, "1");
+    Sheet c;
+    draw_label(c.canvas, 10, 10, "1");
     const auto one = c.ink(10, 10);
     c.clear();
-    draw_label(canvas_of(*c.editor), 10, 10, "2");
+    draw_label(c.canvas, 10, 10, "2");
     const auto two = c.ink(10, 10);
     c.clear();
-    draw_label(canvas_of(*c.editor), 10, 10, "12");
+    draw_label(c.canvas, 10, 10, "12");
     std::set<std::pair<int, int>> expected = one;
     const int shift = measure_label("12").width - measure_label("2").width;
     for (const auto& [x, y] : two) {
@@ -161,14 +163,14 @@ TEST(LabelFont, TwoDigitsAreTheSingleGlyphsSideBySide) {
 }
 
 TEST(LabelFont, PixelsPastTheEdgesAreSkipped) {
-    Canvas c;
-    draw_label(canvas_of(*c.editor), 0, 0, "888");
+    Sheet c;
+    draw_label(c.canvas, 0, 0, "888");
     const auto whole = c.ink();
     // Cut at each edge, the part inside is the whole label's, shifted.
     const std::pair<int, int> places[] = {{-4, -3}, {image_size - 7, image_size - 5}, {-9, 300}};
     for (const auto& [left, top] : places) {
         c.clear();
-        draw_label(canvas_of(*c.editor), left, top, "888");
+        draw_label(c.canvas, left, top, "888");
         std::set<std::pair<int, int>> expected;
         for (const auto& [x, y] : whole) {
             const int px = x + left, py = y + top;
@@ -184,7 +186,7 @@ TEST(LabelFont, PixelsPastTheEdgesAreSkipped) {
     const std::vector<Pixel> before = c.image();
     for (const auto& [left, top] : {std::pair{INT_MAX, 0}, std::pair{INT_MIN, 0},
                                     std::pair{0, INT_MAX}, std::pair{INT_MAX - 3, INT_MIN}}) {
-        draw_label(canvas_of(*c.editor), left, top, "888");
+        draw_label(c.canvas, left, top, "888");
     }
     EXPECT_EQ(c.image(), before);
 }
