@@ -67,7 +67,7 @@ inline int property_value(const PropertiesValues& values, TrackProperty property
 // The answer to the question asked before a modified track is dropped.
 enum class ChangesAnswer { save, discard, cancel };
 
-class Ui : public ViewWindow {
+class Ui : public ViewDisplay {
   public:
     virtual ~Ui() = default;
 
@@ -100,7 +100,7 @@ class Ui : public ViewWindow {
     virtual ClientSize view_client_size() = 0;
     virtual void set_scroll_bar(ScrollBar bar, const ScrollSettings& settings) = 0;
     virtual ScrollSettings scroll_bar(ScrollBar bar) = 0;
-    // repaint_view_now and tick_count: see ViewWindow.
+    // repaint_view_now and tick_count: see ViewDisplay.
     virtual void capture_mouse() = 0;
     virtual void release_mouse() = 0;
 

@@ -43,19 +43,19 @@ int magnification(const ViewState& view) {
     return view.zoom_4x ? 4 : 1;
 }
 
-void request_repaint(ViewState& view, ViewWindow& window, bool force) {
+void request_repaint(ViewState& view, ViewDisplay& display, bool force) {
     if (!view.throttle_set) {
-        view.throttle_time = window.tick_count();
+        view.throttle_time = display.tick_count();
         view.throttle_set = true;
     }
-    const std::uint32_t now = window.tick_count();
+    const std::uint32_t now = display.tick_count();
     // Both comparisons are unsigned and the subtraction wraps, so a tick count that wraps
     // past 2^32 never leaves requests dropped for longer than one period.
     if (!force && view.throttle_time - repaint_period <= now && now < view.throttle_time) {
         return;
     }
     view.throttle_time = now + repaint_period;
-    window.repaint_view_now();
+    display.repaint_view_now();
 }
 
 int scroll_offset(int client_extent, int scroll_position, int magnification) {

@@ -22,7 +22,7 @@ int magnification(const ViewState& view); // 1, 2 or 4
 
 // The window the view image is shown in, as the view's logic needs it: the clock of the
 // repaint throttle and the repaint itself. The Ui port provides it.
-class ViewWindow {
+class ViewDisplay {
   public:
     // Milliseconds, wrapping at 2^32.
     virtual std::uint32_t tick_count() = 0;
@@ -31,12 +31,12 @@ class ViewWindow {
     virtual void repaint_view_now() = 0;
 
   protected:
-    ~ViewWindow() = default;
+    ~ViewDisplay() = default;
 };
 
 // Repaints the view at once, unless an unforced request comes less than 50 ms after the
 // last repaint that was carried out.
-void request_repaint(ViewState& view, ViewWindow& window, bool force);
+void request_repaint(ViewState& view, ViewDisplay& display, bool force);
 
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0; // right and bottom exclusive
