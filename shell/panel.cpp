@@ -2,17 +2,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFontMetrics>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMimeData>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QUrl>
@@ -70,24 +66,6 @@ class ReleaseSlider : public QSlider {
     int id_;
 };
 
-// The button's text without the Alt shortcut Qt derives from its "&": the panel knows no
-// keys beyond the accelerator table, so a label must not add one (Alt+N would otherwise
-// make two new tracks).
-void set_label(QAbstractButton* button, const QString& text) {
-    button->setText(text);
-    button->setShortcut(QKeySequence());
-}
-
-Qt::Alignment label_alignment(const DialogControl& c) {
-    if (c.has(style::right_aligned)) {
-        return Qt::AlignRight | Qt::AlignTop;
-    }
-    if (c.has(style::centred)) {
-        return Qt::AlignHCenter | Qt::AlignTop;
-    }
-    return Qt::AlignLeft | Qt::AlignTop;
-}
-
 // Tab stops at one radio button of a group only: the checked one.
 bool skipped_radio(QWidget* w) {
     auto* radio = qobject_cast<QRadioButton*>(w);
@@ -110,167 +88,50 @@ QString path_of(const QUrl& url) {
 
 } // namespace
 
-QRect DialogUnits::to_pixels(const DialogRect& r) const {
-    // Rounded to the nearest pixel, as dialog templates are.
-    const auto x = [&](int units) { return (units * base_x * 2 + 4) / 8; };
-    const auto y = [&](int units) { return (units * base_y * 2 + 8) / 16; };
-    return QRect(x(r.x), y(r.y), x(r.width), y(r.height));
-}
-
-DialogUnits dialog_units_of(const QFont& font) {
-    const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    DialogUnits units;
-    units.base_x = std::max(1, (letters / 26 + 1) / 2);
-    units.base_y = std::max(1, metrics.height());
-    return units;
-}
-
-QString spoken_name(const DialogControl& c) {
-    return plain_label(c.spoken_name.empty() ? c.text : c.spoken_name);
-}
-
-QString plain_label(std::string_view text) {
-    QString out;
-    const QString in = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] == u'&') {
-            if (i + 1 < in.size() && in[i + 1] == u'&') {
-                out += u'&';
-                ++i;
-            }
-            continue;
-        }
-        out += in[i];
-    }
-    return out;
-}
-
 Panel::Panel(Editor& editor) : QWidget(nullptr), editor_(editor) {
-    QFont font(QString::fromUtf8(panel_template.font.data(),
-                                 static_cast<qsizetype>(panel_template.font.size())),
-               panel_template.font_points);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
-    units_ = dialog_units_of(this->font());
-    setWindowTitle(QString::fromUtf8(panel_template.caption.data(),
-                                     static_cast<qsizetype>(panel_template.caption.size())));
-    const QRect whole = units_.to_pixels({0, 0, panel_template.width, panel_template.height});
-    resize(whole.size());
+    TemplateWidgets widgets(*this, panel_template, TemplateWindow::tool_panel);
+    units_ = widgets.units();
+    resize(widgets.size());
     // A fixed-size tool window: a caption with the system menu, minimise and close.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setMouseTracking(true);
 
+    widgets.new_slider = [this](QWidget& parent, const DialogControl& c) {
+        return new ReleaseSlider(editor_, c.id, &parent);
+    };
+    widgets.fill_list = [](QComboBox& list, const DialogControl&) {
+        for (const ObjectKindEntry& entry : object_kind_list) {
+            list.addItem(from_utf8(entry.name), int{entry.kind});
+        }
+    };
     for (const DialogControl& c : panel_template.controls) {
-        create_control(c);
+        connect_control(c, widgets.build(c));
     }
     qApp->installEventFilter(this);
 }
 
 Panel::~Panel() = default;
 
-void Panel::create_control(const DialogControl& c) {
-    const QString label = QString::fromUtf8(c.text.data(), static_cast<qsizetype>(c.text.size()));
-    const QRect place = units_.to_pixels(c.place);
-    QWidget* widget = nullptr;
+// Buttons, check boxes, radio buttons and the list send their command; sliders report
+// each move (and, through ReleaseSlider, the release).
+void Panel::connect_control(const DialogControl& c, QWidget* widget) {
     const int id = c.id;
-
-    switch (c.kind) {
-    case ControlKind::push_button:
-    case ControlKind::default_push_button: {
-        auto* button = new QPushButton(this);
-        set_label(button, label);
-        button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this,
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        connect(button, &QAbstractButton::clicked, this,
                 [this, id] { dispatch_command(editor_, id, Notification::clicked); });
-        widget = button;
-        break;
-    }
-    case ControlKind::push_like_check_box: {
-        auto* button = new QPushButton(this);
-        set_label(button, label);
-        button->setCheckable(true);
-        button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this,
-                [this, id] { dispatch_command(editor_, id, Notification::clicked); });
-        widget = button;
-        break;
-    }
-    case ControlKind::radio_button: {
-        auto* radio = new QRadioButton(this);
-        set_label(radio, label);
-        connect(radio, &QRadioButton::clicked, this,
-                [this, id] { dispatch_command(editor_, id, Notification::clicked); });
-        widget = radio;
-        break;
-    }
-    case ControlKind::check_box: {
-        auto* box = new QCheckBox(this);
-        set_label(box, label);
-        if (c.has(style::text_left)) {
-            box->setLayoutDirection(Qt::RightToLeft);
-        }
-        connect(box, &QCheckBox::clicked, this,
-                [this, id] { dispatch_command(editor_, id, Notification::clicked); });
-        widget = box;
-        break;
-    }
-    case ControlKind::drop_down_list: {
-        auto* list = new QComboBox(this);
-        for (const ObjectKindEntry& entry : object_kind_list) {
-            list->addItem(
-                QString::fromUtf8(entry.name.data(), static_cast<qsizetype>(entry.name.size())),
-                int{entry.kind});
-        }
-        // The template's height includes the opened list.
-        const int closed = list->sizeHint().height();
-        const int row = QFontMetrics(list->font()).height() + 2;
-        list->setMaxVisibleItems(std::max(1, (place.height() - closed) / row));
-        list->setGeometry(place.x(), place.y(), place.width(), closed);
+    } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
         connect(list, &QComboBox::activated, this,
                 [this, id] { dispatch_command(editor_, id, Notification::selection_changed); });
-        list->setObjectName(QString::number(id));
-        list->setAccessibleName(spoken_name(c));
-        // On Linux Qt gives a list box the chosen entry as its name and leaves saying what
-        // the box is for to a label that names it as its buddy. None shows beside this
-        // one, so an unseen label carries the name.
-        auto* name = new QLabel(spoken_name(c), this);
-        name->setBuddy(list);
-        name->hide();
-        controls_.insert(id, list);
-        return;
-    }
-    case ControlKind::trackbar: {
-        auto* slider = new ReleaseSlider(editor_, id, this);
-        slider->setTickPosition(c.has(style::auto_ticks) ? QSlider::TicksBelow : QSlider::NoTicks);
+    } else if (auto* slider = qobject_cast<QSlider*>(widget)) {
         connect(slider, &QSlider::valueChanged, this,
                 [this, id] { slider_notification(editor_, id, SliderEvent::moved); });
-        widget = slider;
-        break;
-    }
-    case ControlKind::static_text:
-    case ControlKind::edit: {
-        auto* text = new QLabel(label, this);
-        text->setTextFormat(Qt::PlainText);
-        text->setAlignment(label_alignment(c));
-        // Labels take no mouse input, so moves over them reach the panel.
-        text->setAttribute(Qt::WA_TransparentForMouseEvents);
-        widget = text;
-        break;
-    }
-    }
-
-    widget->setGeometry(place);
-    widget->setEnabled(!c.has(style::disabled));
-    widget->setAccessibleName(spoken_name(c));
-    if (c.id != no_id) {
-        widget->setObjectName(QString::number(c.id));
-        controls_.insert(c.id, widget);
     }
     if (c.has(style::reports_focus)) {
-        widget->setProperty("reports_focus", c.id);
+        widget->setProperty("reports_focus", id);
+    }
+    if (id != no_id) {
+        controls_.insert(id, widget);
     }
 }
 

@@ -6,30 +6,16 @@
 
 #include <QHash>
 #include <QPointer>
-#include <QRect>
 #include <QWidget>
 #include <functional>
 
 #include "resources/templates.h"
+#include "shell/template_widgets.h"
 #include "shell/view_widget.h"
 
 namespace cs {
 
 struct Editor;
-
-// Dialog units to pixels: x units are a quarter, y units an eighth of the font's base
-// units (the average width of the letters and the font's height).
-struct DialogUnits {
-    int base_x = 6;
-    int base_y = 13;
-    QRect to_pixels(const DialogRect& r) const;
-};
-DialogUnits dialog_units_of(const QFont& font);
-
-// A label as shown to assistive tools: "&" mnemonics removed, "&&" kept as one "&".
-QString plain_label(std::string_view text);
-// The name assistive tools say for a control: its spoken name, else its plain label.
-QString spoken_name(const DialogControl& c);
 
 class Panel : public QWidget {
     Q_OBJECT
@@ -61,7 +47,7 @@ class Panel : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void create_control(const DialogControl& c);
+    void connect_control(const DialogControl& c, QWidget* widget);
     bool handle_key(QKeyEvent* event);
 
     Editor& editor_;

@@ -3,7 +3,6 @@
 #include "shell/properties_dialog.h"
 
 #include <QCheckBox>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +18,7 @@
 
 #include "model/codepage.h"
 #include "resources/templates.h"
+#include "shell/template_widgets.h"
 
 namespace cs {
 
@@ -71,34 +71,6 @@ QString fit_change(const QString& before, const QString& after,
     return head + inserted + tail;
 }
 
-// Dialog units in pixels, from the font's average letter width and its height.
-struct BaseUnits {
-    int x = 0;
-    int y = 0;
-    QRect place(const DialogRect& r) const {
-        const auto scale = [](int v, int base, int per) { return (v * base + per / 2) / per; };
-        return QRect(scale(r.x, x, 4), scale(r.y, y, 8), scale(r.width, x, 4),
-                     scale(r.height, y, 8));
-    }
-};
-
-BaseUnits base_units(const QFont& font) {
-    const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return {std::max(1, (letters / 26 + 1) / 2), std::max(1, metrics.height())};
-}
-
-Qt::Alignment alignment_of(const DialogControl& c) {
-    if (c.has(style::centred)) {
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    }
-    if (c.has(style::right_aligned)) {
-        return Qt::AlignRight | Qt::AlignVCenter;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
-}
-
 } // namespace
 
 class PropertiesDialog::Impl : public QObject {
@@ -133,87 +105,13 @@ PropertiesDialog::PropertiesDialog(const PropertiesValues& values,
       impl_(new Impl(this)) {
     impl_->on_ok = std::move(on_ok);
     impl_->track_length = values.track_length;
-    const DialogTemplate& t = properties_template;
-    setWindowTitle(QString::fromUtf8(t.caption.data(), static_cast<qsizetype>(t.caption.size())));
+    TemplateWidgets widgets(*this, properties_template, TemplateWindow::dialog);
     setModal(true);
-    QFont font(QString::fromUtf8(t.font.data(), static_cast<qsizetype>(t.font.size())));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(t.font_points);
-    setFont(font);
-    const BaseUnits units = base_units(font);
-    setFixedSize(units.place({0, 0, t.width, t.height}).size());
-
-    // Static labels name the control that follows them, for assistive tools.
-    QString row_label;
-    for (const DialogControl& c : t.controls) {
-        const QString text =
-            QString::fromUtf8(c.text.data(), static_cast<qsizetype>(c.text.size()));
-        QWidget* w = nullptr;
-        switch (c.kind) {
-        case ControlKind::static_text: {
-            auto* label = new QLabel(text, this);
-            label->setAlignment(alignment_of(c));
-            label->setTextFormat(Qt::PlainText);
-            if (c.id == no_id) {
-                row_label = text;
-            } else {
-                label->setAccessibleName(row_label);
-            }
-            w = label;
-            break;
-        }
-        case ControlKind::trackbar: {
-            auto* slider = new QSlider(Qt::Horizontal, this);
-            slider->setTickPosition(c.has(style::auto_ticks) ? QSlider::TicksBelow
-                                                             : QSlider::NoTicks);
-            slider->setAccessibleName(row_label);
-            w = slider;
-            break;
-        }
-        case ControlKind::check_box: {
-            auto* box = new QCheckBox(text, this);
-            if (c.has(style::text_left)) {
-                box->setLayoutDirection(Qt::RightToLeft);
-            }
-            w = box;
-            break;
-        }
-        case ControlKind::edit:
-            if (c.has(style::multi_line)) {
-                auto* edit = new QPlainTextEdit(this);
-                edit->setVerticalScrollBarPolicy(c.has(style::vscroll) ? Qt::ScrollBarAlwaysOn
-                                                                       : Qt::ScrollBarAsNeeded);
-                // Tab moves on, as in every dialog; Enter makes a new line.
-                edit->setTabChangesFocus(true);
-                edit->setFrameShape(c.has(style::bordered) ? QFrame::StyledPanel : QFrame::NoFrame);
-                w = edit;
-            } else {
-                auto* edit = new QLineEdit(this);
-                edit->setFrame(c.has(style::bordered));
-                w = edit;
-            }
-            w->setAccessibleName(row_label);
-            break;
-        case ControlKind::push_button:
-        case ControlKind::default_push_button: {
-            auto* button = new QPushButton(text, this);
-            button->setDefault(c.kind == ControlKind::default_push_button);
-            w = button;
-            break;
-        }
-        default:
-            break;
-        }
-        if (w == nullptr) {
-            continue;
-        }
-        w->setGeometry(units.place(c.place));
+    setFixedSize(widgets.size());
+    for (const DialogControl& c : properties_template.controls) {
+        QWidget* w = widgets.build(c);
         if (c.id != no_id) {
-            w->setObjectName(QString::number(c.id));
             impl_->controls[c.id] = w;
-        }
-        if (!text.isEmpty()) {
-            w->setAccessibleName(text);
         }
     }
 

@@ -334,6 +334,22 @@ class PanelTest : public QObject {
         QVERIFY(app->editor().elements.delete_object_mode);
     }
 
+    // Labels keep to the top of their place, aligned as the template says, and let the
+    // mouse through to the panel; the list is as high as when closed, with room for rows
+    // below it.
+    void labels_and_the_list_sit_as_the_template_says() {
+        QHash<QString, QLabel*> labels;
+        for (QLabel* l : app->panel().findChildren<QLabel*>()) {
+            labels.insert(l->text(), l);
+        }
+        QCOMPARE(labels.value("Brush size")->alignment(), Qt::AlignRight | Qt::AlignTop);
+        QCOMPARE(labels.value("Rotate AI line")->alignment(), Qt::AlignHCenter | Qt::AlignTop);
+        QCOMPARE(app->panel().childAt(labels.value("Import")->geometry().center()), nullptr);
+        auto* kinds = control_as<QComboBox>(id::object_kinds);
+        QCOMPARE(kinds->height(), kinds->sizeHint().height());
+        QVERIFY(kinds->maxVisibleItems() > 1);
+    }
+
     void arrow_keys_in_the_list_choose_the_object_kind() {
         control(id::object_kinds)->setFocus();
         for (int i = 0; i < 4; ++i) {

@@ -1,6 +1,7 @@
 // The properties dialog driven through its widgets: what it shows, what OK hands over,
 // what Cancel keeps, and the stored-byte limits of the two edits.
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 
 #include "resources/templates.h"
 #include "shell/properties_dialog.h"
+#include "shell/template_widgets.h"
 
 namespace cs {
 namespace {
@@ -104,6 +106,16 @@ class PropertiesDialogTest : public QObject {
         QVERIFY(control<QSlider>(id::zoom_slider)->width() >
                 2 * control<QLabel>(id::zoom_value)->width());
         QVERIFY(dialog->rect().contains(cancel));
+    }
+
+    // Dialog units round to the nearest pixel (1.75, 1.625, 5.25 and 8.125 pixels here); a
+    // label 8 units high is one line of the font; the value labels are centred.
+    void placedInDialogUnits() {
+        QCOMPARE((DialogUnits{7, 13}.to_pixels({1, 1, 3, 5})), QRect(2, 2, 5, 8));
+        open(sample());
+        auto* value = control<QLabel>(id::zoom_value);
+        QCOMPARE(value->height(), QFontMetrics(dialog->font()).height());
+        QCOMPARE(value->alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
     }
 
     void okHandsOverWhatTheControlsHold() {
