@@ -57,7 +57,8 @@ void remove_file(const std::filesystem::path& path);
 // (keep_owner_and_mode: 0 or an errno value). old is missing for a new file.
 unsigned temporary_mode(const Target& old);
 int keep_owner_and_mode(int fd, const Target& old);
-// The longest start of a file name no longer than at that ends between two characters.
+// How much of name to keep when it is cut at at: at itself, or less so that no character
+// is cut in two.
 std::size_t whole_characters(const std::filesystem::path::string_type& name, std::size_t at);
 int process_id();
 
