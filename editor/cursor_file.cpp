@@ -4,19 +4,15 @@
 #include <array>
 #include <cstdlib>
 
+#include "model/little_endian.h"
+
 namespace cs {
 
 namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-// Little-endian reads; callers have checked that the bytes are there.
-std::uint32_t u16_at(Bytes b, std::size_t at) {
-    return std::uint32_t{b[at]} | (std::uint32_t{b[at + 1]} << 8);
-}
-std::uint32_t u32_at(Bytes b, std::size_t at) {
-    return u16_at(b, at) | (u16_at(b, at + 2) << 16);
-}
+// A big-endian read (PNG's numbers); callers have checked that the bytes are there.
 std::uint32_t u32_be_at(Bytes b, std::size_t at) {
     return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) |
            (std::uint32_t{b[at + 2]} << 8) | std::uint32_t{b[at + 3]};
@@ -61,13 +57,13 @@ std::optional<CursorImage> decode_dib(Bytes data) {
     if (data.size() < info_header) {
         return std::nullopt;
     }
-    const std::uint32_t header_size = u32_at(data, 0);
-    const auto width = static_cast<std::int32_t>(u32_at(data, 4));
-    const auto double_height = static_cast<std::int32_t>(u32_at(data, 8));
-    const std::uint32_t planes = u16_at(data, 12);
-    const std::uint32_t bits = u16_at(data, 14);
-    const std::uint32_t compression = u32_at(data, 16);
-    const std::uint32_t colours_used = u32_at(data, 32);
+    const std::uint32_t header_size = le::u32(data, 0);
+    const auto width = static_cast<std::int32_t>(le::u32(data, 4));
+    const auto double_height = static_cast<std::int32_t>(le::u32(data, 8));
+    const std::uint32_t planes = le::u16(data, 12);
+    const std::uint32_t bits = le::u16(data, 14);
+    const std::uint32_t compression = le::u32(data, 16);
+    const std::uint32_t colours_used = le::u32(data, 32);
     if (header_size < info_header || header_size > data.size() || planes > 1 || compression != 0) {
         return std::nullopt;
     }
@@ -123,13 +119,12 @@ std::optional<CursorImage> decode_dib(Bytes data) {
                 if (index >= palette) {
                     return std::nullopt;
                 }
-                argb = u32_at(data, header_size + index * 4) & 0xFFFFFFu;
+                argb = le::u32(data, header_size + index * 4) & 0xFFFFFFu;
             } else if (bits == 24) {
                 const std::size_t at = row + x * 3;
-                argb = std::uint32_t{data[at]} | (std::uint32_t{data[at + 1]} << 8) |
-                       (std::uint32_t{data[at + 2]} << 16);
+                argb = le::u24(data, at);
             } else {
-                argb = u32_at(data, row + x * 4);
+                argb = le::u32(data, row + x * 4);
                 any_alpha = any_alpha || (argb >> 24) != 0;
             }
             image.pixels[y * w + x] = argb;
@@ -177,16 +172,16 @@ std::optional<CursorImage> parse_cursor_file(Bytes bytes) {
     if (bytes.size() < directory_header || bytes.size() > max_cursor_file_bytes) {
         return std::nullopt;
     }
-    const std::uint32_t count = u16_at(bytes, 4);
-    if (u16_at(bytes, 0) != 0 || u16_at(bytes, 2) != 2 || count == 0 ||
+    const std::uint32_t count = le::u16(bytes, 4);
+    if (le::u16(bytes, 0) != 0 || le::u16(bytes, 2) != 2 || count == 0 ||
         directory_header + count * directory_entry > bytes.size()) {
         return std::nullopt;
     }
     std::vector<Entry> entries;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = directory_header + i * directory_entry;
-        const std::uint64_t size = u32_at(bytes, at + 8);
-        const std::uint64_t offset = u32_at(bytes, at + 12);
+        const std::uint64_t size = le::u32(bytes, at + 8);
+        const std::uint64_t offset = le::u32(bytes, at + 12);
         if (size == 0 || offset + size > bytes.size()) {
             continue; // this entry's image lies outside the file
         }
@@ -194,8 +189,8 @@ std::optional<CursorImage> parse_cursor_file(Bytes bytes) {
         const int w = bytes[at] == 0 ? max_cursor_size : bytes[at];
         const int h = bytes[at + 1] == 0 ? max_cursor_size : bytes[at + 1];
         e.size = std::max(w, h);
-        e.hot_x = static_cast<int>(u16_at(bytes, at + 4));
-        e.hot_y = static_cast<int>(u16_at(bytes, at + 6));
+        e.hot_x = static_cast<int>(le::u16(bytes, at + 4));
+        e.hot_y = static_cast<int>(le::u16(bytes, at + 6));
         e.data = bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(size));
         entries.push_back(e);
     }

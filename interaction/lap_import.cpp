@@ -4,24 +4,12 @@
 #include <cmath>
 #include <string>
 
+#include "model/little_endian.h"
 #include "model/trk_file.h"
 
 namespace cs {
 
 namespace {
-
-// Little-endian reads; the caller has checked that the bytes are there.
-std::uint16_t u16_at(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-std::int16_t s16_at(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::int16_t>(u16_at(b, at));
-}
-std::uint32_t u32_at(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) |
-           (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
 
 bool has_magic(std::span<const std::uint8_t> b) {
     return b.size() >= 4 && b[2] == 'T' && b[3] == 'S';
@@ -36,7 +24,7 @@ std::optional<std::vector<LinePoint>> lap_line_points(std::span<const std::uint8
     if (bytes.size() < header + 5) {
         return std::nullopt; // too short even for the offset and the world size
     }
-    const std::uint32_t game_data = u32_at(bytes, header);
+    const std::uint32_t game_data = le::u32(bytes, header);
     const std::uint8_t world_size = bytes[header + 4];
 
     // In 64 bits, so that a hostile offset near 2^32 lies past the end instead of
@@ -45,7 +33,7 @@ std::optional<std::vector<LinePoint>> lap_line_points(std::span<const std::uint8
     if (count_at + 2 > bytes.size()) {
         return std::nullopt;
     }
-    const std::uint16_t samples = u16_at(bytes, static_cast<std::size_t>(count_at));
+    const std::uint16_t samples = le::u16(bytes, static_cast<std::size_t>(count_at));
     // Two samples share a record; an odd count brings one more record, which is read but
     // not converted.
     const std::uint64_t records_at = count_at + 2;
@@ -61,8 +49,8 @@ std::optional<std::vector<LinePoint>> lap_line_points(std::span<const std::uint8
     const std::size_t converted = samples / 2;
     for (std::size_t j = 0; j < converted && points.size() < max_ai_line; ++j) {
         const std::size_t at = static_cast<std::size_t>(records_at) + j * lap_record_size;
-        const LinePoint p{static_cast<float>(s16_at(bytes, at)) * k,
-                          512.0f - static_cast<float>(s16_at(bytes, at + 4)) * k};
+        const LinePoint p{static_cast<float>(le::s16(bytes, at)) * k,
+                          512.0f - static_cast<float>(le::s16(bytes, at + 4)) * k};
         if (!points.empty()) {
             const float dx = p.x - points.back().x;
             const float dy = p.y - points.back().y;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "model/land_colours.h"
+#include "model/little_endian.h"
 
 namespace cs {
 
@@ -28,14 +29,6 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<std::uint8_t>((v >> shift) & 0xFF));
     }
-}
-
-std::uint16_t get16(std::span<const std::uint8_t> in, std::size_t at) {
-    return static_cast<std::uint16_t>(in[at] | (in[at + 1] << 8));
-}
-std::uint32_t get32(std::span<const std::uint8_t> in, std::size_t at) {
-    return std::uint32_t{in[at]} | (std::uint32_t{in[at + 1]} << 8) |
-           (std::uint32_t{in[at + 2]} << 16) | (std::uint32_t{in[at + 3]} << 24);
 }
 
 // Both headers of a bottom-up, uncompressed bitmap; the colour table follows.
@@ -70,9 +63,9 @@ bool headers_fit(std::span<const std::uint8_t> file, int side, std::uint16_t bit
         return false;
     }
     // Width and height are signed: a negative height marks a top-down bitmap.
-    const auto width = static_cast<std::int32_t>(get32(file, 18));
-    const auto height = static_cast<std::int32_t>(get32(file, 22));
-    return width == side && height == side && get16(file, 28) == bits && get32(file, 30) == 0;
+    const auto width = static_cast<std::int32_t>(le::u32(file, 18));
+    const auto height = static_cast<std::int32_t>(le::u32(file, 22));
+    return width == side && height == side && le::u16(file, 28) == bits && le::u32(file, 30) == 0;
 }
 
 // Where the pixel rows of an accepted file begin: the headers fit and the file holds every
@@ -82,7 +75,7 @@ std::optional<std::size_t> pixel_rows(std::span<const std::uint8_t> file, int si
     if (!headers_fit(file, side, bits)) {
         return std::nullopt;
     }
-    const std::uint64_t offset = get32(file, 10);
+    const std::uint64_t offset = le::u32(file, 10);
     if (offset + pixel_bytes > file.size()) {
         return std::nullopt;
     }
@@ -94,18 +87,17 @@ std::optional<std::size_t> pixel_rows(std::span<const std::uint8_t> file, int si
 // 2^bits when that is 0. Empty when the table does not lie whole within the file or the
 // information header is too short to give the count.
 std::vector<std::uint32_t> colour_table(std::span<const std::uint8_t> file, std::uint16_t bits) {
-    const std::uint64_t start = file_header_size + std::uint64_t{get32(file, 14)};
+    const std::uint64_t start = file_header_size + std::uint64_t{le::u32(file, 14)};
     const std::uint32_t most = 1u << bits;
-    const std::uint32_t used = get32(file, 46);
+    const std::uint32_t used = le::u32(file, 46);
     const std::uint64_t count = used == 0 || used > most ? most : used;
-    if (get32(file, 14) < info_header_size || start + count * 4 > file.size()) {
+    if (le::u32(file, 14) < info_header_size || start + count * 4 > file.size()) {
         return {};
     }
     std::vector<std::uint32_t> table(count);
     for (std::size_t i = 0; i < count; ++i) {
         const auto at = static_cast<std::size_t>(start + i * 4); // blue, green, red, unused
-        table[i] =
-            (std::uint32_t{file[at + 2]} << 16) | (std::uint32_t{file[at + 1]} << 8) | file[at];
+        table[i] = le::u24(file, at);
     }
     return table;
 }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <system_error>
 
+#include "model/little_endian.h"
+
 namespace cs {
 
 std::string_view message_for(TrackFileError error) {
@@ -50,14 +52,17 @@ class Cursor {
         if (!has(2)) {
             return 0;
         }
-        const std::uint16_t v = bytes_[pos_] | (bytes_[pos_ + 1] << 8);
+        const std::uint16_t v = le::u16(bytes_, pos_);
         pos_ += 2;
         return v;
     }
     std::uint32_t u32() {
-        const std::uint32_t lo = u16();
-        const std::uint32_t hi = u16();
-        return lo | (hi << 16);
+        if (!has(4)) {
+            return 0;
+        }
+        const std::uint32_t v = le::u32(bytes_, pos_);
+        pos_ += 4;
+        return v;
     }
     // Copies up to n bytes, as many as the file still holds; returns how many.
     std::size_t take_upto(char* out, std::size_t n) {

@@ -122,6 +122,23 @@ TEST_F(FileIo, NamesUpToTheSystemsLimit) {
     EXPECT_EQ(names(), std::set<std::string>{longest.filename().string()});
 }
 
+// The temporary's name is cut where byte 128 continues a character, in a folder whose name
+// is no ASCII either: on Windows a character cut in two would make the whole path undecodable
+// and name another folder.
+TEST_F(FileIo, TemporaryNamesAreCutBetweenCharacters) {
+    const std::string folder = "Pist\xc3\xa9s";
+    const std::string name = std::string(127, 'n') + "\xc3\xb4.trk";
+    const fs::path made = path_of_utf8(dir.string() + "/" + folder);
+    fs::create_directory(made);
+    // As the program makes its paths: from a string of UTF-8.
+    const fs::path path = dir.string() + "/" + folder + "/" + name;
+    ASSERT_TRUE(replace_file(path, as_bytes("first"), &reason)) << reason.message();
+    ASSERT_TRUE(replace_file(path, as_bytes("second"), &reason)) << reason.message();
+    EXPECT_EQ(contents(path), "second");
+    EXPECT_EQ(names(), std::set<std::string>{folder});
+    EXPECT_EQ(names(made), std::set<std::string>{name});
+}
+
 TEST_F(FileIo, SymbolicLinksAreFollowedAndStayLinks) {
 #ifdef _WIN32
     GTEST_SKIP() << "symbolic links need a privilege on Windows, and Wine makes none";
@@ -190,6 +207,8 @@ TEST_F(FileIo, OwnDescriptorsAreWrittenWhereTheyStand) {
     const std::string n = std::to_string(fd);
     const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/";
     fs::create_symlink("/dev/fd/" + n, dir / "link");
+    // A folder linked to the descriptors' own: the name is found through the folder's target.
+    fs::create_directory_symlink("/proc/self/fd", dir / "fds");
     const struct {
         std::string name;
         int stream; // redirected to the file for the row; -1: none
@@ -197,6 +216,7 @@ TEST_F(FileIo, OwnDescriptorsAreWrittenWhereTheyStand) {
         {"/dev/fd/" + n, -1},
         {"/proc/self/fd/" + n, -1},
         {(dir / "link").string(), -1},
+        {(dir / "fds" / n).string(), -1},
         {"/dev/stdout", 1},
         {"/dev/stderr", 2},
         {"/dev/fd/1", 1},

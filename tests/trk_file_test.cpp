@@ -156,9 +156,11 @@ TEST(TrkRead, DamagedFilesAreRefusedAndChangeNothing) {
     const Bytes good = old_file(261, false);
     std::vector<std::vector<std::uint8_t>> damaged;
     // Every cut inside the announced sections (the file is complete right after the
-    // AI pit line, so only shorter cuts are damaged).
-    for (std::size_t size : {std::size_t{0}, std::size_t{3}, std::size_t{10}, std::size_t{21},
-                             std::size_t{150}, std::size_t{4280}, good.v.size() - 1}) {
+    // AI pit line, so only shorter cuts are damaged), among them one byte short of the end
+    // of the game data offset and of the run count, both 32 bits.
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{3}, std::size_t{7}, std::size_t{10}, std::size_t{19},
+          std::size_t{21}, std::size_t{150}, std::size_t{4280}, good.v.size() - 1}) {
         damaged.emplace_back(good.v.begin(), good.v.begin() + static_cast<long>(size));
     }
     // Runs covering more than the map.
