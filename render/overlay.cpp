@@ -54,16 +54,16 @@ void plot(const Canvas& canvas, long long x, long long y, Pixel colour, DrawMode
 }
 
 // The rebuild's own way of writing the pixels of a stroke, the hot path of a full redraw:
-// the cover and count of the drawing level, in the rows of this band (the image follows
-// from the cover once every element is drawn). The pixels kept are gathered here and added
-// to the element's box once the stroke is drawn.
+// the cover of the drawing level from the top down, in the rows of this band (the image
+// follows from the cover once every element is drawn). The pixels kept are gathered here
+// and added to the element's box once the stroke is drawn.
 class RebuildPut {
   public:
     RebuildPut(const Canvas& canvas, PlotState& state, Pixel colour, DrawMode mode)
         : state_(state),
           cells_(canvas.renderer.overlays->level[static_cast<std::size_t>(state.drawing_level)]
                      .cells.data()),
-          ref_(state.current_ref),
+          second_(canvas.renderer.overlays->second.data()), ref_(state.current_ref),
           value_(mode == DrawMode::erase ? OverlayCache::terrain
                                          : OverlayCache::colour_flag | rgb_of(colour)) {}
     ~RebuildPut() {
@@ -84,9 +84,8 @@ class RebuildPut {
         }
         const int px = static_cast<int>(x);
         const int py = static_cast<int>(y);
-        CoverCell& cell = cells_[static_cast<std::size_t>(py * image_size + px)];
-        cell.draw(ref_, value_);
-        ++cell.touch;
+        const auto p = static_cast<std::size_t>(py * image_size + px);
+        draw_top_down(cells_[p], second_[p], ref_, value_);
         left_ = std::min(left_, px);
         top_ = std::min(top_, py);
         right_ = std::max(right_, px);
@@ -96,6 +95,7 @@ class RebuildPut {
   private:
     PlotState& state_;
     CoverCell* cells_;
+    std::uint32_t* second_;
     std::uint32_t ref_;
     std::uint32_t value_;
     int left_ = image_size, top_ = image_size, right_ = -1, bottom_ = -1;

@@ -61,41 +61,51 @@ struct PixelBox {
 // How the drawing operations write their pixels.
 enum class PlotTarget : std::uint8_t {
     image,   // the image, as outside the pass and in the literal pass
-    rebuild, // the image, the element's level and box, counted
-    measure, // the drawn element's box, counted
-    uncount, // an element that goes: its pixels uncounted and due for resolving
+    rebuild, // the element's level, from the top down, and its box
+    measure, // the drawn element's box
+    uncount, // an element that goes: what it covered shows again, or its pixels are due
+             // for resolving
     resolve, // a replay backwards over the pixels due for resolving
     replay,  // a replay forwards over the stale tiles, from their order keys on
 };
 
 // What a level of the cover keeps per pixel, side by side so that drawing a pixel writes one
-// place: the value the pass leaves there, and how many of the level's drawing operations
-// touch it (a pixel nothing of the level touches shows the level below).
-// It also keeps which element drew there last and what lay under that element's drawing,
-// so that when the element goes, the pixel mostly knows at once what shows instead.
+// place: the value the pass leaves there, which element drew there last, and what lay under
+// that element's drawing, so that when the element goes, the pixel mostly knows at once what
+// shows instead. A pixel no element of the level touches (last is no_element) shows the
+// level below.
 struct CoverCell {
     // Values of last besides element references.
     static constexpr std::uint32_t no_element = 0xFFFFFFFFu;      // nothing of the level
     static constexpr std::uint32_t unknown_element = 0xFFFFFFFEu; // some element of the level
     static constexpr std::uint32_t taken_back = 0x80000000u;      // | a removal's number
-    // The value of under when what lies under the last element is not known.
+    // Values of under besides cover values: not known, and nothing of the level (the level
+    // below, which may change, shows when the last element goes).
     static constexpr std::uint32_t unknown_value = 2;
+    static constexpr std::uint32_t level_below = 3;
 
     std::uint32_t cover = 0;
-    std::uint32_t touch = 0;
     std::uint32_t last = no_element;
     std::uint32_t under = unknown_value;
-
-    // One operation of element ref writes value: a new element on top keeps the one it
-    // covers as under (unless that is the level below, which may change).
-    void draw(std::uint32_t ref, std::uint32_t value) {
-        if (last != ref) {
-            under = last != no_element ? cover : unknown_value;
-            last = ref;
-        }
-        cover = value;
-    }
 };
+
+// The rebuild draws each level from its last element down, so that a pixel is done once the
+// element on top and the one under it are known. second holds, per pixel, the element found
+// under the top one (no_element while there is none); later operations of that element still
+// write under, those of any element below it change nothing.
+inline void draw_top_down(CoverCell& cell, std::uint32_t& second, std::uint32_t ref,
+                          std::uint32_t value) {
+    if (second != CoverCell::no_element && second != ref) {
+        return;
+    }
+    if (cell.last == ref || cell.last == CoverCell::no_element) {
+        cell.last = ref;
+        cell.cover = value;
+    } else {
+        cell.under = value;
+        second = ref;
+    }
+}
 
 // One level of the cover: what the pass leaves per pixel after drawing the elements of
 // this level on top of the level below. Level 0 holds pits, objects and checkpoints; level 1
@@ -197,13 +207,16 @@ struct OverlayCache {
     PlotState& state() { return band_state != nullptr ? *band_state : main_state; }
     const PlotState& state() const { return band_state != nullptr ? *band_state : main_state; }
 
+    // While rebuilding, per pixel of the level being drawn: the element under the top one
+    // (see draw_top_down). The bands' rows are apart, so both bands share it.
+    std::vector<std::uint32_t> second;
+
     // A pixel that the rebuild wrote with value: the drawing element's level and box (the
     // rebuild marks the box's tiles used once the element is drawn).
     void record_rebuilt(PlotState& s, int x, int y, std::uint32_t value) {
         CoverLevel& l = level[static_cast<std::size_t>(s.drawing_level)];
-        CoverCell& cell = l.cells[static_cast<std::size_t>(y * 512 + x)];
-        cell.draw(s.current_ref, value);
-        ++cell.touch;
+        const auto p = static_cast<std::size_t>(y * 512 + x);
+        draw_top_down(l.cells[p], second[p], s.current_ref, value);
         s.box_left = x < s.box_left ? x : s.box_left;
         s.box_right = x > s.box_right ? x : s.box_right;
         s.box_top = y < s.box_top ? y : s.box_top;

@@ -63,6 +63,12 @@ inline OverlayCache& cache_of(const Canvas& canvas) {
     return *canvas.renderer.overlays;
 }
 
+// What level k shows where nothing of its own is drawn.
+inline std::uint32_t below_value(const OverlayCache& c, int k, std::size_t p) {
+    return k == 0 ? OverlayCache::untouched
+                  : c.level[static_cast<std::size_t>(k - 1)].cells[p].cover;
+}
+
 // --- Drawing one element -----------------------------------------------------------------
 
 // The drawing order: the layer, then the place in its list.

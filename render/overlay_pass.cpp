@@ -162,12 +162,6 @@ void gather(OverlayCache& c, const CoverLevel& level,
     std::sort(c.pairs.begin(), c.pairs.end());
 }
 
-// What level k shows where nothing of its own is drawn.
-std::uint32_t below_value(const OverlayCache& c, int k, std::size_t p) {
-    return k == 0 ? OverlayCache::untouched
-                  : c.level[static_cast<std::size_t>(k - 1)].cells[p].cover;
-}
-
 // The tiles that changed below show through wherever nothing of this level is drawn.
 void take_changes_from_below(OverlayCache& c, int k) {
     if (k == 0) {
@@ -183,7 +177,7 @@ void take_changes_from_below(OverlayCache& c, int k) {
         level.changed[t] = 1;
         level.used[t] |= below.used[t];
         for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
-            if (level.cells[p].touch == 0) {
+            if (level.cells[p].last == CoverCell::no_element) {
                 level.cells[p].cover = below.cells[p].cover;
             }
         });
@@ -292,20 +286,19 @@ void resolve_level(const Canvas& canvas, int k) {
         const auto tile = static_cast<std::size_t>(tile_of(x, y));
         level.changed[tile] = 1;
         CoverCell& cell = level.cells[p];
+        // The level below, unless the search finds an element that still draws here.
         cell.cover = below_value(c, k, p);
-        cell.last = cell.touch == 0 ? CoverCell::no_element : CoverCell::unknown_element;
+        cell.last = CoverCell::no_element;
         cell.under = CoverCell::unknown_value;
         if (cell.cover != OverlayCache::untouched) {
             level.used[tile] = 1;
         }
-        if (cell.touch != 0) {
-            TileMask& due = c.resolve_masks[tile];
-            if (std::none_of(due.begin(), due.end(), [](std::uint16_t r) { return r != 0; })) {
-                c.resolve_tiles.push_back(static_cast<std::uint16_t>(tile));
-            }
-            due[static_cast<std::size_t>(y & tile_side_last)] |=
-                static_cast<std::uint16_t>(1u << (x & tile_side_last));
+        TileMask& due = c.resolve_masks[tile];
+        if (std::none_of(due.begin(), due.end(), [](std::uint16_t r) { return r != 0; })) {
+            c.resolve_tiles.push_back(static_cast<std::uint16_t>(tile));
         }
+        due[static_cast<std::size_t>(y & tile_side_last)] |=
+            static_cast<std::uint16_t>(1u << (x & tile_side_last));
     }
     c.state().target = PlotTarget::resolve;
     c.state().drawing_level = k;

@@ -13,14 +13,27 @@ using namespace overlay_index;
 
 namespace {
 
+// What lies under the element a replay draws on a pixel, where it is not the pixel's last
+// element already: the cover as it is when that is the drawing of an element before this one
+// (drawn before the replayed ones, or replayed already); nothing of the level when no
+// element draws there. Otherwise the cover may be the drawing of an element the replay has
+// yet to draw, or what a removal left: not known.
+std::uint32_t replay_under(const OverlayCache& c, const CoverCell& cell) {
+    if (cell.last == CoverCell::no_element) {
+        return CoverCell::level_below;
+    }
+    if (cell.last >= CoverCell::taken_back) {
+        return CoverCell::unknown_value;
+    }
+    return order_key(c, cell.last) < c.state().current_key ? cell.cover : CoverCell::unknown_value;
+}
+
 // What the drawing operations do with a pixel for the cache, by target.
 void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t value) {
     CoverLevel& level = c.level[static_cast<std::size_t>(c.state().drawing_level)];
     const auto tile = static_cast<std::size_t>(tile_of(x, y));
     switch (c.state().target) {
     case PlotTarget::measure:
-        ++level.cells[p].touch;
-        level.used[tile] = 1; // so that a rebuild clears the count
         c.state().box_left = std::min(c.state().box_left, x);
         c.state().box_right = std::max(c.state().box_right, x);
         c.state().box_top = std::min(c.state().box_top, y);
@@ -28,16 +41,20 @@ void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t valu
         break;
     case PlotTarget::uncount: {
         CoverCell& cell = level.cells[p];
-        --cell.touch;
-        if (cell.last == c.removal_mark) {
+        if (cell.last == c.removal_mark || cell.last == CoverCell::no_element) {
             break; // the element's own pixel, already taken back
         }
-        if (cell.last == c.state().current_ref && cell.touch != 0 &&
-            cell.under != CoverCell::unknown_value) {
-            // It was on top: what it covered shows again.
-            cell.cover = cell.under;
+        if (cell.last == c.state().current_ref && cell.under != CoverCell::unknown_value) {
+            // It was on top: what it covered shows again, or the level below when it was
+            // the level's only element there.
+            if (cell.under == CoverCell::level_below) {
+                cell.cover = below_value(c, c.state().drawing_level, p);
+                cell.last = CoverCell::no_element;
+            } else {
+                cell.cover = cell.under;
+                cell.last = c.removal_mark;
+            }
             cell.under = CoverCell::unknown_value;
-            cell.last = c.removal_mark;
             level.changed[tile] = 1;
             level.used[tile] = 1;
             break;
@@ -70,7 +87,12 @@ void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t valu
     }
     case PlotTarget::replay:
         if (level.stale[tile] == stale_after && c.state().current_key >= level.from[tile]) {
-            level.cells[p].draw(c.state().current_ref, value);
+            CoverCell& cell = level.cells[p];
+            if (cell.last != c.state().current_ref) {
+                cell.under = replay_under(c, cell);
+                cell.last = c.state().current_ref;
+            }
+            cell.cover = value;
             level.used[tile] = 1;
         }
         break;
@@ -90,6 +112,7 @@ void create_overlay_cache(const Canvas& canvas) {
         level.resolve_stamp.assign(pixels, 0);
         level.resolve.reserve(pixels);
     }
+    c->second.assign(pixels, CoverCell::no_element);
     c->resolve_tiles.reserve(tile_count);
     c->object_boxes.assign(object_slots, PixelBox{});
     c->ai_points_drawn.assign(segment_slots, LinePoint{});

@@ -1,5 +1,6 @@
-// The rebuild: the literal pass that also builds the overlay cache. A busy track is drawn
-// in two bands of rows at once; the image follows from the cover.
+// The rebuild: every element drawn afresh into the cover, each level from its top element
+// down, so that a pixel stops taking writes once the two elements on top of it are known. A
+// busy track is drawn in two bands of rows at once; the image follows from the cover.
 #include "render/overlay_rebuild.h"
 
 #include <algorithm>
@@ -48,17 +49,51 @@ void for_each_element(const OverlayCache& c, F f) {
     }
 }
 
-// Level k + 1 as level k leaves it, in the tile rows first..last.
-void copy_level(OverlayCache& c, int k, int first, int last) {
-    const CoverLevel& below = c.level[static_cast<std::size_t>(k)];
-    CoverLevel& above = c.level[static_cast<std::size_t>(k + 1)];
-    for (int tile = first * tiles_per_side; tile < (last + 1) * tiles_per_side; ++tile) {
-        if (below.used[static_cast<std::size_t>(tile)] != 0) {
-            above.used[static_cast<std::size_t>(tile)] = 1;
-            for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
-                above.cells[p].cover = below.cells[p].cover;
-            });
+// The elements of level k from the last in drawing order to the first, as references.
+template <typename F>
+void for_each_element_down(const OverlayCache& c, int k, F f) {
+    if (k == 0) {
+        for (int i = c.checkpoints - 1; i >= 0; --i) {
+            f(reference(Layer::checkpoints, static_cast<std::uint32_t>(i)));
         }
+        for (int i = c.objects - 1; i >= 0; --i) {
+            f(reference(Layer::objects, c.id_of_index[static_cast<std::size_t>(i)]));
+        }
+        for (int i = c.pits - 1; i >= 0; --i) {
+            f(reference(Layer::pits, static_cast<std::uint32_t>(i)));
+        }
+    } else if (k == 1) {
+        for (int i = c.ai_points - 1; i >= 1; --i) {
+            f(reference(Layer::ai_segments, static_cast<std::uint32_t>(i)));
+        }
+    } else {
+        for (int j = c.pit_points - 1; j >= 1; --j) {
+            f(reference(Layer::pit_segments, static_cast<std::uint32_t>(j)));
+        }
+        f(reference(Layer::ai_closing, 0));
+    }
+}
+
+// Once level k is drawn in the tile rows first..last: where none of its elements drew, it
+// shows the level below; where only one did, that element lies on the level below.
+void finish_level(OverlayCache& c, int k, int first, int last) {
+    CoverLevel& level = c.level[static_cast<std::size_t>(k)];
+    const CoverLevel* below = k > 0 ? &c.level[static_cast<std::size_t>(k - 1)] : nullptr;
+    for (int tile = first * tiles_per_side; tile < (last + 1) * tiles_per_side; ++tile) {
+        const auto t = static_cast<std::size_t>(tile);
+        const bool below_used = below != nullptr && below->used[t] != 0;
+        if (level.used[t] == 0 && !below_used) {
+            continue; // nothing drawn here, on this level or below
+        }
+        level.used[t] = 1;
+        for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
+            CoverCell& cell = level.cells[p];
+            if (cell.last == CoverCell::no_element) {
+                cell.cover = below_used ? below->cells[p].cover : OverlayCache::untouched;
+            } else if (c.second[p] == CoverCell::no_element) {
+                cell.under = CoverCell::level_below;
+            }
+        });
     }
 }
 
@@ -73,8 +108,9 @@ PixelBox merged(const PixelBox& a, const PixelBox& b) {
                     std::max(a.bottom, b.bottom)};
 }
 
-// Draws every element into the rows top..bottom of the image and of the cover, keeping
-// each element's box within those rows in boxes (by slot).
+// Draws every element into the rows top..bottom of the cover, each level from its last
+// element down, keeping each element's box within those rows in boxes (by slot); then the
+// image in those rows from the cover.
 void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& boxes, int top,
                int bottom) {
     OverlayCache& c = cache_of(canvas);
@@ -121,30 +157,27 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
             return false;
         }
     };
-    int level = 0;
-    for_each_element(c, [&](std::uint32_t ref) {
-        if (!whole && misses_band(ref)) {
-            keep(ref, PixelBox{});
-            return;
-        }
-        const int k = level_of(layer_of(ref));
-        for (; level < k; ++level) { // each level starts as what the level below leaves
-            copy_level(c, level, top >> tile_shift, bottom >> tile_shift);
-        }
+    for (int k = 0; k < OverlayCache::levels; ++k) {
+        std::fill(c.second.begin() + top * image_size, c.second.begin() + (bottom + 1) * image_size,
+                  CoverCell::no_element);
         state.drawing_level = k;
-        state.current_ref = ref;
-        begin_box(c);
-        draw_element(canvas, ref);
-        const PixelBox box = finished_box(c);
-        keep(ref, box);
-        if (!box.empty()) {
-            CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
-            for_each_tile(box.tiles(),
-                          [&](int tile) { drawn.used[static_cast<std::size_t>(tile)] = 1; });
-        }
-    });
-    for (; level + 1 < OverlayCache::levels; ++level) {
-        copy_level(c, level, top >> tile_shift, bottom >> tile_shift);
+        CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
+        for_each_element_down(c, k, [&](std::uint32_t ref) {
+            if (!whole && misses_band(ref)) {
+                keep(ref, PixelBox{});
+                return;
+            }
+            state.current_ref = ref;
+            begin_box(c);
+            draw_element(canvas, ref);
+            const PixelBox box = finished_box(c);
+            keep(ref, box);
+            if (!box.empty()) {
+                for_each_tile(box.tiles(),
+                              [&](int tile) { drawn.used[static_cast<std::size_t>(tile)] = 1; });
+            }
+        });
+        finish_level(c, k, top >> tile_shift, bottom >> tile_shift);
     }
     OverlayCache::band_state = nullptr;
     // The image as the top level of the cover leaves it.
