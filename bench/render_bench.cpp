@@ -8,6 +8,7 @@
 #include "bench/bench_editor.h"
 #include "editor/view_commands.h"
 #include "render/overlay.h"
+#include "render/overlay_cache.h"
 #include "render/terrain_image.h"
 
 namespace {
@@ -46,6 +47,9 @@ void BM_FullRedrawHeavy(benchmark::State& state) {
         f.ui.clock += 100;
         cs::full_redraw(*f.editor);
     }
+    // The memory of the cover that the rebuild fills, in MiB.
+    state.counters["cover_MiB"] =
+        static_cast<double>(f.editor->renderer.overlays->cover_bytes()) / (1 << 20);
 }
 BENCHMARK(BM_FullRedrawHeavy)->Unit(benchmark::kMillisecond);
 

@@ -107,12 +107,6 @@ PlotState* rebuilding(const Canvas& canvas) {
     return c != nullptr && c->state().target == PlotTarget::rebuild ? &c->state() : nullptr;
 }
 
-// The pixel coordinate that a computed float position truncates to, or -1 when it
-// truncates to no pixel of the image (also for NaN and infinities).
-long long pixel_coordinate(float v) {
-    return v > -1.0f && v < static_cast<float>(image_size) ? truncate_to_int(v) : -1;
-}
-
 // The loop range [first, last] of integer steps from trunc(low) to trunc(high), cut to
 // the image: the steps outside 0..511 would plot nothing, so the cut changes no pixel
 // and bounds the loop for far-away end points.
@@ -319,6 +313,29 @@ TopLeft midpoint_label(float x1, float y1, float x2, float y2, TextSize size) {
                    truncate_to_int(y1 + y2 - static_cast<float>(size.height)) / 2};
 }
 
+// The steps first..last (within the image) along a segment's main axis, from a0 where the
+// other axis is b0, each with the pixel coordinate of the other axis, handed to put(step,
+// other). The coordinates of a run of steps are worked out together, in a loop the compiler
+// can do several at a time: the same float operations per step, so the same pixels.
+template <typename Put>
+void put_steps(Steps steps, float a0, float b0, float a_span, float b_span, Put put) {
+    constexpr int run = 64;
+    std::array<int, run> other;
+    for (long long first = steps.first; first <= steps.last; first += run) {
+        const int n = static_cast<int>(std::min<long long>(run, steps.last - first + 1));
+        const int base = static_cast<int>(first);
+        for (int k = 0; k < n; ++k) {
+            const float v = (static_cast<float>(base + k) - a0) * b_span / a_span + b0;
+            // The pixel it truncates to, or -1 for none (NaN included).
+            other[static_cast<std::size_t>(k)] =
+                v > -1.0f && v < static_cast<float>(image_size) ? static_cast<int>(v) : -1;
+        }
+        for (int k = 0; k < n; ++k) {
+            put(first + k, other[static_cast<std::size_t>(k)]);
+        }
+    }
+}
+
 // The pixels of a segment whose end points are finite, each handed to put(x, y).
 template <typename Put>
 void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2, Put& put) {
@@ -340,10 +357,8 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
             return;
         }
         const Steps columns = columns_within(canvas, ax, bx);
-        for (long long i = columns.first; i <= columns.last; ++i) {
-            const float row = (static_cast<float>(i) - ax) * (by - ay) / (bx - ax) + ay;
-            put(i, pixel_coordinate(row));
-        }
+        put_steps(columns, ax, ay, bx - ax, by - ay,
+                  [&](long long i, long long row) { put(i, row); });
         return;
     }
     // Mostly vertical: one pixel per row, from the top end to the bottom end. With no
@@ -356,10 +371,8 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
     const float ax = first_top ? x1 : x2, ay = first_top ? y1 : y2;
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
     const Steps rows = rows_within(canvas, ay, by);
-    for (long long j = rows.first; j <= rows.last; ++j) {
-        const float column = (static_cast<float>(j) - ay) * (bx - ax) / (by - ay) + ax;
-        put(pixel_coordinate(column), j);
-    }
+    put_steps(rows, ay, ax, by - ay, bx - ax,
+              [&](long long j, long long column) { put(column, j); });
 }
 
 // The pixels of a circle, each handed to put(x, y).

@@ -210,6 +210,14 @@ struct OverlayCache {
     // While rebuilding, per pixel of the level being drawn: the element under the top one
     // (see draw_top_down). The bands' rows are apart, so both bands share it.
     std::vector<std::uint32_t> second;
+    // The bytes the cover takes: its levels' cells and the rebuild's element under the top.
+    std::size_t cover_bytes() const {
+        std::size_t bytes = second.capacity() * sizeof(std::uint32_t);
+        for (const CoverLevel& l : level) {
+            bytes += l.cells.capacity() * sizeof(CoverCell);
+        }
+        return bytes;
+    }
 
     // A pixel that the rebuild wrote with value: the drawing element's level and box (the
     // rebuild marks the box's tiles used once the element is drawn).
