@@ -14,18 +14,14 @@ using namespace overlay_index;
 namespace {
 
 // What lies under the element a replay draws on a pixel, where it is not the pixel's last
-// element already: the cover as it is when that is the drawing of an element before this one
-// (drawn before the replayed ones, or replayed already); nothing of the level when no
-// element draws there. Otherwise the cover may be the drawing of an element the replay has
-// yet to draw, or what a removal left: not known.
-std::uint32_t replay_under(const OverlayCache& c, const CoverCell& cell) {
+// element already: nothing of the level when no element draws there; the cover as it is
+// when an element drew it last (one before this one, or one after it that the replay draws
+// again on top); not known when the cover is what a removal left.
+std::uint32_t replay_under(const CoverCell& cell) {
     if (cell.last == CoverCell::no_element) {
         return CoverCell::level_below;
     }
-    if (cell.last >= CoverCell::taken_back) {
-        return CoverCell::unknown_value;
-    }
-    return order_key(c, cell.last) < c.state().current_key ? cell.cover : CoverCell::unknown_value;
+    return cell.last >= CoverCell::taken_back ? CoverCell::unknown_value : cell.cover;
 }
 
 // What the drawing operations do with a pixel for the cache, by target.
@@ -89,7 +85,7 @@ void put_cached(OverlayCache& c, int x, int y, std::size_t p, std::uint32_t valu
         if (level.stale[tile] == stale_after && c.state().current_key >= level.from[tile]) {
             CoverCell& cell = level.cells[p];
             if (cell.last != c.state().current_ref) {
-                cell.under = replay_under(c, cell);
+                cell.under = replay_under(cell);
                 cell.last = c.state().current_ref;
             }
             cell.cover = value;
