@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -375,6 +376,37 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
               [&](long long j, long long column) { put(column, j); });
 }
 
+// The steps first..last (within the image) along one axis of a circle around centre, each
+// with its distance from the other axis's centre line, handed to put(step, distance). Worked
+// out a run at a time, as put_steps, where the steps' offsets from the centre are ints.
+template <typename Put>
+void put_arc_steps(StepRange steps, long long centre, float radius_squared, Put put) {
+    auto distance_at = [&](float t) {
+        const float root = std::sqrt(radius_squared - t * t);
+        // As truncate_to_int: saturated, and 0 for NaN.
+        return root < 2147483648.0f ? static_cast<int>(root) : root == root ? INT_MAX : 0;
+    };
+    constexpr int run = 64;
+    constexpr long long int_reach = INT_MAX - run;
+    if (steps.first - centre < -int_reach || steps.last - centre > int_reach) {
+        for (long long step = steps.first; step <= steps.last; ++step) {
+            put(step, distance_at(static_cast<float>(step - centre)));
+        }
+        return;
+    }
+    std::array<int, run> distance;
+    for (long long first = steps.first; first <= steps.last; first += run) {
+        const int n = static_cast<int>(std::min<long long>(run, steps.last - first + 1));
+        const auto base = static_cast<int>(first - centre);
+        for (int k = 0; k < n; ++k) {
+            distance[static_cast<std::size_t>(k)] = distance_at(static_cast<float>(base + k));
+        }
+        for (int k = 0; k < n; ++k) {
+            put(first + k, distance[static_cast<std::size_t>(k)]);
+        }
+    }
+}
+
 // The pixels of a circle, each handed to put(x, y).
 template <typename Put>
 void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
@@ -388,21 +420,20 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
                                          std::min<long long>(last_pixel, y0 + r + 1));
     const StepRange columns =
         overlay_columns(canvas, std::max(0LL, x0 - d), std::min<long long>(last_pixel, x0 + d));
-    for (long long x = columns.first; reach.first <= reach.last && x <= columns.last; ++x) {
-        const auto t = static_cast<float>(x - x0);
-        const long long h = truncate_to_int(std::sqrt(radius_squared - t * t));
-        put(x, y0 + h);
-        put(x, y0 - h);
+    if (reach.first <= reach.last) {
+        put_arc_steps(StepRange{columns.first, columns.last}, x0, radius_squared,
+                      [&](long long x, long long h) {
+                          put(x, y0 + h);
+                          put(x, y0 - h);
+                      });
     }
     // Left and right arcs.
     const StepRange rows =
         overlay_rows(canvas, std::max(0LL, y0 - d), std::min<long long>(last_pixel, y0 + d));
-    for (long long y = rows.first; y <= rows.last; ++y) {
-        const auto t = static_cast<float>(y - y0);
-        const long long w = truncate_to_int(std::sqrt(radius_squared - t * t));
+    put_arc_steps(rows, y0, radius_squared, [&](long long y, long long w) {
         put(x0 + w, y);
         put(x0 - w, y);
-    }
+    });
 }
 
 } // namespace
