@@ -9,10 +9,14 @@
 // heavy track is kept (every n-th object and AI line point; 1 keeps it whole).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
+#include "editor/view_commands.h"
+#include "render/overlay.h"
 #include "tests/session.h"
 
 namespace cs {
@@ -91,6 +95,31 @@ TEST_F(OverlayDifferential, PilesWhereTheHalvesOfTheHeavyTrackMeet) {
         script.push_back({Action::release, left_button, 252 + 2 * i, 257});
     }
     run_session(1, static_cast<int>(script.size()), false);
+}
+
+// Two segments of the driving line that meet at a point go in one pass: the point's pixel
+// is left with no element of the lines' level, and from then on must show what the level
+// below shows there, here an object put down on it.
+TEST_F(OverlayDifferential, PixelsTheLinesLeaveFollowTheElementsBelow) {
+    Side literal(true), repairing(false);
+    for (Side* side : {&literal, &repairing}) {
+        Editor& e = *side->editor;
+        Track& t = e.track;
+        const LinePoint points[] = {
+            {100.0f, 100.0f}, {150.0f, 100.0f}, {200.0f, 100.0f}, {200.0f, 150.0f}};
+        std::copy(std::begin(points), std::end(points), t.ai_line.begin());
+        t.ai_line_count = 4;
+        full_redraw(e);
+        t.ai_line_count = 2;
+        redraw_overlays(canvas_of(e));
+        t.objects[static_cast<std::size_t>(t.object_count)] = Object{200.0f, 100.0f, 0.0f, 4};
+        ++t.object_count;
+        redraw_overlays(canvas_of(e));
+    }
+    EXPECT_EQ(std::memcmp(literal.editor->renderer.image.get(),
+                          repairing.editor->renderer.image.get(),
+                          sizeof(Pixel) * image_size * image_size),
+              0);
 }
 
 } // namespace
