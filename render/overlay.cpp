@@ -64,7 +64,8 @@ class RebuildPut {
         : state_(state),
           cells_(canvas.renderer.overlays->level[static_cast<std::size_t>(state.drawing_level)]
                      .cells.data()),
-          second_(canvas.renderer.overlays->second.data()), ref_(state.current_ref),
+          marks_(canvas.renderer.overlays->marks.data()), drawn_now_(*state.drawn_now),
+          ref_(state.current_ref),
           value_(mode == DrawMode::erase ? OverlayCache::terrain
                                          : OverlayCache::colour_flag | rgb_of(colour)) {}
     ~RebuildPut() {
@@ -86,7 +87,7 @@ class RebuildPut {
         const int px = static_cast<int>(x);
         const int py = static_cast<int>(y);
         const auto p = static_cast<std::size_t>(py * image_size + px);
-        draw_top_down(cells_[p], second_[p], ref_, value_);
+        draw_top_down(cells_[p], marks_[p], drawn_now_, p, ref_, value_);
         left_ = std::min(left_, px);
         top_ = std::min(top_, py);
         right_ = std::max(right_, px);
@@ -96,7 +97,8 @@ class RebuildPut {
   private:
     PlotState& state_;
     CoverCell* cells_;
-    std::uint32_t* second_;
+    TopDown* marks_;
+    std::vector<std::uint32_t>& drawn_now_;
     std::uint32_t ref_;
     std::uint32_t value_;
     int left_ = image_size, top_ = image_size, right_ = -1, bottom_ = -1;

@@ -90,20 +90,36 @@ struct CoverCell {
 };
 
 // The rebuild draws each level from its last element down, so that a pixel is done once the
-// element on top and the one under it are known. second holds, per pixel, the element found
-// under the top one (no_element while there is none); later operations of that element still
-// write under, those of any element below it change nothing.
-inline void draw_top_down(CoverCell& cell, std::uint32_t& second, std::uint32_t ref,
-                          std::uint32_t value) {
-    if (second != CoverCell::no_element && second != ref) {
+// element on top and the one under it are known. Per pixel of the level being drawn, how far
+// it is: the marks that end in _now were set by the element being drawn, whose later
+// operations still write there (within an element the last operation wins); once it is
+// drawn, they become top and known.
+enum class TopDown : std::uint8_t { free, top_now, top, under_now, known };
+
+// One operation of the element being drawn (ref) writes value at pixel p; the pixels it
+// marks _now are listed in drawn_now.
+inline void draw_top_down(CoverCell& cell, TopDown& mark, std::vector<std::uint32_t>& drawn_now,
+                          std::size_t p, std::uint32_t ref, std::uint32_t value) {
+    switch (mark) {
+    case TopDown::known:
         return;
-    }
-    if (cell.last == ref || cell.last == CoverCell::no_element) {
+    case TopDown::free:
         cell.last = ref;
         cell.cover = value;
-    } else {
+        mark = TopDown::top_now;
+        drawn_now.push_back(static_cast<std::uint32_t>(p));
+        return;
+    case TopDown::top_now:
+        cell.cover = value;
+        return;
+    case TopDown::top:
         cell.under = value;
-        second = ref;
+        mark = TopDown::under_now;
+        drawn_now.push_back(static_cast<std::uint32_t>(p));
+        return;
+    case TopDown::under_now:
+        cell.under = value;
+        return;
     }
 }
 
@@ -144,6 +160,8 @@ struct alignas(64) PlotState {
     // While replaying or resolving: the pixel rectangle that holds what is recomputed (loops
     // are cut to it). While rebuilding: the band of rows this state draws.
     int clip_left = 0, clip_top = 0, clip_right = -1, clip_bottom = -1;
+    // While rebuilding: the pixels the element being drawn marked (see draw_top_down).
+    std::vector<std::uint32_t>* drawn_now = nullptr;
 };
 
 struct OverlayCache {
@@ -207,12 +225,14 @@ struct OverlayCache {
     PlotState& state() { return band_state != nullptr ? *band_state : main_state; }
     const PlotState& state() const { return band_state != nullptr ? *band_state : main_state; }
 
-    // While rebuilding, per pixel of the level being drawn: the element under the top one
-    // (see draw_top_down). The bands' rows are apart, so both bands share it.
-    std::vector<std::uint32_t> second;
-    // The bytes the cover takes: its levels' cells and the rebuild's element under the top.
+    // While rebuilding, per pixel of the level being drawn: how far it is (see draw_top_down).
+    // The bands' rows are apart, so both bands share it; each has its own list of the pixels
+    // the element it draws marked.
+    std::vector<TopDown> marks;
+    std::array<std::vector<std::uint32_t>, 2> band_drawn_now;
+    // The bytes the cover takes: its levels' cells and the rebuild's marks.
     std::size_t cover_bytes() const {
-        std::size_t bytes = second.capacity() * sizeof(std::uint32_t);
+        std::size_t bytes = marks.capacity() * sizeof(TopDown);
         for (const CoverLevel& l : level) {
             bytes += l.cells.capacity() * sizeof(CoverCell);
         }
@@ -224,7 +244,7 @@ struct OverlayCache {
     void record_rebuilt(PlotState& s, int x, int y, std::uint32_t value) {
         CoverLevel& l = level[static_cast<std::size_t>(s.drawing_level)];
         const auto p = static_cast<std::size_t>(y * 512 + x);
-        draw_top_down(l.cells[p], second[p], s.current_ref, value);
+        draw_top_down(l.cells[p], marks[p], *s.drawn_now, p, s.current_ref, value);
         s.box_left = x < s.box_left ? x : s.box_left;
         s.box_right = x > s.box_right ? x : s.box_right;
         s.box_top = y < s.box_top ? y : s.box_top;

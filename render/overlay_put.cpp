@@ -108,7 +108,10 @@ void create_overlay_cache(const Canvas& canvas) {
         level.resolve_stamp.assign(pixels, 0);
         level.resolve.reserve(pixels);
     }
-    c->second.assign(pixels, CoverCell::no_element);
+    c->marks.assign(pixels, TopDown::free);
+    for (auto& drawn_now : c->band_drawn_now) {
+        drawn_now.reserve(pixels / 16);
+    }
     c->resolve_tiles.reserve(tile_count);
     c->object_boxes.assign(object_slots, PixelBox{});
     c->ai_points_drawn.assign(segment_slots, LinePoint{});

@@ -90,7 +90,7 @@ void finish_level(OverlayCache& c, int k, int first, int last) {
             CoverCell& cell = level.cells[p];
             if (cell.last == CoverCell::no_element) {
                 cell.cover = below_used ? below->cells[p].cover : OverlayCache::untouched;
-            } else if (c.second[p] == CoverCell::no_element) {
+            } else if (c.marks[p] == TopDown::top) {
                 cell.under = CoverCell::level_below;
             }
         });
@@ -121,6 +121,9 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
     state.clip_right = image_size - 1;
     state.clip_top = top;
     state.clip_bottom = bottom;
+    std::vector<std::uint32_t>& drawn_now =
+        c.band_drawn_now[static_cast<std::size_t>(&state - c.band_states.data())];
+    state.drawn_now = &drawn_now;
     // The box of what an element drew in these rows.
     auto keep = [&](std::uint32_t ref, const PixelBox& box) { boxes[slot_of(ref)] = box; };
     // Objects, pits and segments of the driving line whose drawing cannot reach these rows
@@ -158,8 +161,8 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
         }
     };
     for (int k = 0; k < OverlayCache::levels; ++k) {
-        std::fill(c.second.begin() + top * image_size, c.second.begin() + (bottom + 1) * image_size,
-                  CoverCell::no_element);
+        std::fill(c.marks.begin() + top * image_size, c.marks.begin() + (bottom + 1) * image_size,
+                  TopDown::free);
         state.drawing_level = k;
         CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
         for_each_element_down(c, k, [&](std::uint32_t ref) {
@@ -170,6 +173,12 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
             state.current_ref = ref;
             begin_box(c);
             draw_element(canvas, ref);
+            // What the element marked is settled: later elements lie below it.
+            for (const std::uint32_t p : drawn_now) {
+                TopDown& mark = c.marks[p];
+                mark = mark == TopDown::top_now ? TopDown::top : TopDown::known;
+            }
+            drawn_now.clear();
             const PixelBox box = finished_box(c);
             keep(ref, box);
             if (!box.empty()) {
