@@ -56,8 +56,9 @@ void plot(const Canvas& canvas, long long x, long long y, Pixel colour, DrawMode
 
 // The rebuild's own way of writing the pixels of a stroke, the hot path of a full redraw:
 // the cover of the drawing level from the top down, in the rows of this band (the image
-// follows from the cover once every element is drawn). The pixels kept are gathered here
-// and added to the element's box once the stroke is drawn.
+// follows from the cover once every element is drawn). A stroke hands its pixels over a run
+// of steps at a time (see run); the box of the pixels kept is added to the element's box
+// once the stroke is drawn.
 class RebuildPut {
   public:
     RebuildPut(const Canvas& canvas, PlotState& state, Pixel colour, DrawMode mode)
@@ -67,41 +68,76 @@ class RebuildPut {
           marks_(canvas.renderer.overlays->marks.data()), drawn_now_(*state.drawn_now),
           ref_(state.current_ref),
           value_(mode == DrawMode::erase ? OverlayCache::terrain
-                                         : OverlayCache::colour_flag | rgb_of(colour)) {}
+                                         : OverlayCache::colour_flag | rgb_of(colour)),
+          top_(state.clip_top), bottom_(state.clip_bottom) {}
     ~RebuildPut() {
-        if (right_ >= 0) {
-            state_.box_left = std::min(state_.box_left, left_);
-            state_.box_top = std::min(state_.box_top, top_);
-            state_.box_right = std::max(state_.box_right, right_);
-            state_.box_bottom = std::max(state_.box_bottom, bottom_);
+        if (box_.right >= 0) {
+            state_.box_left = std::min(state_.box_left, box_.left);
+            state_.box_top = std::min(state_.box_top, box_.top);
+            state_.box_right = std::max(state_.box_right, box_.right);
+            state_.box_bottom = std::max(state_.box_bottom, box_.bottom);
         }
     }
     RebuildPut(const RebuildPut&) = delete;
     RebuildPut& operator=(const RebuildPut&) = delete;
 
-    void operator()(long long x, long long y) {
-        // The band's rows lie within the image.
-        if (x < 0 || x > last_pixel || y < state_.clip_top || y > state_.clip_bottom) {
-            return;
+    // Calls each(k, pixel) for the steps k of a run of n steps, each step handing its one or
+    // two pixels to pixel(x, y). What the loop changes is kept in locals, so that it stays in
+    // registers: the box, and the list of the pixels marked (room for two per step is made
+    // first).
+    template <typename Each>
+    void run(int n, Each each) {
+        Box box = box_;
+        std::size_t listed = drawn_now_.size();
+        drawn_now_.resize(listed + 2 * static_cast<std::size_t>(n));
+        std::uint32_t* const list = drawn_now_.data();
+        auto pixel = [&](long long x, long long y) {
+            // The band's rows lie within the image.
+            if (x < 0 || x > last_pixel || y < top_ || y > bottom_) {
+                return;
+            }
+            const int px = static_cast<int>(x);
+            const int py = static_cast<int>(y);
+            const auto p = static_cast<std::size_t>(py * image_size + px);
+            if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
+                list[listed++] = static_cast<std::uint32_t>(p);
+            }
+            box.left = std::min(box.left, px);
+            box.top = std::min(box.top, py);
+            box.right = std::max(box.right, px);
+            box.bottom = std::max(box.bottom, py);
+        };
+        for (int k = 0; k < n; ++k) {
+            each(k, pixel);
         }
-        const int px = static_cast<int>(x);
-        const int py = static_cast<int>(y);
-        const auto p = static_cast<std::size_t>(py * image_size + px);
-        draw_top_down(cells_[p], marks_[p], drawn_now_, p, ref_, value_);
-        left_ = std::min(left_, px);
-        top_ = std::min(top_, py);
-        right_ = std::max(right_, px);
-        bottom_ = std::max(bottom_, py);
+        drawn_now_.resize(listed);
+        box_ = box;
     }
 
   private:
+    struct Box {
+        int left = image_size, top = image_size, right = -1, bottom = -1;
+    };
     PlotState& state_;
     CoverCell* cells_;
     TopDown* marks_;
     std::vector<std::uint32_t>& drawn_now_;
     std::uint32_t ref_;
     std::uint32_t value_;
-    int left_ = image_size, top_ = image_size, right_ = -1, bottom_ = -1;
+    long long top_, bottom_;
+    Box box_;
+};
+
+// Hands the pixels of a run of steps to put(x, y) one at a time: outside the rebuild.
+template <typename F>
+struct EachPixel {
+    F& put;
+    template <typename Each>
+    void run(int n, Each each) {
+        for (int k = 0; k < n; ++k) {
+            each(k, put);
+        }
+    }
 };
 
 // The state of the rebuild when it is drawing, else null.
@@ -316,16 +352,19 @@ TopLeft midpoint_label(float x1, float y1, float x2, float y2, TextSize size) {
                    truncate_to_int(y1 + y2 - static_cast<float>(size.height)) / 2};
 }
 
+// The steps of a stroke are handed over in runs of this many.
+constexpr int steps_per_run = 64;
+
 // The steps first..last (within the image) along a segment's main axis, from a0 where the
-// other axis is b0, each with the pixel coordinate of the other axis, handed to put(step,
-// other). The coordinates of a run of steps are worked out together, in a loop the compiler
-// can do several at a time: the same float operations per step, so the same pixels.
-template <typename Put>
-void put_steps(Steps steps, float a0, float b0, float a_span, float b_span, Put put) {
-    constexpr int run = 64;
-    std::array<int, run> other;
-    for (long long first = steps.first; first <= steps.last; first += run) {
-        const int n = static_cast<int>(std::min<long long>(run, steps.last - first + 1));
+// other axis is b0, with the pixel coordinate of the other axis at each, handed over a run
+// at a time to run(first step, n, coordinates). The coordinates of a run are worked out
+// together, in a loop the compiler can do several at a time: the same float operations per
+// step, so the same pixels.
+template <typename Run>
+void put_steps(Steps steps, float a0, float b0, float a_span, float b_span, Run run) {
+    std::array<int, steps_per_run> other;
+    for (long long first = steps.first; first <= steps.last; first += steps_per_run) {
+        const int n = static_cast<int>(std::min<long long>(steps_per_run, steps.last - first + 1));
         const int base = static_cast<int>(first);
         for (int k = 0; k < n; ++k) {
             const float v = (static_cast<float>(base + k) - a0) * b_span / a_span + b0;
@@ -333,13 +372,11 @@ void put_steps(Steps steps, float a0, float b0, float a_span, float b_span, Put 
             other[static_cast<std::size_t>(k)] =
                 v > -1.0f && v < static_cast<float>(image_size) ? static_cast<int>(v) : -1;
         }
-        for (int k = 0; k < n; ++k) {
-            put(first + k, other[static_cast<std::size_t>(k)]);
-        }
+        run(first, n, other.data());
     }
 }
 
-// The pixels of a segment whose end points are finite, each handed to put(x, y).
+// The pixels of a segment whose end points are finite, handed to put a run at a time.
 template <typename Put>
 void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2, Put& put) {
     x1 += 0.5f;
@@ -360,8 +397,9 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
             return;
         }
         const Steps columns = columns_within(canvas, ax, bx);
-        put_steps(columns, ax, ay, bx - ax, by - ay,
-                  [&](long long i, long long row) { put(i, row); });
+        put_steps(columns, ax, ay, bx - ax, by - ay, [&](long long first, int n, const int* rows) {
+            put.run(n, [&](int k, auto& pixel) { pixel(first + k, rows[k]); });
+        });
         return;
     }
     // Mostly vertical: one pixel per row, from the top end to the bottom end. With no
@@ -374,42 +412,41 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
     const float ax = first_top ? x1 : x2, ay = first_top ? y1 : y2;
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
     const Steps rows = rows_within(canvas, ay, by);
-    put_steps(rows, ay, ax, by - ay, bx - ax,
-              [&](long long j, long long column) { put(column, j); });
+    put_steps(rows, ay, ax, by - ay, bx - ax, [&](long long first, int n, const int* columns) {
+        put.run(n, [&](int k, auto& pixel) { pixel(columns[k], first + k); });
+    });
 }
 
-// The steps first..last (within the image) along one axis of a circle around centre, each
-// with its distance from the other axis's centre line, handed to put(step, distance). Worked
-// out a run at a time, as put_steps, where the steps' offsets from the centre are ints.
-template <typename Put>
-void put_arc_steps(StepRange steps, long long centre, float radius_squared, Put put) {
+// The steps first..last (within the image) along one axis of a circle around centre, with
+// their distances from the other axis's centre line, handed over as put_steps does; a run
+// at a time where the steps' offsets from the centre are ints, else one step at a time.
+template <typename Run>
+void put_arc_steps(StepRange steps, long long centre, float radius_squared, Run run) {
     auto distance_at = [&](float t) {
         const float root = std::sqrt(radius_squared - t * t);
         // As truncate_to_int: saturated, and 0 for NaN.
         return root < 2147483648.0f ? static_cast<int>(root) : root == root ? INT_MAX : 0;
     };
-    constexpr int run = 64;
-    constexpr long long int_reach = INT_MAX - run;
+    constexpr long long int_reach = INT_MAX - steps_per_run;
     if (steps.first - centre < -int_reach || steps.last - centre > int_reach) {
         for (long long step = steps.first; step <= steps.last; ++step) {
-            put(step, distance_at(static_cast<float>(step - centre)));
+            const int distance = distance_at(static_cast<float>(step - centre));
+            run(step, 1, &distance);
         }
         return;
     }
-    std::array<int, run> distance;
-    for (long long first = steps.first; first <= steps.last; first += run) {
-        const int n = static_cast<int>(std::min<long long>(run, steps.last - first + 1));
+    std::array<int, steps_per_run> distance;
+    for (long long first = steps.first; first <= steps.last; first += steps_per_run) {
+        const int n = static_cast<int>(std::min<long long>(steps_per_run, steps.last - first + 1));
         const auto base = static_cast<int>(first - centre);
         for (int k = 0; k < n; ++k) {
             distance[static_cast<std::size_t>(k)] = distance_at(static_cast<float>(base + k));
         }
-        for (int k = 0; k < n; ++k) {
-            put(first + k, distance[static_cast<std::size_t>(k)]);
-        }
+        run(first, n, distance.data());
     }
 }
 
-// The pixels of a circle, each handed to put(x, y).
+// The pixels of a circle, handed to put a run at a time.
 template <typename Put>
 void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
     const float radius = static_cast<float>(r) + 0.5f;
@@ -424,17 +461,21 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
         overlay_columns(canvas, std::max(0LL, x0 - d), std::min<long long>(last_pixel, x0 + d));
     if (reach.first <= reach.last) {
         put_arc_steps(StepRange{columns.first, columns.last}, x0, radius_squared,
-                      [&](long long x, long long h) {
-                          put(x, y0 + h);
-                          put(x, y0 - h);
+                      [&](long long first, int n, const int* h) {
+                          put.run(n, [&](int k, auto& pixel) {
+                              pixel(first + k, y0 + h[k]);
+                              pixel(first + k, y0 - h[k]);
+                          });
                       });
     }
     // Left and right arcs.
     const StepRange rows =
         overlay_rows(canvas, std::max(0LL, y0 - d), std::min<long long>(last_pixel, y0 + d));
-    put_arc_steps(rows, y0, radius_squared, [&](long long y, long long w) {
-        put(x0 + w, y);
-        put(x0 - w, y);
+    put_arc_steps(rows, y0, radius_squared, [&](long long first, int n, const int* w) {
+        put.run(n, [&](int k, auto& pixel) {
+            pixel(x0 + w[k], first + k);
+            pixel(x0 - w[k], first + k);
+        });
     });
 }
 
@@ -466,7 +507,8 @@ void plot_segment(const Canvas& canvas, float x1, float y1, float x2, float y2, 
         segment_pixels(canvas, x1, y1, x2, y2, put);
         return;
     }
-    auto put = [&](long long x, long long y) { plot(canvas, x, y, colour, mode); };
+    auto each = [&](long long x, long long y) { plot(canvas, x, y, colour, mode); };
+    EachPixel<decltype(each)> put{each};
     segment_pixels(canvas, x1, y1, x2, y2, put);
 }
 
@@ -477,7 +519,8 @@ void plot_circle(const Canvas& canvas, int cx, int cy, int r, std::uint32_t rgb,
         circle_pixels(canvas, cx, cy, r, put);
         return;
     }
-    auto put = [&](long long x, long long y) { plot(canvas, x, y, colour, mode); };
+    auto each = [&](long long x, long long y) { plot(canvas, x, y, colour, mode); };
+    EachPixel<decltype(each)> put{each};
     circle_pixels(canvas, cx, cy, r, put);
 }
 

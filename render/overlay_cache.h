@@ -96,31 +96,29 @@ struct CoverCell {
 // drawn, they become top and known.
 enum class TopDown : std::uint8_t { free, top_now, top, under_now, known };
 
-// One operation of the element being drawn (ref) writes value at pixel p; the pixels it
-// marks _now are listed in drawn_now.
-inline void draw_top_down(CoverCell& cell, TopDown& mark, std::vector<std::uint32_t>& drawn_now,
-                          std::size_t p, std::uint32_t ref, std::uint32_t value) {
+// One operation of the element being drawn (ref) writes value; true when it marked the pixel
+// _now, for the caller to list.
+inline bool draw_top_down(CoverCell& cell, TopDown& mark, std::uint32_t ref, std::uint32_t value) {
     switch (mark) {
     case TopDown::known:
-        return;
+        return false;
     case TopDown::free:
         cell.last = ref;
         cell.cover = value;
         mark = TopDown::top_now;
-        drawn_now.push_back(static_cast<std::uint32_t>(p));
-        return;
+        return true;
     case TopDown::top_now:
         cell.cover = value;
-        return;
+        return false;
     case TopDown::top:
         cell.under = value;
         mark = TopDown::under_now;
-        drawn_now.push_back(static_cast<std::uint32_t>(p));
-        return;
+        return true;
     case TopDown::under_now:
         cell.under = value;
-        return;
+        return false;
     }
+    return false;
 }
 
 // One level of the cover: what the pass leaves per pixel after drawing the elements of
@@ -244,7 +242,9 @@ struct OverlayCache {
     void record_rebuilt(PlotState& s, int x, int y, std::uint32_t value) {
         CoverLevel& l = level[static_cast<std::size_t>(s.drawing_level)];
         const auto p = static_cast<std::size_t>(y * 512 + x);
-        draw_top_down(l.cells[p], marks[p], *s.drawn_now, p, s.current_ref, value);
+        if (draw_top_down(l.cells[p], marks[p], s.current_ref, value)) {
+            s.drawn_now->push_back(static_cast<std::uint32_t>(p));
+        }
         s.box_left = x < s.box_left ? x : s.box_left;
         s.box_right = x > s.box_right ? x : s.box_right;
         s.box_top = y < s.box_top ? y : s.box_top;
