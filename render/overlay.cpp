@@ -83,14 +83,13 @@ class RebuildPut {
 
     // Calls each(k, pixel) for the steps k of a run of n steps, each step handing its one or
     // two pixels to pixel(x, y). What the loop changes is kept in locals, so that it stays in
-    // registers: the box, and the list of the pixels marked (room for two per step is made
+    // registers: the box, and the count of the pixels marked (room for two per step is made
     // first).
     template <typename Each>
     void run(int n, Each each) {
         Box box = box_;
-        std::size_t listed = drawn_now_.size();
-        drawn_now_.resize(listed + 2 * static_cast<std::size_t>(n));
-        std::uint32_t* const list = drawn_now_.data();
+        std::uint32_t* const list = drawn_now_.room(2 * static_cast<std::size_t>(n));
+        std::size_t listed = drawn_now_.count;
         auto pixel = [&](long long x, long long y) {
             // The band's rows lie within the image.
             if (x < 0 || x > last_pixel || y < top_ || y > bottom_) {
@@ -110,7 +109,7 @@ class RebuildPut {
         for (int k = 0; k < n; ++k) {
             each(k, pixel);
         }
-        drawn_now_.resize(listed);
+        drawn_now_.count = listed;
         box_ = box;
     }
 
@@ -121,7 +120,7 @@ class RebuildPut {
     PlotState& state_;
     CoverCell* cells_;
     TopDown* marks_;
-    std::vector<std::uint32_t>& drawn_now_;
+    MarkedPixels& drawn_now_;
     std::uint32_t ref_;
     std::uint32_t value_;
     long long top_, bottom_;

@@ -13,6 +13,7 @@
 // the driving lines, so that the frequent changes of a line never replay the elements.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -96,6 +97,21 @@ struct CoverCell {
 // drawn, they become top and known.
 enum class TopDown : std::uint8_t { free, top_now, top, under_now, known };
 
+// The pixels the element being drawn marked _now: slots holds the room, count how many are
+// listed, so that a stroke makes room once per run of steps and writes without checks.
+struct MarkedPixels {
+    std::vector<std::uint32_t> slots;
+    std::size_t count = 0;
+    // Room for n more.
+    std::uint32_t* room(std::size_t n) {
+        if (count + n > slots.size()) {
+            slots.resize(std::max(2 * slots.size(), count + n));
+        }
+        return slots.data();
+    }
+    void add(std::uint32_t p) { room(1)[count++] = p; }
+};
+
 // One operation of the element being drawn (ref) writes value; true when it marked the pixel
 // _now, for the caller to list.
 inline bool draw_top_down(CoverCell& cell, TopDown& mark, std::uint32_t ref, std::uint32_t value) {
@@ -159,7 +175,7 @@ struct alignas(64) PlotState {
     // are cut to it). While rebuilding: the band of rows this state draws.
     int clip_left = 0, clip_top = 0, clip_right = -1, clip_bottom = -1;
     // While rebuilding: the pixels the element being drawn marked (see draw_top_down).
-    std::vector<std::uint32_t>* drawn_now = nullptr;
+    MarkedPixels* drawn_now = nullptr;
 };
 
 struct OverlayCache {
@@ -227,7 +243,7 @@ struct OverlayCache {
     // The bands' rows are apart, so both bands share it; each has its own list of the pixels
     // the element it draws marked.
     std::vector<TopDown> marks;
-    std::array<std::vector<std::uint32_t>, 2> band_drawn_now;
+    std::array<MarkedPixels, 2> band_drawn_now;
     // The bytes the cover takes: its levels' cells and the rebuild's marks.
     std::size_t cover_bytes() const {
         std::size_t bytes = marks.capacity() * sizeof(TopDown);
@@ -243,7 +259,7 @@ struct OverlayCache {
         CoverLevel& l = level[static_cast<std::size_t>(s.drawing_level)];
         const auto p = static_cast<std::size_t>(y * 512 + x);
         if (draw_top_down(l.cells[p], marks[p], s.current_ref, value)) {
-            s.drawn_now->push_back(static_cast<std::uint32_t>(p));
+            s.drawn_now->add(static_cast<std::uint32_t>(p));
         }
         s.box_left = x < s.box_left ? x : s.box_left;
         s.box_right = x > s.box_right ? x : s.box_right;

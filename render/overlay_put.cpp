@@ -110,7 +110,7 @@ void create_overlay_cache(const Canvas& canvas) {
     }
     c->marks.assign(pixels, TopDown::free);
     for (auto& drawn_now : c->band_drawn_now) {
-        drawn_now.reserve(pixels / 16);
+        drawn_now.slots.resize(pixels / 16);
     }
     c->resolve_tiles.reserve(tile_count);
     c->object_boxes.assign(object_slots, PixelBox{});

@@ -121,7 +121,7 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
     state.clip_right = image_size - 1;
     state.clip_top = top;
     state.clip_bottom = bottom;
-    std::vector<std::uint32_t>& drawn_now =
+    MarkedPixels& drawn_now =
         c.band_drawn_now[static_cast<std::size_t>(&state - c.band_states.data())];
     state.drawn_now = &drawn_now;
     // The box of what an element drew in these rows.
@@ -174,11 +174,11 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
             begin_box(c);
             draw_element(canvas, ref);
             // What the element marked is settled: later elements lie below it.
-            for (const std::uint32_t p : drawn_now) {
-                TopDown& mark = c.marks[p];
+            for (std::size_t i = 0; i < drawn_now.count; ++i) {
+                TopDown& mark = c.marks[drawn_now.slots[i]];
                 mark = mark == TopDown::top_now ? TopDown::top : TopDown::known;
             }
-            drawn_now.clear();
+            drawn_now.count = 0;
             const PixelBox box = finished_box(c);
             keep(ref, box);
             if (!box.empty()) {
