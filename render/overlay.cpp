@@ -113,10 +113,71 @@ class RebuildPut {
         box_ = box;
     }
 
+    // The pixels (first + k, rows[k]) of a run of a segment along the columns: its columns
+    // lie in the image, and a row is kept when it lies in the band (-1, no row, never does).
+    void along_columns(long long first, int n, const int* rows) {
+        std::uint32_t* const list = drawn_now_.room(static_cast<std::size_t>(n));
+        std::size_t listed = drawn_now_.count;
+        const auto rows_kept = static_cast<unsigned>(bottom_ - top_);
+        const int top = static_cast<int>(top_);
+        const int x0 = static_cast<int>(first);
+        int lo = n, hi = -1, row_lo = image_size, row_hi = -1;
+        for (int k = 0; k < n; ++k) {
+            const int y = rows[k];
+            if (static_cast<unsigned>(y - top) > rows_kept) {
+                continue;
+            }
+            const auto p = static_cast<std::size_t>(y * image_size + x0 + k);
+            if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
+                list[listed++] = static_cast<std::uint32_t>(p);
+            }
+            lo = std::min(lo, k);
+            hi = k;
+            row_lo = std::min(row_lo, y);
+            row_hi = std::max(row_hi, y);
+        }
+        drawn_now_.count = listed;
+        if (hi >= 0) {
+            widen(Box{x0 + lo, row_lo, x0 + hi, row_hi});
+        }
+    }
+    // The pixels (columns[k], first + k) of a run of a segment along the rows: its rows lie
+    // in the band, and a column is kept when it lies in the image (-1 never does).
+    void along_rows(long long first, int n, const int* columns) {
+        std::uint32_t* const list = drawn_now_.room(static_cast<std::size_t>(n));
+        std::size_t listed = drawn_now_.count;
+        const int y0 = static_cast<int>(first);
+        int lo = n, hi = -1, column_lo = image_size, column_hi = -1;
+        for (int k = 0; k < n; ++k) {
+            const int x = columns[k];
+            if (x < 0) {
+                continue;
+            }
+            const auto p = static_cast<std::size_t>((y0 + k) * image_size + x);
+            if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
+                list[listed++] = static_cast<std::uint32_t>(p);
+            }
+            lo = std::min(lo, k);
+            hi = k;
+            column_lo = std::min(column_lo, x);
+            column_hi = std::max(column_hi, x);
+        }
+        drawn_now_.count = listed;
+        if (hi >= 0) {
+            widen(Box{column_lo, y0 + lo, column_hi, y0 + hi});
+        }
+    }
+
   private:
     struct Box {
         int left = image_size, top = image_size, right = -1, bottom = -1;
     };
+    void widen(const Box& b) {
+        box_.left = std::min(box_.left, b.left);
+        box_.top = std::min(box_.top, b.top);
+        box_.right = std::max(box_.right, b.right);
+        box_.bottom = std::max(box_.bottom, b.bottom);
+    }
     PlotState& state_;
     CoverCell* cells_;
     TopDown* marks_;
@@ -135,6 +196,16 @@ struct EachPixel {
     void run(int n, Each each) {
         for (int k = 0; k < n; ++k) {
             each(k, put);
+        }
+    }
+    void along_columns(long long first, int n, const int* rows) {
+        for (int k = 0; k < n; ++k) {
+            put(first + k, rows[k]);
+        }
+    }
+    void along_rows(long long first, int n, const int* columns) {
+        for (int k = 0; k < n; ++k) {
+            put(columns[k], first + k);
         }
     }
 };
@@ -397,7 +468,7 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
         }
         const Steps columns = columns_within(canvas, ax, bx);
         put_steps(columns, ax, ay, bx - ax, by - ay, [&](long long first, int n, const int* rows) {
-            put.run(n, [&](int k, auto& pixel) { pixel(first + k, rows[k]); });
+            put.along_columns(first, n, rows);
         });
         return;
     }
@@ -412,7 +483,7 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
     const Steps rows = rows_within(canvas, ay, by);
     put_steps(rows, ay, ax, by - ay, bx - ax, [&](long long first, int n, const int* columns) {
-        put.run(n, [&](int k, auto& pixel) { pixel(columns[k], first + k); });
+        put.along_rows(first, n, columns);
     });
 }
 
