@@ -57,4 +57,20 @@ int accelerator_command(char key, KeyModifier modifier) {
     return no_id;
 }
 
+std::string plain_label(std::string_view label) {
+    // "&" is never part of a longer UTF-8 sequence, so the bytes can be walked as they are.
+    std::string out;
+    out.reserve(label.size());
+    for (std::size_t i = 0; i < label.size(); ++i) {
+        if (label[i] == '&') {
+            if (i + 1 == label.size() || label[i + 1] != '&') {
+                continue;
+            }
+            ++i;
+        }
+        out += label[i];
+    }
+    return out;
+}
+
 } // namespace cs

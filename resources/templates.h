@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "model/tools.h"
@@ -322,5 +323,9 @@ const DialogControl* find_control(const DialogTemplate& dialog, int id);
 
 // The command of a letter key (either case) held with modifier, or no_id.
 int accelerator_command(char key, KeyModifier modifier);
+
+// A label as assistive tools say it (UTF-8): each "&" mnemonic marker removed, "&&" read as
+// one "&", and a trailing "&", which marks nothing, dropped.
+std::string plain_label(std::string_view label);
 
 } // namespace cs

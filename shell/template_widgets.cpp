@@ -58,24 +58,8 @@ QString from_utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString plain_label(std::string_view text) {
-    QString out;
-    const QString in = from_utf8(text);
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] == u'&') {
-            if (i + 1 < in.size() && in[i + 1] == u'&') {
-                out += u'&';
-                ++i;
-            }
-            continue;
-        }
-        out += in[i];
-    }
-    return out;
-}
-
 QString spoken_name(const DialogControl& c) {
-    return plain_label(c.spoken_name.empty() ? c.text : c.spoken_name);
+    return from_utf8(plain_label(c.spoken_name.empty() ? c.text : c.spoken_name));
 }
 
 TemplateWidgets::TemplateWidgets(QWidget& window, const DialogTemplate& dialog, TemplateWindow kind)

@@ -29,8 +29,6 @@ DialogUnits dialog_units_of(const QFont& font);
 
 // A text of the templates and tables (UTF-8) as a QString.
 QString from_utf8(std::string_view text);
-// A label as shown to assistive tools: "&" mnemonics removed, "&&" kept as one "&".
-QString plain_label(std::string_view text);
 // The name assistive tools say for a control: its spoken name, else its plain label.
 QString spoken_name(const DialogControl& c);
 

@@ -212,6 +212,18 @@ TEST(Resources, EveryControlHasAName) {
     }
 }
 
+// What a screen reader says for a label: markers gone, "&&" one "&", non-ASCII text intact.
+TEST(Resources, PlainLabelDropsMnemonicMarkers) {
+    const std::string_view cases[][2] = {
+        {"", ""},          {"Save", "Save"},
+        {"&Load", "Load"}, {"Fish && &Chips", "Fish & Chips"},
+        {"&&&x", "&x"},    {"Tail&", "Tail"},
+        {"&&", "&"},       {"\xe2\x86\x92 &\xc3\x9cber", "\xe2\x86\x92 \xc3\x9cber"}};
+    for (const auto& [label, spoken] : cases) {
+        EXPECT_EQ(plain_label(label), spoken) << label;
+    }
+}
+
 TEST(PanelTemplate, SlidersCoverTheToolStateRanges) {
     // Slider, lowest and highest value, default value and the position that shows it.
     const int expected[][5] = {{id::brush_size, 5, 50, 15, 3},

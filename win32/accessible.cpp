@@ -6,25 +6,10 @@
 
 #include <string>
 
+#include "resources/templates.h"
 #include "win32/text.h"
 
 namespace cs {
-
-std::wstring plain_label_text(std::string_view label) {
-    const std::wstring in = wide(label);
-    std::wstring out;
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        if (in[i] == L'&') {
-            if (i + 1 < in.size() && in[i + 1] == L'&') {
-                out += L'&';
-                ++i;
-            }
-            continue;
-        }
-        out += in[i];
-    }
-    return out;
-}
 
 void name_for_assistive_tools(HWND control, std::string_view label) {
     if (control == nullptr || label.empty()) {
@@ -35,7 +20,7 @@ void name_for_assistive_tools(HWND control, std::string_view label) {
                                 IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
         return;
     }
-    const std::wstring name = plain_label_text(label);
+    const std::wstring name = wide(plain_label(label));
     services->SetHwndPropStr(control, DWORD(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
                              name.c_str());
     services->Release();

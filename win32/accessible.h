@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
 #include <string_view>
 
 namespace cs {
@@ -13,8 +12,5 @@ namespace cs {
 // Does nothing where the system offers no way to (it is not required for the control to
 // work).
 void name_for_assistive_tools(HWND control, std::string_view label);
-
-// A label as assistive tools show it.
-std::wstring plain_label_text(std::string_view label);
 
 } // namespace cs
