@@ -5,11 +5,10 @@
 
 #include <algorithm>
 #include <array>
-#include <system_error>
-#include <thread>
 
 #include "render/overlay.h"
 #include "render/overlay_index.h"
+#include "render/worker.h"
 
 namespace cs {
 
@@ -199,16 +198,16 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
     }
 }
 
-// Runs work(0) and work(1), the second on a thread of its own when one can be had.
+// Runs work(0) and work(1), each on whichever of this thread and the renderer's worker
+// takes it first (both here without a worker).
 template <typename F>
-void run_both(F work) {
-    try {
-        std::thread second([&] { work(1); });
-        work(0);
-        second.join();
-    } catch (const std::system_error&) { // no thread to be had: both here
-        work(0);
-        work(1);
+void run_both(const Canvas& canvas, F work) {
+    auto piece = [&](int k, int) { work(k); };
+    if (SharedWorker* worker = canvas.renderer.worker.get()) {
+        worker->run(2, piece);
+    } else {
+        piece(0, 0);
+        piece(1, 0);
     }
 }
 
@@ -262,7 +261,7 @@ void rebuild_overlays(const Canvas& canvas) {
     const bool two_bands =
         c.pits + c.objects + c.checkpoints + c.ai_points + c.pit_points >= elements_for_two_bands;
     if (two_bands) {
-        run_both([&](int band) {
+        run_both(canvas, [&](int band) {
             draw_band(canvas, c.band_states[static_cast<std::size_t>(band)],
                       c.band_boxes[static_cast<std::size_t>(band)], band * band_rows,
                       band * band_rows + band_rows - 1);
@@ -300,7 +299,7 @@ void rebuild_overlays(const Canvas& canvas) {
         });
     };
     if (two_bands) {
-        run_both([&](int half) {
+        run_both(canvas, [&](int half) {
             index_half(half, half * half_tile_rows, half * half_tile_rows + half_tile_rows - 1);
         });
     } else {

@@ -6,6 +6,7 @@
 #include "render/canvas.h"
 #include "render/overlay_cache.h"
 #include "render/terrain_rows.h"
+#include "render/worker.h"
 
 namespace cs {
 
@@ -28,7 +29,8 @@ void build_shading_table(Renderer& renderer, std::uint8_t water_level) {
     }
 }
 
-Renderer::Renderer() : rows(std::make_unique<TerrainRows>()) {}
+Renderer::Renderer()
+    : worker(std::make_unique<SharedWorker>()), rows(std::make_unique<TerrainRows>()) {}
 Renderer::~Renderer() = default;
 
 void Renderer::note_rectangle_written(int left, int top, int right, int bottom) {

@@ -39,6 +39,7 @@ constexpr int tile_of(int x, int y) {
 
 struct OverlayCache; // render/overlay_cache.h
 class TerrainRows;   // render/terrain_rows.h
+class SharedWorker;  // render/worker.h
 
 // What the renderer owns for the life of the process. The image is allocated once by
 // set-up; rows are stored top row first (row y starts at pixel y * 512).
@@ -47,6 +48,10 @@ struct Renderer {
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
+
+    // The second thread that large terrain jobs and the overlay rebuild share (null: all
+    // on the calling thread). Declared first, so that it outlives everything that uses it.
+    std::unique_ptr<SharedWorker> worker;
 
     std::unique_ptr<Pixel[]> image;
     std::array<Pixel, 16> land_colours{};
@@ -72,8 +77,8 @@ struct Renderer {
     std::unique_ptr<OverlayCache> overlays;
     bool literal_overlays = false;
 
-    // The tables and the second thread of the row-wise recomputation; without them (null)
-    // every pixel is recomputed by recompute_pixel, the reference the rows are tested against.
+    // The tables of the row-wise recomputation; without them (null) every pixel is
+    // recomputed by recompute_pixel, the reference the rows are tested against.
     std::unique_ptr<TerrainRows> rows;
 
     bool exists() const { return image != nullptr; }

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <system_error>
 
 #include "render/canvas.h"
 #include "render/terrain_image.h"
+#include "render/worker.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -28,7 +28,7 @@ namespace {
 
 // Below this many pixels the per-pixel path is cheaper than preparing a row.
 constexpr long long small_area = 64;
-// From this many pixels (a quarter of the image) on, the second thread is offered groups
+// From this many pixels (a quarter of the image) on, the worker thread is offered groups
 // of rows_per_take rows; measured on two cores, smaller areas gain nothing from it.
 constexpr long long shared_area = 65536;
 constexpr int rows_per_take = 16;
@@ -142,15 +142,10 @@ TerrainRows::TerrainRows() {
     }
 }
 
-TerrainRows::~TerrainRows() {
-    {
-        const std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    wake_.notify_one();
-    if (worker_.joinable()) {
-        worker_.join();
-    }
+void TerrainRows::limit_routines(bool avx2, bool avx512) {
+    wide_ = wide_ && avx2;
+    wide512_ = wide512_ && wide_ && avx512;
+    blend_key_ = -1; // whether the channel tables are used follows wide512_
 }
 
 bool TerrainRows::prepare(const Canvas& canvas) {
@@ -472,83 +467,26 @@ void TerrainRows::render(const Canvas& canvas, const Job& job, Band& band) const
 }
 
 void TerrainRows::run(const Canvas& canvas, const Job& job, long long pixels) {
-    band_.rows[0].g = band_.rows[1].g = -1; // the heights may have changed since the last job
+    for (Band& band : bands_) {
+        band.rows[0].g = band.rows[1].g = -1; // the heights may have changed since the last job
+    }
+    SharedWorker* worker = canvas.renderer.worker.get();
     // The AVX-512 routine draws the whole image in about the time that handing half of it
     // to the other thread costs, so it works alone.
-    if (pixels < shared_area || job.bottom - job.top <= rows_per_take || channels_.weight >= 0) {
-        render(canvas, job, band_);
+    if (worker == nullptr || pixels < shared_area || job.bottom - job.top <= rows_per_take ||
+        channels_.weight >= 0) {
+        render(canvas, job, bands_[0]);
         return;
     }
-    if (!worker_.joinable()) {
-        try {
-            worker_ = std::thread([this] { work(); });
-        } catch (const std::system_error&) {
-            render(canvas, job, band_); // no second thread: the same pixels on this one
-            return;
-        }
-    }
-    // The rows are handed out in groups to whichever thread asks first, so a worker that
-    // wakes late (or not at all while this thread is busy) costs nothing but its share.
-    std::uint32_t generation = 0;
-    {
-        const std::lock_guard lock(mutex_);
-        generation = ++posted_;
-        job_ = job;
-        job_canvas_ = &canvas;
-        done_rows_.store(0, std::memory_order_relaxed);
-        next_.store(std::uint64_t{generation} << 32, std::memory_order_release);
-    }
-    wake_.notify_one();
-    take_rows(canvas, job, generation, band_);
-    // At most the group the worker is drawing is left.
-    while (done_rows_.load(std::memory_order_acquire) < job.bottom - job.top) {
-        std::this_thread::yield();
-    }
-}
-
-void TerrainRows::take_rows(const Canvas& canvas, const Job& job, std::uint32_t generation,
-                            Band& band) {
+    // Groups of rows_per_take rows, each drawn by whichever thread takes it first.
     const int rows = job.bottom - job.top;
-    std::uint64_t next = next_.load(std::memory_order_acquire);
-    for (;;) {
-        const auto row = static_cast<int>(next & 0xFFFFFFFFu);
-        if (next >> 32 != generation || row >= rows) {
-            return;
-        }
-        const int taken = std::min(rows_per_take, rows - row);
-        const std::uint64_t claimed =
-            (std::uint64_t{generation} << 32) | static_cast<std::uint64_t>(row + taken);
-        if (!next_.compare_exchange_weak(next, claimed, std::memory_order_acq_rel,
-                                         std::memory_order_acquire)) {
-            continue;
-        }
+    auto group = [&](int k, int thread) {
         Job part = job;
-        part.top = job.top + row;
-        part.bottom = part.top + taken;
-        render(canvas, part, band);
-        done_rows_.fetch_add(taken, std::memory_order_release);
-        next = next_.load(std::memory_order_acquire);
-    }
-}
-
-void TerrainRows::work() {
-    std::uint32_t seen = 0;
-    for (;;) {
-        Job job;
-        const Canvas* canvas = nullptr;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [&] { return stop_ || posted_ != seen; });
-            if (stop_) {
-                return;
-            }
-            seen = posted_;
-            job = job_;
-            canvas = job_canvas_;
-        }
-        worker_band_.rows[0].g = worker_band_.rows[1].g = -1;
-        take_rows(*canvas, job, seen, worker_band_);
-    }
+        part.top = job.top + k * rows_per_take;
+        part.bottom = std::min(part.top + rows_per_take, job.bottom);
+        render(canvas, part, bands_[static_cast<std::size_t>(thread)]);
+    };
+    worker->run((rows + rows_per_take - 1) / rows_per_take, group);
 }
 
 void recompute_rows(const Canvas& canvas, int left, int top, int right, int bottom) {

@@ -1,15 +1,11 @@
 // The terrain image row by row: the same pixels as recompute_pixel, bit for bit, with the
 // terms that a row or a column shares worked out once, several pixels at a time (as wide as
-// the processor allows), and large areas shared with a second thread.
+// the processor allows), and large areas shared with the renderer's worker thread.
 #pragma once
 
 #include <array>
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <span>
-#include <thread>
 
 namespace cs {
 
@@ -37,7 +33,6 @@ void recompute_rows(const Canvas& canvas, int left, int top, int right, int bott
 class TerrainRows {
   public:
     TerrainRows();
-    ~TerrainRows(); // stops and joins the worker thread
     TerrainRows(const TerrainRows&) = delete;
     TerrainRows& operator=(const TerrainRows&) = delete;
 
@@ -82,14 +77,15 @@ class TerrainRows {
     // Brings the tables up to date with the renderer and the blend; false when the
     // spacing would reach outside the height grid (then only the per-pixel path applies).
     bool prepare(const Canvas& canvas);
-    // Runs the job; when it is large enough, the worker thread takes groups of rows too.
+    // Keeps to the AVX2 routines (avx512 false) or to those of any x86-64 (both false) on a
+    // processor that has more, so that each routine can be compared on one machine.
+    void limit_routines(bool avx2, bool avx512);
+    // Runs the job; when it is large enough, the renderer's worker thread takes groups of
+    // rows too.
     void run(const Canvas& canvas, const Job& job, long long pixels);
 
   private:
     void render(const Canvas& canvas, const Job& job, Band& band) const;
-    // Takes groups of rows of job number generation until none is left.
-    void take_rows(const Canvas& canvas, const Job& job, std::uint32_t generation, Band& band);
-    void work();
 
     Axis axis_;
     float spacing_ = 0.0f;
@@ -104,22 +100,8 @@ class TerrainRows {
     std::array<std::uint32_t, 16> land_key_{};
     int blend_key_ = -1;
 
-    Band band_;        // the calling thread's
-    Band worker_band_; // the worker's
-
-    // The job on offer: posted_ is its number, job_ and job_canvas_ what it is.
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    const Canvas* job_canvas_ = nullptr;
-    Job job_{};
-    std::uint32_t posted_ = 0;
-    bool stop_ = false;
-    // The job number in the high half and the next row to take in the low half: a thread
-    // takes rows only while the number is that of the job it was given, so a worker that
-    // wakes after the job ended takes nothing. done_rows_ counts the rows finished.
-    std::atomic<std::uint64_t> next_{0};
-    std::atomic<int> done_rows_{0};
-    std::thread worker_; // started by the first large job
+    // The grid rows of each thread that draws: the caller's (0) and the worker's (1).
+    std::array<Band, 2> bands_;
 };
 
 } // namespace cs

@@ -280,6 +280,28 @@ TEST_F(RowWise, RectanglesAndSpansMatchPixelByPixel) {
     }
 }
 
+// The narrower routines, which also share large jobs with the renderer's worker thread
+// (the AVX-512 one works alone), give the same pixels.
+TEST_F(RowWise, NarrowerRoutinesMatchPixelByPixel) {
+    make_world(Relief::steep, 6);
+    const std::vector<Pixel> recomputed = pixel_by_pixel();
+    for (const bool avx2 : {true, false}) {
+        editor.renderer.rows->limit_routines(avx2, false);
+        for (const auto& [left, top, right, bottom] :
+             std::vector<std::array<int, 4>>{{0, 0, 512, 512}, {3, 5, 509, 300}, {0, 0, 512, 16}}) {
+            restart();
+            recompute_rectangle(canvas_of(editor), left, top, right, bottom);
+            std::vector<Pixel> expected = start;
+            for (int y = top; y < bottom; ++y) {
+                for (int x = left; x < right; ++x) {
+                    expected[y * image_size + x] = recomputed[y * image_size + x];
+                }
+            }
+            ASSERT_EQ(image_of(editor), expected) << avx2 << " " << top << " " << bottom;
+        }
+    }
+}
+
 // The height tools recompute their disc row-wise; an editor without the row routine takes
 // recompute_pixel for every pixel, and both must show the same image after every step.
 struct HeightToolImage : test_support::EditorTest {
