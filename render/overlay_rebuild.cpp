@@ -17,14 +17,14 @@ namespace {
 using namespace overlay_index;
 using Layer = OverlayLayer;
 
-// Tracks with this many elements or more are rebuilt in two bands of rows, the lower one on
-// a second thread. Each band's thread draws every element that can reach its rows but keeps
-// only those rows, and each band's tiles, cover and counts are its own, so the bands share
-// nothing they write. (Narrower bands, measured at 64 and 128 rows, gained nothing: the
+// Tracks with this many elements or more are rebuilt in two bands of rows, one on this thread
+// and one on the renderer's worker. Each band draws every element that can reach its rows but
+// keeps only those rows, and each band's tiles, cover, marks and list of marked pixels are its
+// own, so the bands share nothing they write. (Narrower bands, measured at 64 and 128 rows, gained nothing: the
 // elements that reach several bands are drawn once for each.)
 constexpr int elements_for_two_bands = 2048;
 constexpr int band_rows = image_size / 2;
-// The tile lists are filled by halves, the upper on this thread.
+// The tile lists are filled by halves, on both threads.
 constexpr int half_tile_rows = tiles_per_side / 2;
 
 // Every element in drawing order, as its reference.
