@@ -98,8 +98,9 @@ struct CoverCell {
 enum class TopDown : std::uint8_t { free, top_now, top, under_now, known };
 
 // The pixels the element being drawn marked _now: slots holds the room, count how many are
-// listed, so that a stroke makes room once per run of steps and writes without checks.
-struct MarkedPixels {
+// listed, so that a stroke makes room once per run of steps and writes without checks. A
+// cache line of its own, as each band writes its own list's count all the time.
+struct alignas(64) MarkedPixels {
     std::vector<std::uint32_t> slots;
     std::size_t count = 0;
     // Room for n more.
