@@ -96,6 +96,12 @@ struct CoverCell {
 // operations still write there (within an element the last operation wins); once it is
 // drawn, they become top and known.
 enum class TopDown : std::uint8_t { free, top_now, top, under_now, known };
+// top_now becomes top and under_now known: each is the next value, so settling is an add.
+constexpr TopDown settled(TopDown mark) {
+    return static_cast<TopDown>(static_cast<std::uint8_t>(mark) + 1);
+}
+static_assert(settled(TopDown::top_now) == TopDown::top &&
+              settled(TopDown::under_now) == TopDown::known);
 
 // The pixels the element being drawn marked _now: slots holds the room, count how many are
 // listed, so that a stroke makes room once per run of steps and writes without checks. A

@@ -20,8 +20,8 @@ using Layer = OverlayLayer;
 // Tracks with this many elements or more are rebuilt in two bands of rows, one on this thread
 // and one on the renderer's worker. Each band draws every element that can reach its rows but
 // keeps only those rows, and each band's tiles, cover, marks and list of marked pixels are its
-// own, so the bands share nothing they write. (Narrower bands, measured at 64 and 128 rows, gained nothing: the
-// elements that reach several bands are drawn once for each.)
+// own, so the bands share nothing they write. (Narrower bands, measured at 64 and 128 rows, gained
+// nothing: the elements that reach several bands are drawn once for each.)
 constexpr int elements_for_two_bands = 2048;
 constexpr int band_rows = image_size / 2;
 // The tile lists are filled by halves, on both threads.
@@ -159,6 +159,18 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
             return false;
         }
     };
+    // The cover of these rows from nothing: only tiles used before hold anything.
+    for (CoverLevel& level : c.level) {
+        for (int tile = (top >> tile_shift) * tiles_per_side;
+             tile < ((bottom >> tile_shift) + 1) * tiles_per_side; ++tile) {
+            std::uint8_t& used = level.used[static_cast<std::size_t>(tile)];
+            if (used != 0) {
+                for_each_pixel_of_tile(
+                    tile, [&](int, int, std::size_t p) { level.cells[p] = CoverCell{}; });
+                used = 0;
+            }
+        }
+    }
     for (int k = 0; k < OverlayCache::levels; ++k) {
         std::fill(c.marks.begin() + top * image_size, c.marks.begin() + (bottom + 1) * image_size,
                   TopDown::free);
@@ -175,7 +187,7 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
             // What the element marked is settled: later elements lie below it.
             for (std::size_t i = 0; i < drawn_now.count; ++i) {
                 TopDown& mark = c.marks[drawn_now.slots[i]];
-                mark = mark == TopDown::top_now ? TopDown::top : TopDown::known;
+                mark = settled(mark);
             }
             drawn_now.count = 0;
             const PixelBox box = finished_box(c);
@@ -235,13 +247,6 @@ void rebuild_overlays(const Canvas& canvas) {
             list.clear();
         }
         level.large.clear();
-        for (int tile = 0; tile < tile_count; ++tile) {
-            if (level.used[static_cast<std::size_t>(tile)] != 0) {
-                for_each_pixel_of_tile(
-                    tile, [&](int, int, std::size_t p) { level.cells[p] = CoverCell{}; });
-            }
-        }
-        level.used.fill(0);
         level.resolve.clear();
         level.changed.fill(0);
         level.stale.fill(0);
