@@ -81,6 +81,15 @@ class RebuildPut {
     RebuildPut(const RebuildPut&) = delete;
     RebuildPut& operator=(const RebuildPut&) = delete;
 
+    // The columns (rows) of first..last that the band can write: all of the image's columns,
+    // its own rows.
+    StepRange columns(const Canvas&, long long first, long long last) const {
+        return {std::max<long long>(first, 0), std::min<long long>(last, last_pixel)};
+    }
+    StepRange rows(const Canvas&, long long first, long long last) const {
+        return {std::max(first, top_), std::min(last, bottom_)};
+    }
+
     // Calls each(k, pixel) for the steps k of a run of n steps, each step handing its one or
     // two pixels to pixel(x, y). What the loop changes is kept in locals, so that it stays in
     // registers: the box, and the count of the pixels marked (room for two per step is made
@@ -192,6 +201,12 @@ class RebuildPut {
 template <typename F>
 struct EachPixel {
     F& put;
+    StepRange columns(const Canvas& canvas, long long first, long long last) const {
+        return overlay_columns(canvas, first, last);
+    }
+    StepRange rows(const Canvas& canvas, long long first, long long last) const {
+        return overlay_rows(canvas, first, last);
+    }
     template <typename Each>
     void run(int n, Each each) {
         for (int k = 0; k < n; ++k) {
@@ -226,15 +241,17 @@ Steps steps_within_image(float low, float high) {
     return Steps{std::max<long long>(truncate_to_int(low), 0),
                  std::min<long long>(truncate_to_int(high), last_pixel)};
 }
-// The same, cut to the columns (rows) that a replay of the pass can write.
-Steps columns_within(const Canvas& canvas, float low, float high) {
+// The same, cut to the columns (rows) that the target of put can write.
+template <typename Put>
+Steps columns_within(const Canvas& canvas, Put& put, float low, float high) {
     const Steps s = steps_within_image(low, high);
-    const StepRange r = overlay_columns(canvas, s.first, s.last);
+    const StepRange r = put.columns(canvas, s.first, s.last);
     return Steps{r.first, r.last};
 }
-Steps rows_within(const Canvas& canvas, float low, float high) {
+template <typename Put>
+Steps rows_within(const Canvas& canvas, Put& put, float low, float high) {
     const Steps s = steps_within_image(low, high);
-    const StepRange r = overlay_rows(canvas, s.first, s.last);
+    const StepRange r = put.rows(canvas, s.first, s.last);
     return Steps{r.first, r.last};
 }
 
@@ -462,11 +479,12 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
         const float bx = first_left ? x2 : x1, by = first_left ? y2 : y1;
         // Every row the loop reaches lies within a pixel of the end points' rows: where those
         // rows are all cut away (another band, a clip rectangle) there is nothing to draw.
-        const Steps reach = rows_within(canvas, std::min(ay, by) - 2.0f, std::max(ay, by) + 2.0f);
+        const Steps reach =
+            rows_within(canvas, put, std::min(ay, by) - 2.0f, std::max(ay, by) + 2.0f);
         if (reach.first > reach.last) {
             return;
         }
-        const Steps columns = columns_within(canvas, ax, bx);
+        const Steps columns = columns_within(canvas, put, ax, bx);
         put_steps(columns, ax, ay, bx - ax, by - ay, [&](long long first, int n, const int* rows) {
             put.along_columns(first, n, rows);
         });
@@ -481,7 +499,7 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
     const bool first_top = y1 < y2;
     const float ax = first_top ? x1 : x2, ay = first_top ? y1 : y2;
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
-    const Steps rows = rows_within(canvas, ay, by);
+    const Steps rows = rows_within(canvas, put, ay, by);
     put_steps(rows, ay, ax, by - ay, bx - ax, [&](long long first, int n, const int* columns) {
         put.along_rows(first, n, columns);
     });
@@ -525,10 +543,10 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
     const long long d = truncate_to_int(radius * 0.70710677f);
     const long long x0 = cx, y0 = cy;
     // Top and bottom arcs, unless all their rows are cut away.
-    const StepRange reach = overlay_rows(canvas, std::max(0LL, y0 - r - 1),
-                                         std::min<long long>(last_pixel, y0 + r + 1));
+    const StepRange reach =
+        put.rows(canvas, std::max(0LL, y0 - r - 1), std::min<long long>(last_pixel, y0 + r + 1));
     const StepRange columns =
-        overlay_columns(canvas, std::max(0LL, x0 - d), std::min<long long>(last_pixel, x0 + d));
+        put.columns(canvas, std::max(0LL, x0 - d), std::min<long long>(last_pixel, x0 + d));
     if (reach.first <= reach.last) {
         put_arc_steps(StepRange{columns.first, columns.last}, x0, radius_squared,
                       [&](long long first, int n, const int* h) {
@@ -540,7 +558,7 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
     }
     // Left and right arcs.
     const StepRange rows =
-        overlay_rows(canvas, std::max(0LL, y0 - d), std::min<long long>(last_pixel, y0 + d));
+        put.rows(canvas, std::max(0LL, y0 - d), std::min<long long>(last_pixel, y0 + d));
     put_arc_steps(rows, y0, radius_squared, [&](long long first, int n, const int* w) {
         put.run(n, [&](int k, auto& pixel) {
             pixel(x0 + w[k], first + k);
