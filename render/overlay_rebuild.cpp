@@ -251,16 +251,37 @@ void rebuild_overlays(const Canvas& canvas) {
 
     c.pits = effective_pits(t);
     c.objects = t.object_count;
-    for (int i = 0; i < c.objects; ++i) {
-        new_object_id(c, t, i);
-    }
     c.checkpoints = t.checkpoint_count;
     c.ai_points = t.ai_line_count;
     c.pit_points = t.ai_pit_line_count;
-    for_each_element(c, [&](std::uint32_t ref) { remember_drawn(c, t, ref); });
-
     const bool two_bands =
         c.pits + c.objects + c.checkpoints + c.ai_points + c.pit_points >= elements_for_two_bands;
+    // The objects' ids, and what the other elements are drawn from (objects are reported
+    // before they change): apart, so on both threads of a busy track.
+    auto prepare = [&](int part) {
+        if (part == 0) {
+            for (int i = 0; i < c.objects; ++i) {
+                new_object_id(c, t, i);
+            }
+            return;
+        }
+        auto remember = [&](Layer layer, int first, int end) {
+            for (int i = first; i < end; ++i) {
+                remember_drawn(c, t, reference(layer, static_cast<std::uint32_t>(i)));
+            }
+        };
+        remember(Layer::pits, 0, c.pits);
+        remember(Layer::checkpoints, 0, c.checkpoints);
+        remember(Layer::ai_segments, 1, c.ai_points);
+        remember(Layer::ai_closing, 0, 1);
+        remember(Layer::pit_segments, 1, c.pit_points);
+    };
+    if (two_bands) {
+        run_both(canvas, prepare);
+    } else {
+        prepare(0);
+        prepare(1);
+    }
     if (two_bands) {
         run_both(canvas, [&](int band) {
             draw_band(canvas, c.band_states[static_cast<std::size_t>(band)],
