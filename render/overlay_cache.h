@@ -194,10 +194,6 @@ struct OverlayCache {
     static constexpr int levels = 3;
 
     bool valid = false; // false: the next pass redraws everything and rebuilds the cache
-    // false: the boxes and tile lists are still to be made from the rebuild's bands (one band,
-    // or two when in_bands).
-    bool indexed = true;
-    bool in_bands = false;
     std::array<CoverLevel, levels> level;
 
     // The boxes of what each element drew at the last pass.

@@ -243,6 +243,10 @@ void rebuild_overlays(const Canvas& canvas) {
     OverlayCache& c = cache_of(canvas);
     const Track& t = canvas.track;
     for (CoverLevel& level : c.level) {
+        for (auto& list : level.tiles) {
+            list.clear();
+        }
+        level.large.clear();
         level.resolve.clear();
         level.changed.fill(0);
         level.stale.fill(0);
@@ -291,34 +295,14 @@ void rebuild_overlays(const Canvas& canvas) {
     } else {
         draw_band(canvas, c.band_states[0], c.band_boxes[0], 0, image_size - 1);
     }
-    // The tile lists wait until a repair or a reported change needs them: a full redraw
-    // followed by another (a slider dragged, an undo) never makes them.
-    c.in_bands = two_bands;
-    c.indexed = false;
-    c.changed_objects.clear();
-    ++c.generation;
-    c.valid = true;
-}
-
-void index_rebuilt(const Canvas& canvas) {
-    OverlayCache& c = cache_of(canvas);
-    if (c.indexed) {
-        return;
-    }
-    for (CoverLevel& level : c.level) {
-        for (auto& list : level.tiles) {
-            list.clear();
-        }
-        level.large.clear();
-    }
     // The tile lists in drawing order, from the boxes both threads kept: each thread fills
     // the lists of its own half of the tiles, the first also the list of large elements and
     // the elements' boxes.
     auto index_half = [&](int half, int first_row, int last_row) {
         for_each_element(c, [&](std::uint32_t ref) {
             const std::size_t slot = slot_of(ref);
-            const PixelBox box = c.in_bands ? merged(c.band_boxes[0][slot], c.band_boxes[1][slot])
-                                            : c.band_boxes[0][slot];
+            const PixelBox box = two_bands ? merged(c.band_boxes[0][slot], c.band_boxes[1][slot])
+                                           : c.band_boxes[0][slot];
             if (half == 0) {
                 box_of(c, ref) = box;
             }
@@ -340,14 +324,16 @@ void index_rebuilt(const Canvas& canvas) {
             });
         });
     };
-    if (c.in_bands) {
+    if (two_bands) {
         run_both(canvas, [&](int half) {
             index_half(half, half * half_tile_rows, half * half_tile_rows + half_tile_rows - 1);
         });
     } else {
         index_half(0, 0, tiles_per_side - 1);
     }
-    c.indexed = true;
+    c.changed_objects.clear();
+    ++c.generation;
+    c.valid = true;
 }
 
 } // namespace cs

@@ -9,9 +9,6 @@ struct CoverLevel;
 
 // Draws every overlay and builds the cache from nothing (the next pass repairs from it).
 void rebuild_overlays(const Canvas& canvas);
-// The elements' boxes and the tile lists of the last rebuild, made the first time a repair or
-// a reported change needs them (nothing when they are made already).
-void index_rebuilt(const Canvas& canvas);
 // The pixels of a tile as a level of the cover leaves them: its colour, the terrain, or
 // (untouched) the image as it is.
 void show_cover_tile(const Canvas& canvas, const CoverLevel& level, int tile);
