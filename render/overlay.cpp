@@ -122,60 +122,41 @@ class RebuildPut {
         box_ = box;
     }
 
-    // The pixels (first + k, rows[k]) of a run of a segment along the columns: its columns
-    // lie in the image, and a row is kept when it lies in the band (-1, no row, never does).
-    void along_columns(long long first, int n, const int* rows) {
+    // The pixels of a run of a segment along its main axis: step first + k, with other[k]
+    // on the other axis. Along the columns, every column lies in the image and a row is kept
+    // when it lies in the band; along the rows, every row lies in the band and a column is
+    // kept when it lies in the image (-1, no row or column, never is).
+    template <bool by_columns>
+    void along(long long first, int n, const int* other) {
         std::uint32_t* const list = drawn_now_.room(static_cast<std::size_t>(n));
         std::size_t listed = drawn_now_.count;
-        const auto rows_kept = static_cast<unsigned>(bottom_ - top_);
-        const int top = static_cast<int>(top_);
-        const int x0 = static_cast<int>(first);
-        int lo = n, hi = -1, row_lo = image_size, row_hi = -1;
+        const int lowest = by_columns ? static_cast<int>(top_) : 0;
+        const auto span = static_cast<unsigned>(by_columns ? bottom_ - top_ : last_pixel);
+        const int step0 = static_cast<int>(first);
+        int lo = n, hi = -1, other_lo = image_size, other_hi = -1;
         for (int k = 0; k < n; ++k) {
-            const int y = rows[k];
-            if (static_cast<unsigned>(y - top) > rows_kept) {
+            const int o = other[k];
+            if (static_cast<unsigned>(o - lowest) > span) {
                 continue;
             }
-            const auto p = static_cast<std::size_t>(y * image_size + x0 + k);
+            const auto p = static_cast<std::size_t>(by_columns ? o * image_size + step0 + k
+                                                               : (step0 + k) * image_size + o);
             if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
                 list[listed++] = static_cast<std::uint32_t>(p);
             }
             lo = std::min(lo, k);
             hi = k;
-            row_lo = std::min(row_lo, y);
-            row_hi = std::max(row_hi, y);
+            other_lo = std::min(other_lo, o);
+            other_hi = std::max(other_hi, o);
         }
         drawn_now_.count = listed;
         if (hi >= 0) {
-            widen(Box{x0 + lo, row_lo, x0 + hi, row_hi});
+            widen(by_columns ? Box{step0 + lo, other_lo, step0 + hi, other_hi}
+                             : Box{other_lo, step0 + lo, other_hi, step0 + hi});
         }
     }
-    // The pixels (columns[k], first + k) of a run of a segment along the rows: its rows lie
-    // in the band, and a column is kept when it lies in the image (-1 never does).
-    void along_rows(long long first, int n, const int* columns) {
-        std::uint32_t* const list = drawn_now_.room(static_cast<std::size_t>(n));
-        std::size_t listed = drawn_now_.count;
-        const int y0 = static_cast<int>(first);
-        int lo = n, hi = -1, column_lo = image_size, column_hi = -1;
-        for (int k = 0; k < n; ++k) {
-            const int x = columns[k];
-            if (x < 0) {
-                continue;
-            }
-            const auto p = static_cast<std::size_t>((y0 + k) * image_size + x);
-            if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
-                list[listed++] = static_cast<std::uint32_t>(p);
-            }
-            lo = std::min(lo, k);
-            hi = k;
-            column_lo = std::min(column_lo, x);
-            column_hi = std::max(column_hi, x);
-        }
-        drawn_now_.count = listed;
-        if (hi >= 0) {
-            widen(Box{column_lo, y0 + lo, column_hi, y0 + hi});
-        }
-    }
+    void along_columns(long long first, int n, const int* rows) { along<true>(first, n, rows); }
+    void along_rows(long long first, int n, const int* columns) { along<false>(first, n, columns); }
 
   private:
     struct Box {
