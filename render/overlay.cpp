@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <span>

@@ -251,9 +251,26 @@ struct OverlayCache {
     // the element it draws marked.
     std::vector<TopDown> marks;
     std::array<MarkedPixels, 2> band_drawn_now;
-    // The bytes the cover takes: its levels' cells and the rebuild's marks.
+    // Per block of 4 x 4 pixels of the level being drawn, how many of its pixels are known, and
+    // by rows of blocks a bit per block whose every pixel is: a stroke whose box lies in such
+    // blocks is passed over without drawing it, as nothing it would draw shows. (Blocks of
+    // 8 x 8 let fewer strokes pass, single pixels cost more to test than they save.)
+    static constexpr int block_shift = 2;
+    static constexpr int blocks_per_side = 512 >> block_shift;
+    static constexpr int block_words_per_row = blocks_per_side / 64;
+    static_assert(block_words_per_row == 2); // a box's blocks lie in one word or two
+    std::vector<std::uint8_t> known_counts;
+    std::vector<std::uint64_t> known_blocks;
+    void set_known(std::uint32_t p) {
+        const std::uint32_t bx = (p & 511) >> block_shift, by = p >> (9 + block_shift);
+        if (++known_counts[by * blocks_per_side + bx] == 1 << (2 * block_shift)) {
+            known_blocks[by * block_words_per_row + (bx >> 6)] |= std::uint64_t{1} << (bx & 63);
+        }
+    }
+    // The bytes the cover takes: its levels' cells and the rebuild's marks and known blocks.
     std::size_t cover_bytes() const {
-        std::size_t bytes = marks.capacity() * sizeof(TopDown);
+        std::size_t bytes = marks.capacity() * sizeof(TopDown) + known_counts.capacity() +
+                            known_blocks.capacity() * sizeof(std::uint64_t);
         for (const CoverLevel& l : level) {
             bytes += l.cells.capacity() * sizeof(CoverCell);
         }

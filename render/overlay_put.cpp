@@ -109,6 +109,8 @@ void create_overlay_cache(const Canvas& canvas) {
         level.resolve.reserve(pixels);
     }
     c->marks.assign(pixels, TopDown::free);
+    c->known_counts.assign(OverlayCache::blocks_per_side * OverlayCache::blocks_per_side, 0);
+    c->known_blocks.assign(OverlayCache::blocks_per_side * OverlayCache::block_words_per_row, 0);
     for (auto& drawn_now : c->band_drawn_now) {
         drawn_now.slots.resize(pixels / 16);
     }

@@ -107,12 +107,14 @@ PixelBox merged(const PixelBox& a, const PixelBox& b) {
                     std::max(a.bottom, b.bottom)};
 }
 
-// Draws every element into the rows top..bottom of the cover, each level from its last
-// element down, keeping each element's box within those rows in boxes (by slot); then the
-// image in those rows from the cover.
-void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& boxes, int top,
-               int bottom) {
+// Draws every element into the rows top..bottom of the cover as band (0 or 1) of the rebuild,
+// each level from its last element down, keeping each element's box within those rows in the
+// band's boxes (by slot); then the image in those rows from the cover.
+void draw_band(const Canvas& canvas, int band, int top, int bottom) {
     OverlayCache& c = cache_of(canvas);
+    const auto b = static_cast<std::size_t>(band);
+    PlotState& state = c.band_states[b];
+    std::vector<PixelBox>& boxes = c.band_boxes[b];
     OverlayCache::band_state = &state;
     state = PlotState{};
     state.target = PlotTarget::rebuild;
@@ -120,8 +122,7 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
     state.clip_right = image_size - 1;
     state.clip_top = top;
     state.clip_bottom = bottom;
-    MarkedPixels& drawn_now =
-        c.band_drawn_now[static_cast<std::size_t>(&state - c.band_states.data())];
+    MarkedPixels& drawn_now = c.band_drawn_now[b];
     state.drawn_now = &drawn_now;
     // The box of what an element drew in these rows.
     auto keep = [&](std::uint32_t ref, const PixelBox& box) { boxes[slot_of(ref)] = box; };
@@ -174,6 +175,12 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
     for (int k = 0; k < OverlayCache::levels; ++k) {
         std::fill(c.marks.begin() + top * image_size, c.marks.begin() + (bottom + 1) * image_size,
                   TopDown::free);
+        const int block_top = top >> OverlayCache::block_shift;
+        const int block_end = (bottom >> OverlayCache::block_shift) + 1;
+        std::fill(c.known_counts.begin() + block_top * OverlayCache::blocks_per_side,
+                  c.known_counts.begin() + block_end * OverlayCache::blocks_per_side, 0);
+        std::fill(c.known_blocks.begin() + block_top * OverlayCache::block_words_per_row,
+                  c.known_blocks.begin() + block_end * OverlayCache::block_words_per_row, 0);
         state.drawing_level = k;
         CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
         for_each_element_down(c, k, [&](std::uint32_t ref) {
@@ -186,8 +193,12 @@ void draw_band(const Canvas& canvas, PlotState& state, std::vector<PixelBox>& bo
             draw_element(canvas, ref);
             // What the element marked is settled: later elements lie below it.
             for (std::size_t i = 0; i < drawn_now.count; ++i) {
-                TopDown& mark = c.marks[drawn_now.slots[i]];
+                const std::uint32_t p = drawn_now.slots[i];
+                TopDown& mark = c.marks[p];
                 mark = settled(mark);
+                if (mark == TopDown::known) {
+                    c.set_known(p);
+                }
             }
             drawn_now.count = 0;
             const PixelBox box = finished_box(c);
@@ -288,12 +299,10 @@ void rebuild_overlays(const Canvas& canvas) {
     }
     if (two_bands) {
         run_both(canvas, [&](int band) {
-            draw_band(canvas, c.band_states[static_cast<std::size_t>(band)],
-                      c.band_boxes[static_cast<std::size_t>(band)], band * band_rows,
-                      band * band_rows + band_rows - 1);
+            draw_band(canvas, band, band * band_rows, band * band_rows + band_rows - 1);
         });
     } else {
-        draw_band(canvas, c.band_states[0], c.band_boxes[0], 0, image_size - 1);
+        draw_band(canvas, 0, 0, image_size - 1);
     }
     // The tile lists in drawing order, from the boxes both threads kept: each thread fills
     // the lists of its own half of the tiles, the first also the list of large elements and

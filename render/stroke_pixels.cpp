@@ -67,8 +67,9 @@ class RebuildPut {
         : state_(state),
           cells_(canvas.renderer.overlays->level[static_cast<std::size_t>(state.drawing_level)]
                      .cells.data()),
-          marks_(canvas.renderer.overlays->marks.data()), drawn_now_(*state.drawn_now),
-          ref_(state.current_ref),
+          marks_(canvas.renderer.overlays->marks.data()),
+          known_blocks_(canvas.renderer.overlays->known_blocks.data()),
+          drawn_now_(*state.drawn_now), ref_(state.current_ref),
           value_(mode == DrawMode::erase ? OverlayCache::terrain
                                          : OverlayCache::colour_flag | rgb_of(colour)),
           top_(state.clip_top), bottom_(state.clip_bottom) {}
@@ -92,6 +93,37 @@ class RebuildPut {
         return {std::max(first, top_), std::min(last, bottom_)};
     }
 
+    // The rebuild passes over a stroke whose every pixel is known already.
+    static constexpr bool passes_over = true;
+
+    // True when the box left..right, top..bottom (the exact box of a stroke's pixels, were it
+    // drawn) lies in the band and in blocks whose every pixel is known: nothing the stroke
+    // would draw shows, so it is passed over and only its box counts.
+    bool pass_over(long long left, long long top, long long right, long long bottom) {
+        if (left < 0 || right > last_pixel || top < top_ || bottom > bottom_) {
+            return false;
+        }
+        constexpr int shift = OverlayCache::block_shift;
+        const auto l = static_cast<int>(left), t = static_cast<int>(top);
+        const auto r = static_cast<int>(right), b = static_cast<int>(bottom);
+        // The box's blocks in each half of a row of blocks, a word each.
+        const int first = l >> shift, last = r >> shift;
+        auto blocks_in_word = [&](int word) {
+            const int from = std::max(first - 64 * word, 0), to = std::min(last - 64 * word, 63);
+            return from > to ? std::uint64_t{0}
+                             : (~std::uint64_t{0} >> (63 - to)) & (~std::uint64_t{0} << from);
+        };
+        const std::uint64_t left_half = blocks_in_word(0), right_half = blocks_in_word(1);
+        for (int row = t >> shift; row <= b >> shift; ++row) {
+            const std::uint64_t* w = known_blocks_ + row * OverlayCache::block_words_per_row;
+            if ((w[0] & left_half) != left_half || (w[1] & right_half) != right_half) {
+                return false;
+            }
+        }
+        widen(Box{l, t, r, b});
+        return true;
+    }
+
     // Calls each(k, pixel) for the steps k of a run of n steps, each step handing its one or
     // two pixels to pixel(x, y). What the loop changes is kept in locals, so that it stays in
     // registers: the box, and the count of the pixels marked (room for two per step is made
@@ -109,7 +141,7 @@ class RebuildPut {
             const int px = static_cast<int>(x);
             const int py = static_cast<int>(y);
             const auto p = static_cast<std::size_t>(py * image_size + px);
-            if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
+            if (marks_[p] != TopDown::known && draw_top_down(cells_[p], marks_[p], ref_, value_)) {
                 list[listed++] = static_cast<std::uint32_t>(p);
             }
             box.left = std::min(box.left, px);
@@ -135,24 +167,27 @@ class RebuildPut {
         const int lowest = by_columns ? static_cast<int>(top_) : 0;
         const auto span = static_cast<unsigned>(by_columns ? bottom_ - top_ : last_pixel);
         const int step0 = static_cast<int>(first);
-        int lo = n, hi = -1, other_lo = image_size, other_hi = -1;
+        int lo = -1, hi = -1;
         for (int k = 0; k < n; ++k) {
             const int o = other[k];
             if (static_cast<unsigned>(o - lowest) > span) {
                 continue;
             }
+            lo = lo < 0 ? k : lo;
+            hi = k;
             const auto p = static_cast<std::size_t>(by_columns ? o * image_size + step0 + k
                                                                : (step0 + k) * image_size + o);
-            if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
+            // Most pixels a rebuild reaches are known already.
+            if (marks_[p] != TopDown::known && draw_top_down(cells_[p], marks_[p], ref_, value_)) {
                 list[listed++] = static_cast<std::uint32_t>(p);
             }
-            lo = std::min(lo, k);
-            hi = k;
-            other_lo = std::min(other_lo, o);
-            other_hi = std::max(other_hi, o);
         }
         drawn_now_.count = listed;
         if (hi >= 0) {
+            // Along a segment the other coordinate never falls and then rises again, so the
+            // first and last pixel kept bound the run.
+            const int other_lo = std::min(other[lo], other[hi]);
+            const int other_hi = std::max(other[lo], other[hi]);
             widen(by_columns ? Box{step0 + lo, other_lo, step0 + hi, other_hi}
                              : Box{other_lo, step0 + lo, other_hi, step0 + hi});
         }
@@ -173,6 +208,7 @@ class RebuildPut {
     PlotState& state_;
     CoverCell* cells_;
     TopDown* marks_;
+    const std::uint64_t* known_blocks_;
     MarkedPixels& drawn_now_;
     std::uint32_t ref_;
     std::uint32_t value_;
@@ -184,6 +220,8 @@ class RebuildPut {
 template <typename F>
 struct EachPixel {
     F& put;
+    static constexpr bool passes_over = false;
+    bool pass_over(long long, long long, long long, long long) { return false; }
     StepRange columns(const Canvas& canvas, long long first, long long last) const {
         return overlay_columns(canvas, first, last);
     }
@@ -246,6 +284,12 @@ constexpr int steps_per_run = 64;
 // at a time to run(first step, n, coordinates). The coordinates of a run are worked out
 // together, in a loop the compiler can do several at a time: the same float operations per
 // step, so the same pixels.
+// The pixel coordinate on the other axis at a step, or -1 for none (NaN included).
+inline int other_at(int step, float a0, float b0, float a_span, float b_span) {
+    const float v = (static_cast<float>(step) - a0) * b_span / a_span + b0;
+    return v > -1.0f && v < static_cast<float>(image_size) ? static_cast<int>(v) : -1;
+}
+
 template <typename Run>
 void put_steps(Steps steps, float a0, float b0, float a_span, float b_span, Run run) {
     std::array<int, steps_per_run> other;
@@ -253,12 +297,30 @@ void put_steps(Steps steps, float a0, float b0, float a_span, float b_span, Run 
         const int n = static_cast<int>(std::min<long long>(steps_per_run, steps.last - first + 1));
         const int base = static_cast<int>(first);
         for (int k = 0; k < n; ++k) {
-            const float v = (static_cast<float>(base + k) - a0) * b_span / a_span + b0;
-            // The pixel it truncates to, or -1 for none (NaN included).
-            other[static_cast<std::size_t>(k)] =
-                v > -1.0f && v < static_cast<float>(image_size) ? static_cast<int>(v) : -1;
+            other[static_cast<std::size_t>(k)] = other_at(base + k, a0, b0, a_span, b_span);
         }
         run(first, n, other.data());
+    }
+}
+
+// Whether put passes over all of a segment's steps (along the columns or the rows): along a
+// segment the other coordinate never falls and then rises again, so the first and last step
+// bound its pixels.
+template <typename Put>
+bool pass_over_steps(Put& put, Steps steps, bool by_columns, float a0, float b0, float a_span,
+                     float b_span) {
+    if constexpr (!Put::passes_over) {
+        return false;
+    } else {
+        if (steps.first > steps.last) {
+            return false;
+        }
+        // The steps lie within the image.
+        const int o1 = other_at(static_cast<int>(steps.first), a0, b0, a_span, b_span);
+        const int o2 = other_at(static_cast<int>(steps.last), a0, b0, a_span, b_span);
+        const long long lo = std::min(o1, o2), hi = std::max(o1, o2);
+        return by_columns ? put.pass_over(steps.first, lo, steps.last, hi)
+                          : put.pass_over(lo, steps.first, hi, steps.last);
     }
 }
 
@@ -284,6 +346,9 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
             return;
         }
         const Steps columns = columns_within(canvas, put, ax, bx);
+        if (pass_over_steps(put, columns, true, ax, ay, bx - ax, by - ay)) {
+            return;
+        }
         put_steps(columns, ax, ay, bx - ax, by - ay, [&](long long first, int n, const int* rows) {
             put.along_columns(first, n, rows);
         });
@@ -299,6 +364,9 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
     const float ax = first_top ? x1 : x2, ay = first_top ? y1 : y2;
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
     const Steps rows = rows_within(canvas, put, ay, by);
+    if (pass_over_steps(put, rows, false, ay, ax, by - ay, bx - ax)) {
+        return;
+    }
     put_steps(rows, ay, ax, by - ay, bx - ax, [&](long long first, int n, const int* columns) {
         put.along_rows(first, n, columns);
     });
@@ -341,6 +409,10 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
     // Up to 45 degrees from each axis; the two passes together close the outline.
     const long long d = truncate_to_int(radius * 0.70710677f);
     const long long x0 = cx, y0 = cy;
+    // Its pixels reach r from the centre along both axes, at the centre's row and column.
+    if (r >= 0 && put.pass_over(x0 - r, y0 - r, x0 + r, y0 + r)) {
+        return;
+    }
     // Top and bottom arcs, unless all their rows are cut away.
     const StepRange reach =
         put.rows(canvas, std::max(0LL, y0 - r - 1), std::min<long long>(last_pixel, y0 + r + 1));

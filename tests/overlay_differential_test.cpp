@@ -13,11 +13,13 @@
 #include <cstring>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <vector>
 
 #include "editor/view_commands.h"
 #include "render/overlay.h"
+#include "render/overlay_cache.h"
 #include "tests/session.h"
 
 namespace cs {
@@ -99,12 +101,12 @@ TEST_F(OverlayDifferential, PilesWhereTheHalvesOfTheHeavyTrackMeet) {
 }
 
 // Both passes take the same direct changes to the track, each followed by a pass; the images
-// must agree at the end.
+// must agree after every pass.
 void expect_same_after(const std::function<void(Editor&, int step)>& change, int steps) {
     Side literal(true), repairing(false);
-    for (Side* side : {&literal, &repairing}) {
-        Editor& e = *side->editor;
-        for (int step = 0; step < steps; ++step) {
+    for (int step = 0; step < steps; ++step) {
+        for (Side* side : {&literal, &repairing}) {
+            Editor& e = *side->editor;
             change(e, step);
             if (step == 0) {
                 full_redraw(e);
@@ -112,11 +114,12 @@ void expect_same_after(const std::function<void(Editor&, int step)>& change, int
                 redraw_overlays(canvas_of(e));
             }
         }
+        ASSERT_EQ(std::memcmp(literal.editor->renderer.image.get(),
+                              repairing.editor->renderer.image.get(),
+                              sizeof(Pixel) * image_size * image_size),
+                  0)
+            << "after step " << step;
     }
-    EXPECT_EQ(std::memcmp(literal.editor->renderer.image.get(),
-                          repairing.editor->renderer.image.get(),
-                          sizeof(Pixel) * image_size * image_size),
-              0);
 }
 
 // Two segments of the driving line that meet at a point go in one pass: the point's pixel
@@ -138,6 +141,59 @@ TEST_F(OverlayDifferential, PixelsTheLinesLeaveFollowTheElementsBelow) {
             }
         },
         3);
+}
+
+// A pile of objects of every kind, across the seam of the rebuild's two bands: the rebuild
+// passes over the strokes whose pixels the objects above hide, and must index them all the
+// same. Objects from all through the pile move within it, and the objects above are replayed
+// over their tiles; then the pile goes from the top, a hundred or so at a time, and what lay
+// under shows again.
+TEST_F(OverlayDifferential, ObjectsHiddenAtTheRebuildShowWhenThoseAboveGo) {
+    constexpr int pile = 2500; // enough elements for two bands
+    constexpr int moves = 12;
+    expect_same_after(
+        [](Editor& e, int step) {
+            Track& t = e.track;
+            std::mt19937 random(static_cast<std::uint32_t>(7 + step));
+            std::uniform_real_distribution<float> place(200.0f, 312.0f), turn(0.0f, 6.3f);
+            if (step == 0) {
+                t.object_count = pile;
+                for (int i = 0; i < pile; ++i) {
+                    t.objects[i] = Object{place(random), place(random), turn(random),
+                                          static_cast<std::uint8_t>(i % object_kind_count)};
+                }
+                // Low in the pile, a palm tree whose stem ends one column past its ring, in
+                // the first column of a tile (256).
+                t.objects[7] = Object{234.5f, 250.5f, 0.0f, palm_tree};
+            } else if (step <= moves) {
+                const int i = 7 + 197 * step;
+                note_objects_changed(canvas_of(e), i, i);
+                t.objects[i].x = place(random);
+                t.objects[i].y = place(random);
+            } else {
+                // Down to the palm tree and the objects under it, each reported as it goes.
+                const int keep = std::max(8, t.object_count - pile / 20);
+                while (t.object_count > keep) {
+                    note_object_removed(canvas_of(e), --t.object_count);
+                }
+            }
+        },
+        1 + moves + 20);
+}
+
+// A rebuild keeps, under the element on top of a pixel, what the one below it drew there, so
+// that taking the top one back needs no search: a bush on a palm tree, both stems starting
+// at the pixel of their centre.
+TEST_F(OverlayDifferential, RebuildKeepsWhatLiesUnderTheTopElement) {
+    Side side(false);
+    Editor& e = *side.editor;
+    Track& t = e.track;
+    t.objects[t.object_count++] = Object{300.0f, 300.0f, 0.0f, palm_tree};
+    t.objects[t.object_count++] = Object{300.0f, 300.0f, 0.0f, bush};
+    full_redraw(e);
+    const CoverCell& cell = e.renderer.overlays->level[0].cells[300 * image_size + 300];
+    EXPECT_EQ(cell.cover, OverlayCache::colour_flag | 0x7FFF00u); // the bush's stem
+    EXPECT_EQ(cell.under, OverlayCache::colour_flag | 0x664400u); // the palm tree's stem
 }
 
 } // namespace
