@@ -116,46 +116,6 @@ void swap_drawn(OverlayCache& c, Track& t, std::uint32_t ref) {
 
 } // namespace
 
-PixelBox& box_of(OverlayCache& c, std::uint32_t ref) {
-    const std::uint32_t i = index_in(ref);
-    switch (layer_of(ref)) {
-    case Layer::pits:
-        return c.pit_boxes[i];
-    case Layer::objects:
-        return c.object_boxes[i];
-    case Layer::checkpoints:
-        return c.checkpoint_boxes[i];
-    case Layer::ai_segments:
-        return c.ai_segment_boxes[i];
-    case Layer::ai_closing:
-        return c.closing_box;
-    case Layer::pit_segments:
-        break;
-    }
-    return c.pit_segment_boxes[i];
-}
-
-void begin_box(OverlayCache& c) {
-    c.state().box_left = c.state().box_top = image_size;
-    c.state().box_right = c.state().box_bottom = -1;
-}
-
-PixelBox finished_box(const OverlayCache& c) {
-    PixelBox box;
-    if (c.state().box_right >= c.state().box_left) {
-        box = PixelBox{static_cast<std::int16_t>(c.state().box_left),
-                       static_cast<std::int16_t>(c.state().box_top),
-                       static_cast<std::int16_t>(c.state().box_right),
-                       static_cast<std::int16_t>(c.state().box_bottom)};
-    }
-    return box;
-}
-
-bool is_large(const PixelBox& pixels) {
-    const TileBox box = pixels.tiles();
-    return (box.right - box.left + 1) * (box.bottom - box.top + 1) > OverlayCache::large_box;
-}
-
 // --- The spatial index -----------------------------------------------------------------
 
 // The lists of references are kept in drawing order, so that a tile's elements can be
@@ -213,10 +173,6 @@ void mark_stale(CoverLevel& level, int tile, std::uint32_t from) {
         s = stale_after;
         f = from;
     }
-}
-
-CoverLevel& level_for(OverlayCache& c, std::uint32_t ref) {
-    return c.level[static_cast<std::size_t>(level_of(layer_of(ref)))];
 }
 
 namespace {

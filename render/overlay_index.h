@@ -77,11 +77,44 @@ std::uint32_t order_key(const OverlayCache& c, std::uint32_t ref);
 void draw_element(const Canvas& canvas, std::uint32_t ref);
 // Keeps what an element is drawn from as it is now.
 void remember_drawn(OverlayCache& c, const Track& t, std::uint32_t ref);
-PixelBox& box_of(OverlayCache& c, std::uint32_t ref);
+// Inline, as the rebuild asks them of every element.
+inline PixelBox& box_of(OverlayCache& c, std::uint32_t ref) {
+    const std::uint32_t i = index_in(ref);
+    switch (layer_of(ref)) {
+    case Layer::pits:
+        return c.pit_boxes[i];
+    case Layer::objects:
+        return c.object_boxes[i];
+    case Layer::checkpoints:
+        return c.checkpoint_boxes[i];
+    case Layer::ai_segments:
+        return c.ai_segment_boxes[i];
+    case Layer::ai_closing:
+        return c.closing_box;
+    case Layer::pit_segments:
+        break;
+    }
+    return c.pit_segment_boxes[i];
+}
 // The box of the pixels one drawing touches: reset, then read.
-void begin_box(OverlayCache& c);
-PixelBox finished_box(const OverlayCache& c);
-bool is_large(const PixelBox& box);
+inline void begin_box(OverlayCache& c) {
+    PlotState& s = c.state();
+    s.box_left = s.box_top = image_size;
+    s.box_right = s.box_bottom = -1;
+}
+inline PixelBox finished_box(const OverlayCache& c) {
+    const PlotState& s = c.state();
+    if (s.box_right < s.box_left) {
+        return PixelBox{};
+    }
+    return PixelBox{static_cast<std::int16_t>(s.box_left), static_cast<std::int16_t>(s.box_top),
+                    static_cast<std::int16_t>(s.box_right),
+                    static_cast<std::int16_t>(s.box_bottom)};
+}
+inline bool is_large(const PixelBox& pixels) {
+    const TileBox box = pixels.tiles();
+    return (box.right - box.left + 1) * (box.bottom - box.top + 1) > OverlayCache::large_box;
+}
 
 template <typename F>
 void for_each_tile(const TileBox& box, F f) {
@@ -105,7 +138,9 @@ void for_each_pixel_of_tile(int tile, F f) {
 
 // --- The spatial index -------------------------------------------------------------------
 
-CoverLevel& level_for(OverlayCache& c, std::uint32_t ref);
+inline CoverLevel& level_for(OverlayCache& c, std::uint32_t ref) {
+    return c.level[static_cast<std::size_t>(level_of(layer_of(ref)))];
+}
 void mark_stale(CoverLevel& level, int tile, std::uint32_t from);
 // Enters an element with the box it drew into its level's tile lists (or the large list).
 void index_box(OverlayCache& c, std::uint32_t ref, const PixelBox& box);
