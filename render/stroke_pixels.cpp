@@ -221,7 +221,6 @@ template <typename F>
 struct EachPixel {
     F& put;
     static constexpr bool passes_over = false;
-    bool pass_over(long long, long long, long long, long long) { return false; }
     StepRange columns(const Canvas& canvas, long long first, long long last) const {
         return overlay_columns(canvas, first, last);
     }
@@ -279,17 +278,17 @@ Steps rows_within(const Canvas& canvas, Put& put, float low, float high) {
 // The steps of a stroke are handed over in runs of this many.
 constexpr int steps_per_run = 64;
 
-// The steps first..last (within the image) along a segment's main axis, from a0 where the
-// other axis is b0, with the pixel coordinate of the other axis at each, handed over a run
-// at a time to run(first step, n, coordinates). The coordinates of a run are worked out
-// together, in a loop the compiler can do several at a time: the same float operations per
-// step, so the same pixels.
 // The pixel coordinate on the other axis at a step, or -1 for none (NaN included).
 inline int other_at(int step, float a0, float b0, float a_span, float b_span) {
     const float v = (static_cast<float>(step) - a0) * b_span / a_span + b0;
     return v > -1.0f && v < static_cast<float>(image_size) ? static_cast<int>(v) : -1;
 }
 
+// The steps first..last (within the image) along a segment's main axis, from a0 where the
+// other axis is b0, with the pixel coordinate of the other axis at each, handed over a run
+// at a time to run(first step, n, coordinates). The coordinates of a run are worked out
+// together, in a loop the compiler can do several at a time: the same float operations per
+// step, so the same pixels.
 template <typename Run>
 void put_steps(Steps steps, float a0, float b0, float a_span, float b_span, Run run) {
     std::array<int, steps_per_run> other;
@@ -321,6 +320,17 @@ bool pass_over_steps(Put& put, Steps steps, bool by_columns, float a0, float b0,
         const long long lo = std::min(o1, o2), hi = std::max(o1, o2);
         return by_columns ? put.pass_over(steps.first, lo, steps.last, hi)
                           : put.pass_over(lo, steps.first, hi, steps.last);
+    }
+}
+
+// Whether put passes over a circle of radius r around (x0, y0): its pixels reach r from the
+// centre along both axes, at the centre's row and column.
+template <typename Put>
+bool pass_over_circle(Put& put, long long x0, long long y0, int r) {
+    if constexpr (!Put::passes_over) {
+        return false;
+    } else {
+        return r >= 0 && put.pass_over(x0 - r, y0 - r, x0 + r, y0 + r);
     }
 }
 
@@ -409,8 +419,7 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
     // Up to 45 degrees from each axis; the two passes together close the outline.
     const long long d = truncate_to_int(radius * 0.70710677f);
     const long long x0 = cx, y0 = cy;
-    // Its pixels reach r from the centre along both axes, at the centre's row and column.
-    if (r >= 0 && put.pass_over(x0 - r, y0 - r, x0 + r, y0 + r)) {
+    if (pass_over_circle(put, x0, y0, r)) {
         return;
     }
     // Top and bottom arcs, unless all their rows are cut away.
