@@ -261,9 +261,12 @@ struct OverlayCache {
     static_assert(block_words_per_row == 2); // a box's blocks lie in one word or two
     std::vector<std::uint8_t> known_counts;
     std::vector<std::uint64_t> known_blocks;
-    void set_known(std::uint32_t p) {
+    // Counts pixel p in its block when it became known.
+    void count_known(std::uint32_t p, bool known) {
         const std::uint32_t bx = (p & 511) >> block_shift, by = p >> (9 + block_shift);
-        if (++known_counts[by * blocks_per_side + bx] == 1 << (2 * block_shift)) {
+        std::uint8_t& count = known_counts[by * blocks_per_side + bx];
+        count = static_cast<std::uint8_t>(count + known);
+        if (known && count == 1 << (2 * block_shift)) {
             known_blocks[by * block_words_per_row + (bx >> 6)] |= std::uint64_t{1} << (bx & 63);
         }
     }

@@ -191,14 +191,13 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
             state.current_ref = ref;
             begin_box(c);
             draw_element(canvas, ref);
-            // What the element marked is settled: later elements lie below it.
+            // What the element marked is settled: later elements lie below it. (Half the
+            // pixels become known, in no order a branch could guess: each is counted.)
             for (std::size_t i = 0; i < drawn_now.count; ++i) {
                 const std::uint32_t p = drawn_now.slots[i];
                 TopDown& mark = c.marks[p];
                 mark = settled(mark);
-                if (mark == TopDown::known) {
-                    c.set_known(p);
-                }
+                c.count_known(p, mark == TopDown::known);
             }
             drawn_now.count = 0;
             const PixelBox box = finished_box(c);

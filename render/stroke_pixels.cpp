@@ -20,6 +20,8 @@ namespace cs {
 namespace {
 
 constexpr int last_pixel = image_size - 1;
+// The steps of a stroke are handed over in runs of this many.
+constexpr int steps_per_run = 64;
 
 } // namespace
 
@@ -168,6 +170,12 @@ class RebuildPut {
         const auto span = static_cast<unsigned>(by_columns ? bottom_ - top_ : last_pixel);
         const int step0 = static_cast<int>(first);
         int lo = -1, hi = -1;
+        // Most pixels a rebuild reaches are known already. The pixels that are not are
+        // gathered first and drawn after, so that whether a step's pixel is known never
+        // decides a branch: where a stroke runs from known pixels into open ones, a branch
+        // would mostly guess wrong.
+        std::array<std::uint32_t, steps_per_run> open;
+        int opened = 0;
         for (int k = 0; k < n; ++k) {
             const int o = other[k];
             if (static_cast<unsigned>(o - lowest) > span) {
@@ -175,11 +183,15 @@ class RebuildPut {
             }
             lo = lo < 0 ? k : lo;
             hi = k;
-            const auto p = static_cast<std::size_t>(by_columns ? o * image_size + step0 + k
-                                                               : (step0 + k) * image_size + o);
-            // Most pixels a rebuild reaches are known already.
-            if (marks_[p] != TopDown::known && draw_top_down(cells_[p], marks_[p], ref_, value_)) {
-                list[listed++] = static_cast<std::uint32_t>(p);
+            const auto p = static_cast<std::uint32_t>(by_columns ? o * image_size + step0 + k
+                                                                 : (step0 + k) * image_size + o);
+            open[static_cast<std::size_t>(opened)] = p;
+            opened += marks_[p] != TopDown::known;
+        }
+        for (int i = 0; i < opened; ++i) {
+            const std::uint32_t p = open[static_cast<std::size_t>(i)];
+            if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
+                list[listed++] = p;
             }
         }
         drawn_now_.count = listed;
@@ -274,9 +286,6 @@ Steps rows_within(const Canvas& canvas, Put& put, float low, float high) {
     const StepRange r = put.rows(canvas, s.first, s.last);
     return Steps{r.first, r.last};
 }
-
-// The steps of a stroke are handed over in runs of this many.
-constexpr int steps_per_run = 64;
 
 // The pixel coordinate on the other axis at a step, or -1 for none (NaN included).
 inline int other_at(int step, float a0, float b0, float a_span, float b_span) {
