@@ -181,8 +181,12 @@ struct alignas(64) PlotState {
     // While replaying or resolving: the pixel rectangle that holds what is recomputed (loops
     // are cut to it). While rebuilding: the band of rows this state draws.
     int clip_left = 0, clip_top = 0, clip_right = -1, clip_bottom = -1;
-    // While rebuilding: the pixels the element being drawn marked (see draw_top_down).
+    // While rebuilding: the pixels the element being drawn marked (see draw_top_down), and
+    // the cells of the level being drawn, its marks and its known blocks.
     MarkedPixels* drawn_now = nullptr;
+    CoverCell* cells = nullptr;
+    TopDown* marks = nullptr;
+    const std::uint64_t* known_blocks = nullptr;
 };
 
 struct OverlayCache {

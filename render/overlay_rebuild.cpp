@@ -183,6 +183,9 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
                   c.known_blocks.begin() + block_end * OverlayCache::block_words_per_row, 0);
         state.drawing_level = k;
         CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
+        state.cells = drawn.cells.data();
+        state.marks = c.marks.data();
+        state.known_blocks = c.known_blocks.data();
         for_each_element_down(c, k, [&](std::uint32_t ref) {
             if (!whole && misses_band(ref)) {
                 keep(ref, PixelBox{});

@@ -65,13 +65,10 @@ namespace {
 // once the stroke is drawn.
 class RebuildPut {
   public:
-    RebuildPut(const Canvas& canvas, PlotState& state, Pixel colour, DrawMode mode)
-        : state_(state),
-          cells_(canvas.renderer.overlays->level[static_cast<std::size_t>(state.drawing_level)]
-                     .cells.data()),
-          marks_(canvas.renderer.overlays->marks.data()),
-          known_blocks_(canvas.renderer.overlays->known_blocks.data()),
-          drawn_now_(*state.drawn_now), ref_(state.current_ref),
+    RebuildPut(PlotState& state, Pixel colour, DrawMode mode)
+        : state_(state), cells_(state.cells), marks_(state.marks),
+          known_blocks_(state.known_blocks), drawn_now_(*state.drawn_now),
+          ref_(state.current_ref),
           value_(mode == DrawMode::erase ? OverlayCache::terrain
                                          : OverlayCache::colour_flag | rgb_of(colour)),
           top_(state.clip_top), bottom_(state.clip_bottom) {}
@@ -466,7 +463,7 @@ void plot_segment(const Canvas& canvas, float x1, float y1, float x2, float y2, 
     }
     const Pixel colour = pixel_of(rgb);
     if (PlotState* state = rebuilding(canvas)) {
-        RebuildPut put(canvas, *state, colour, mode);
+        RebuildPut put(*state, colour, mode);
         segment_pixels(canvas, x1, y1, x2, y2, put);
         return;
     }
@@ -478,7 +475,7 @@ void plot_segment(const Canvas& canvas, float x1, float y1, float x2, float y2, 
 void plot_circle(const Canvas& canvas, int cx, int cy, int r, std::uint32_t rgb, DrawMode mode) {
     const Pixel colour = pixel_of(rgb);
     if (PlotState* state = rebuilding(canvas)) {
-        RebuildPut put(canvas, *state, colour, mode);
+        RebuildPut put(*state, colour, mode);
         circle_pixels(canvas, cx, cy, r, put);
         return;
     }
