@@ -67,8 +67,7 @@ class RebuildPut {
   public:
     RebuildPut(PlotState& state, Pixel colour, DrawMode mode)
         : state_(state), cells_(state.cells), marks_(state.marks),
-          known_blocks_(state.known_blocks), drawn_now_(*state.drawn_now),
-          ref_(state.current_ref),
+          known_blocks_(state.known_blocks), drawn_now_(*state.drawn_now), ref_(state.current_ref),
           value_(mode == DrawMode::erase ? OverlayCache::terrain
                                          : OverlayCache::colour_flag | rgb_of(colour)),
           top_(state.clip_top), bottom_(state.clip_bottom) {}
@@ -122,6 +121,11 @@ class RebuildPut {
         widen(Box{l, t, r, b});
         return true;
     }
+    // The box of a stroke whose pixels need no checks counts as drawn.
+    void keep(long long left, long long top, long long right, long long bottom) {
+        widen(Box{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+                  static_cast<int>(bottom)});
+    }
 
     // Calls each(k, pixel) for the steps k of a run of n steps, each step handing its one or
     // two pixels to pixel(x, y). What the loop changes is kept in locals, so that it stays in
@@ -155,24 +159,56 @@ class RebuildPut {
         box_ = box;
     }
 
+    // Whether a circle of radius r around (x0, y0) lies in the band: its box is then the box
+    // around its pixels, and they need no checks. (Up to this radius, an arc's middle step
+    // reaches r exactly: (r + 0.5) squared and its root are exact floats.)
+    bool holds_circle(long long x0, long long y0, int r) const {
+        constexpr int exact_radius = 4096;
+        return r >= 0 && r <= exact_radius && x0 - r >= 0 && x0 + r <= last_pixel &&
+               y0 - r >= top_ && y0 + r <= bottom_;
+    }
+    // The pixels of a run of two arcs of such a circle around pixel centre: at step k, the
+    // pixels centre + (first + k) * along +- distance[k] * across.
+    void arcs(std::uint32_t centre, int first, int n, const int* distance, int along, int across) {
+        OpenPixels open;
+        for (int k = 0; k < n; ++k) {
+            const auto middle =
+                static_cast<std::uint32_t>(static_cast<int>(centre) + (first + k) * along);
+            const auto offset = static_cast<std::uint32_t>(distance[k] * across);
+            gather(open, middle + offset);
+            gather(open, middle - offset);
+        }
+        draw(open);
+    }
+
+    // Whether a box lies in the band, where a stroke whose box it is needs no checks.
+    bool holds(long long left, long long top, long long right, long long bottom) const {
+        return left >= 0 && right <= last_pixel && top >= top_ && bottom <= bottom_;
+    }
+    // The pixels of a run of such a segment: step first + k, with other[k] on the other axis.
+    template <bool by_columns>
+    void inside(long long first, int n, const int* other) {
+        OpenPixels open;
+        const int step0 = static_cast<int>(first);
+        for (int k = 0; k < n; ++k) {
+            gather(open,
+                   static_cast<std::uint32_t>(by_columns ? other[k] * image_size + step0 + k
+                                                         : (step0 + k) * image_size + other[k]));
+        }
+        draw(open);
+    }
+
     // The pixels of a run of a segment along its main axis: step first + k, with other[k]
     // on the other axis. Along the columns, every column lies in the image and a row is kept
     // when it lies in the band; along the rows, every row lies in the band and a column is
     // kept when it lies in the image (-1, no row or column, never is).
     template <bool by_columns>
     void along(long long first, int n, const int* other) {
-        std::uint32_t* const list = drawn_now_.room(static_cast<std::size_t>(n));
-        std::size_t listed = drawn_now_.count;
         const int lowest = by_columns ? static_cast<int>(top_) : 0;
         const auto span = static_cast<unsigned>(by_columns ? bottom_ - top_ : last_pixel);
         const int step0 = static_cast<int>(first);
         int lo = -1, hi = -1;
-        // Most pixels a rebuild reaches are known already. The pixels that are not are
-        // gathered first and drawn after, so that whether a step's pixel is known never
-        // decides a branch: where a stroke runs from known pixels into open ones, a branch
-        // would mostly guess wrong.
-        std::array<std::uint32_t, steps_per_run> open;
-        int opened = 0;
+        OpenPixels open;
         for (int k = 0; k < n; ++k) {
             const int o = other[k];
             if (static_cast<unsigned>(o - lowest) > span) {
@@ -180,18 +216,10 @@ class RebuildPut {
             }
             lo = lo < 0 ? k : lo;
             hi = k;
-            const auto p = static_cast<std::uint32_t>(by_columns ? o * image_size + step0 + k
-                                                                 : (step0 + k) * image_size + o);
-            open[static_cast<std::size_t>(opened)] = p;
-            opened += marks_[p] != TopDown::known;
+            gather(open, static_cast<std::uint32_t>(by_columns ? o * image_size + step0 + k
+                                                               : (step0 + k) * image_size + o));
         }
-        for (int i = 0; i < opened; ++i) {
-            const std::uint32_t p = open[static_cast<std::size_t>(i)];
-            if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
-                list[listed++] = p;
-            }
-        }
-        drawn_now_.count = listed;
+        draw(open);
         if (hi >= 0) {
             // Along a segment the other coordinate never falls and then rises again, so the
             // first and last pixel kept bound the run.
@@ -205,6 +233,30 @@ class RebuildPut {
     void along_rows(long long first, int n, const int* columns) { along<false>(first, n, columns); }
 
   private:
+    // Most pixels a rebuild reaches are known already. The pixels of a run that are not are
+    // gathered first and drawn after, so that whether a step's pixel is known never decides a
+    // branch: where a stroke runs from known pixels into open ones, a branch would mostly
+    // guess wrong. (Two pixels per step at most.)
+    struct OpenPixels {
+        std::array<std::uint32_t, 2 * steps_per_run> pixels;
+        int count = 0;
+    };
+    void gather(OpenPixels& open, std::uint32_t p) const {
+        open.pixels[static_cast<std::size_t>(open.count)] = p;
+        open.count += marks_[p] != TopDown::known;
+    }
+    // Draws the gathered pixels, listing those it marked.
+    void draw(const OpenPixels& open) {
+        std::uint32_t* const list = drawn_now_.room(static_cast<std::size_t>(open.count));
+        std::size_t listed = drawn_now_.count;
+        for (int i = 0; i < open.count; ++i) {
+            const std::uint32_t p = open.pixels[static_cast<std::size_t>(i)];
+            if (draw_top_down(cells_[p], marks_[p], ref_, value_)) {
+                list[listed++] = p;
+            }
+        }
+        drawn_now_.count = listed;
+    }
     struct Box {
         int left = image_size, top = image_size, right = -1, bottom = -1;
     };
@@ -308,24 +360,33 @@ void put_steps(Steps steps, float a0, float b0, float a_span, float b_span, Run 
     }
 }
 
-// Whether put passes over all of a segment's steps (along the columns or the rows): along a
-// segment the other coordinate never falls and then rises again, so the first and last step
-// bound its pixels.
+// How a segment's steps (along the columns or the rows) fit what put writes: passed over,
+// inside the band (drawn without checks), or partly outside it. Along a segment the other
+// coordinate never falls and then rises again, so the first and last step bound its pixels.
+enum class StepsFit { passed_over, inside, partly };
 template <typename Put>
-bool pass_over_steps(Put& put, Steps steps, bool by_columns, float a0, float b0, float a_span,
-                     float b_span) {
+StepsFit fit_steps(Put& put, Steps steps, bool by_columns, float a0, float b0, float a_span,
+                   float b_span) {
     if constexpr (!Put::passes_over) {
-        return false;
+        return StepsFit::partly;
     } else {
         if (steps.first > steps.last) {
-            return false;
+            return StepsFit::partly;
         }
         // The steps lie within the image.
         const int o1 = other_at(static_cast<int>(steps.first), a0, b0, a_span, b_span);
         const int o2 = other_at(static_cast<int>(steps.last), a0, b0, a_span, b_span);
         const long long lo = std::min(o1, o2), hi = std::max(o1, o2);
-        return by_columns ? put.pass_over(steps.first, lo, steps.last, hi)
-                          : put.pass_over(lo, steps.first, hi, steps.last);
+        const long long left = by_columns ? steps.first : lo, right = by_columns ? steps.last : hi;
+        const long long top = by_columns ? lo : steps.first, bottom = by_columns ? hi : steps.last;
+        if (put.pass_over(left, top, right, bottom)) {
+            return StepsFit::passed_over;
+        }
+        if (put.holds(left, top, right, bottom)) {
+            put.keep(left, top, right, bottom);
+            return StepsFit::inside;
+        }
+        return StepsFit::partly;
     }
 }
 
@@ -362,8 +423,18 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
             return;
         }
         const Steps columns = columns_within(canvas, put, ax, bx);
-        if (pass_over_steps(put, columns, true, ax, ay, bx - ax, by - ay)) {
+        const StepsFit fit = fit_steps(put, columns, true, ax, ay, bx - ax, by - ay);
+        if (fit == StepsFit::passed_over) {
             return;
+        }
+        if constexpr (Put::passes_over) {
+            if (fit == StepsFit::inside) {
+                put_steps(columns, ax, ay, bx - ax, by - ay,
+                          [&](long long first, int n, const int* rows) {
+                              put.template inside<true>(first, n, rows);
+                          });
+                return;
+            }
         }
         put_steps(columns, ax, ay, bx - ax, by - ay, [&](long long first, int n, const int* rows) {
             put.along_columns(first, n, rows);
@@ -380,8 +451,18 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
     const float ax = first_top ? x1 : x2, ay = first_top ? y1 : y2;
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
     const Steps rows = rows_within(canvas, put, ay, by);
-    if (pass_over_steps(put, rows, false, ay, ax, by - ay, bx - ax)) {
+    const StepsFit fit = fit_steps(put, rows, false, ay, ax, by - ay, bx - ax);
+    if (fit == StepsFit::passed_over) {
         return;
+    }
+    if constexpr (Put::passes_over) {
+        if (fit == StepsFit::inside) {
+            put_steps(rows, ay, ax, by - ay, bx - ax,
+                      [&](long long first, int n, const int* columns) {
+                          put.template inside<false>(first, n, columns);
+                      });
+            return;
+        }
     }
     put_steps(rows, ay, ax, by - ay, bx - ax, [&](long long first, int n, const int* columns) {
         put.along_rows(first, n, columns);
@@ -427,6 +508,21 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
     const long long x0 = cx, y0 = cy;
     if (pass_over_circle(put, x0, y0, r)) {
         return;
+    }
+    if constexpr (Put::passes_over) {
+        if (put.holds_circle(x0, y0, r)) {
+            put.keep(x0 - r, y0 - r, x0 + r, y0 + r);
+            const auto centre = static_cast<std::uint32_t>(y0 * image_size + x0);
+            put_arc_steps(StepRange{x0 - d, x0 + d}, x0, radius_squared,
+                          [&](long long first, int n, const int* h) {
+                              put.arcs(centre, static_cast<int>(first - x0), n, h, 1, image_size);
+                          });
+            put_arc_steps(StepRange{y0 - d, y0 + d}, y0, radius_squared,
+                          [&](long long first, int n, const int* w) {
+                              put.arcs(centre, static_cast<int>(first - y0), n, w, image_size, 1);
+                          });
+            return;
+        }
     }
     // Top and bottom arcs, unless all their rows are cut away.
     const StepRange reach =
