@@ -155,18 +155,13 @@ struct Point {
     float x, y;
 };
 
-Point corner(const Frame& f, float a, float b, Corner which) {
-    switch (which) {
-    case f1:
-        return {f.x + a * f.c - b * f.s, f.y + a * f.s + b * f.c};
-    case f2:
-        return {f.x + a * f.c + b * f.s, f.y + a * f.s - b * f.c};
-    case b1:
-        return {f.x - a * f.c - b * f.s, f.y - a * f.s + b * f.c};
-    case b2:
-        break;
-    }
-    return {f.x - a * f.c + b * f.s, f.y - a * f.s - b * f.c};
+// A corner of the box with half-length a and half-width b: the front corners lie ahead
+// (+a), the back ones behind (-a); corner 1 of each to the left (+b), corner 2 to the right.
+// Negating a product is exact, so this is the same float as adding or subtracting it.
+inline Point corner(const Frame& f, float a, float b, Corner which) {
+    const float along = which == f1 || which == f2 ? a : -a;
+    const float across = which == f1 || which == b1 ? b : -b;
+    return {f.x + along * f.c - across * f.s, f.y + along * f.s + across * f.c};
 }
 
 void draw_stroke(const Canvas& canvas, const Frame& f, float scale, const Stroke& stroke,
