@@ -304,6 +304,35 @@ void reset_object_ids(OverlayCache& c) {
     c.fresh_id = 0;
 }
 
+void number_objects(OverlayCache& c, int count) {
+    for (int i = 0; i < count; ++i) {
+        c.id_of_index[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i);
+        c.index_of_id[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i);
+    }
+    c.fresh_id = static_cast<std::uint32_t>(count);
+}
+
+void place_numbered_objects(OverlayCache& c, const Track& t, int first_row, int last_row) {
+    for (int i = 0; i < t.object_count; ++i) {
+        const Object& o = t.objects[static_cast<std::size_t>(i)];
+        const auto id = static_cast<std::size_t>(i);
+        if (!std::isfinite(o.x) || !std::isfinite(o.y)) {
+            if (first_row == 0) {
+                c.cell_of_id[id] = OverlayCache::no_cell;
+            }
+            continue;
+        }
+        const int row = object_cell_column(o.y);
+        if (row < first_row || row > last_row) {
+            continue;
+        }
+        const int cell = row * tiles_per_side + object_cell_column(o.x);
+        c.cell_of_id[id] = static_cast<std::uint16_t>(cell);
+        c.object_cells[static_cast<std::size_t>(cell)].push_back(
+            {o.x, o.y, static_cast<std::uint32_t>(i)});
+    }
+}
+
 } // namespace cs::overlay_index
 
 namespace cs {

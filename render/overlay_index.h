@@ -163,5 +163,10 @@ int object_cell_column(float v);
 void place_object(OverlayCache& c, const Track& t, std::uint32_t id);
 void unplace_object(OverlayCache& c, std::uint32_t id);
 void reset_object_ids(OverlayCache& c);
+// After reset_object_ids: gives the objects their list indices as ids, in order, and enters
+// those whose cell lies in the cell rows first_row..last_row (and, with the first row, those at
+// no finite place) in their cells. Parts with rows apart can run at once.
+void number_objects(OverlayCache& c, int count);
+void place_numbered_objects(OverlayCache& c, const Track& t, int first_row, int last_row);
 
 } // namespace cs::overlay_index

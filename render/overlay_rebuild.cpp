@@ -73,23 +73,34 @@ void for_each_element_down(const OverlayCache& c, int k, F f) {
     }
 }
 
+using TileFlags = std::array<std::uint8_t, tiles_per_side * tiles_per_side>;
+
 // Once level k is drawn in the tile rows first..last: where none of its elements drew, it
-// shows the level below; where only one did, that element lies on the level below.
-void finish_level(OverlayCache& c, int k, int first, int last) {
+// shows the level below; where only one did, that element lies on the level below. The cells
+// are not cleared before the rebuild: a cell no element drew in is set whole, and a tile that
+// held anything before (was_used) but holds nothing now is cleared.
+void finish_level(OverlayCache& c, int k, int first, int last, const TileFlags& was_used) {
     CoverLevel& level = c.level[static_cast<std::size_t>(k)];
     const CoverLevel* below = k > 0 ? &c.level[static_cast<std::size_t>(k - 1)] : nullptr;
     for (int tile = first * tiles_per_side; tile < (last + 1) * tiles_per_side; ++tile) {
         const auto t = static_cast<std::size_t>(tile);
         const bool below_used = below != nullptr && below->used[t] != 0;
         if (level.used[t] == 0 && !below_used) {
-            continue; // nothing drawn here, on this level or below
+            // Nothing drawn here, on this level or below.
+            if (was_used[t] != 0) {
+                for_each_pixel_of_tile(
+                    tile, [&](int, int, std::size_t p) { level.cells[p] = CoverCell{}; });
+            }
+            continue;
         }
         level.used[t] = 1;
         for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
             CoverCell& cell = level.cells[p];
-            if (cell.last == CoverCell::no_element) {
+            const TopDown mark = c.marks[p];
+            if (mark == TopDown::free) {
+                cell = CoverCell{};
                 cell.cover = below_used ? below->cells[p].cover : OverlayCache::untouched;
-            } else if (c.marks[p] == TopDown::top) {
+            } else if (mark == TopDown::top) {
                 cell.under = CoverCell::level_below;
             }
         });
@@ -160,16 +171,15 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
             return false;
         }
     };
-    // The cover of these rows from nothing: only tiles used before hold anything.
-    for (CoverLevel& level : c.level) {
+    // The cover of these rows from nothing: the tiles used before are cleared as the levels
+    // are finished.
+    std::array<TileFlags, OverlayCache::levels> was_used{};
+    for (std::size_t k = 0; k < was_used.size(); ++k) {
         for (int tile = (top >> tile_shift) * tiles_per_side;
              tile < ((bottom >> tile_shift) + 1) * tiles_per_side; ++tile) {
-            std::uint8_t& used = level.used[static_cast<std::size_t>(tile)];
-            if (used != 0) {
-                for_each_pixel_of_tile(
-                    tile, [&](int, int, std::size_t p) { level.cells[p] = CoverCell{}; });
-                used = 0;
-            }
+            std::uint8_t& used = c.level[k].used[static_cast<std::size_t>(tile)];
+            was_used[k][static_cast<std::size_t>(tile)] = used;
+            used = 0;
         }
     }
     for (int k = 0; k < OverlayCache::levels; ++k) {
@@ -210,7 +220,8 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
                               [&](int tile) { drawn.used[static_cast<std::size_t>(tile)] = 1; });
             }
         });
-        finish_level(c, k, top >> tile_shift, bottom >> tile_shift);
+        finish_level(c, k, top >> tile_shift, bottom >> tile_shift,
+                     was_used[static_cast<std::size_t>(k)]);
     }
     OverlayCache::band_state = nullptr;
     // The image as the top level of the cover leaves it.
@@ -273,15 +284,16 @@ void rebuild_overlays(const Canvas& canvas) {
     c.pit_points = t.ai_pit_line_count;
     const bool two_bands =
         c.pits + c.objects + c.checkpoints + c.ai_points + c.pit_points >= elements_for_two_bands;
-    // The objects' ids, and what the other elements are drawn from (objects are reported
-    // before they change): apart, so on both threads of a busy track.
+    // The objects' ids and cells, and what the other elements are drawn from (objects are
+    // reported before they change): the ids first, then each thread the cells of half the
+    // rows, the second also the rest.
+    number_objects(c, c.objects);
     auto prepare = [&](int part) {
         if (part == 0) {
-            for (int i = 0; i < c.objects; ++i) {
-                new_object_id(c, t, i);
-            }
+            place_numbered_objects(c, t, 0, half_tile_rows - 1);
             return;
         }
+        place_numbered_objects(c, t, half_tile_rows, tiles_per_side - 1);
         auto remember = [&](Layer layer, int first, int end) {
             for (int i = first; i < end; ++i) {
                 remember_drawn(c, t, reference(layer, static_cast<std::uint32_t>(i)));
