@@ -195,7 +195,9 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
         CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
         state.cells = drawn.cells.data();
         state.marks = c.marks.data();
-        state.known_blocks = c.known_blocks.data();
+        // The lines of the other levels are a pixel wide and never fill a block: their strokes
+        // are not tested for passing over.
+        state.known_blocks = k == 0 ? c.known_blocks.data() : nullptr;
         for_each_element_down(c, k, [&](std::uint32_t ref) {
             if (!whole && misses_band(ref)) {
                 keep(ref, PixelBox{});

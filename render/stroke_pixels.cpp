@@ -98,7 +98,8 @@ class RebuildPut {
     // drawn) lies in the band and in blocks whose every pixel is known: nothing the stroke
     // would draw shows, so it is passed over and only its box counts.
     bool pass_over(long long left, long long top, long long right, long long bottom) {
-        if (left < 0 || right > last_pixel || top < top_ || bottom > bottom_) {
+        if (known_blocks_ == nullptr || left < 0 || right > last_pixel || top < top_ ||
+            bottom > bottom_) {
             return false;
         }
         constexpr int shift = OverlayCache::block_shift;
@@ -181,6 +182,12 @@ class RebuildPut {
         draw(open);
     }
 
+    // Draws pixel p, which lies in the band.
+    void draw_one(std::uint32_t p) {
+        OpenPixels open;
+        gather(open, p);
+        draw(open);
+    }
     // Whether a box lies in the band, where a stroke whose box it is needs no checks.
     bool holds(long long left, long long top, long long right, long long bottom) const {
         return left >= 0 && right <= last_pixel && top >= top_ && bottom <= bottom_;
@@ -360,10 +367,11 @@ void put_steps(Steps steps, float a0, float b0, float a_span, float b_span, Run 
     }
 }
 
-// How a segment's steps (along the columns or the rows) fit what put writes: passed over,
-// inside the band (drawn without checks), or partly outside it. Along a segment the other
-// coordinate never falls and then rises again, so the first and last step bound its pixels.
-enum class StepsFit { passed_over, inside, partly };
+// How a segment's steps (along the columns or the rows) fit what put writes: done (passed
+// over, or its one step drawn), inside the band (drawn without checks), or partly outside it.
+// Along a segment the other coordinate never falls and then rises again, so the first and last
+// step bound its pixels.
+enum class StepsFit { done, inside, partly };
 template <typename Put>
 StepsFit fit_steps(Put& put, Steps steps, bool by_columns, float a0, float b0, float a_span,
                    float b_span) {
@@ -380,10 +388,15 @@ StepsFit fit_steps(Put& put, Steps steps, bool by_columns, float a0, float b0, f
         const long long left = by_columns ? steps.first : lo, right = by_columns ? steps.last : hi;
         const long long top = by_columns ? lo : steps.first, bottom = by_columns ? hi : steps.last;
         if (put.pass_over(left, top, right, bottom)) {
-            return StepsFit::passed_over;
+            return StepsFit::done;
         }
         if (put.holds(left, top, right, bottom)) {
             put.keep(left, top, right, bottom);
+            if (steps.first == steps.last) {
+                // A segment shorter than a pixel, as the driving line's mostly are.
+                put.draw_one(static_cast<std::uint32_t>(top * image_size + left));
+                return StepsFit::done;
+            }
             return StepsFit::inside;
         }
         return StepsFit::partly;
@@ -424,7 +437,7 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
         }
         const Steps columns = columns_within(canvas, put, ax, bx);
         const StepsFit fit = fit_steps(put, columns, true, ax, ay, bx - ax, by - ay);
-        if (fit == StepsFit::passed_over) {
+        if (fit == StepsFit::done) {
             return;
         }
         if constexpr (Put::passes_over) {
@@ -452,7 +465,7 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
     const Steps rows = rows_within(canvas, put, ay, by);
     const StepsFit fit = fit_steps(put, rows, false, ay, ax, by - ay, bx - ax);
-    if (fit == StepsFit::passed_over) {
+    if (fit == StepsFit::done) {
         return;
     }
     if constexpr (Put::passes_over) {
