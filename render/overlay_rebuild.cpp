@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
+#include <vector>
 
 #include "render/overlay.h"
 #include "render/overlay_index.h"
@@ -320,27 +322,37 @@ void rebuild_overlays(const Canvas& canvas) {
     } else {
         draw_band(canvas, 0, 0, image_size - 1);
     }
-    // The tile lists in drawing order, from the boxes both threads kept: each thread fills
-    // the lists of its own half of the tiles, the first also the list of large elements and
-    // the elements' boxes.
+    // The tile lists in drawing order, from the boxes both threads kept: each thread fills the
+    // lists of its own half of the tiles, from the elements its band drew in, and keeps the
+    // boxes (and takes the large elements) of those the first band did not draw in (the first
+    // thread) or the second did (the second); an element no band drew in has an empty box, kept
+    // by the first thread. The large elements of each thread are merged in drawing order.
+    std::array<std::array<std::vector<std::uint32_t>, OverlayCache::levels>, 2> large;
     auto index_half = [&](int half, int first_row, int last_row) {
         for_each_element(c, [&](std::uint32_t ref) {
             const std::size_t slot = slot_of(ref);
-            const PixelBox box = two_bands ? merged(c.band_boxes[0][slot], c.band_boxes[1][slot])
-                                           : c.band_boxes[0][slot];
-            if (half == 0) {
+            const PixelBox own = c.band_boxes[static_cast<std::size_t>(half)][slot];
+            const PixelBox second = two_bands ? c.band_boxes[1][slot] : PixelBox{};
+            const bool keeps_box = half == 0 ? second.empty() : !own.empty();
+            if (own.empty() && !keeps_box) {
+                return; // the other thread's
+            }
+            const PixelBox box = two_bands ? merged(c.band_boxes[0][slot], second) : own;
+            if (keeps_box) {
                 box_of(c, ref) = box;
             }
             if (box.empty()) {
                 return;
             }
-            CoverLevel& level = level_for(c, ref);
+            const int k = level_of(layer_of(ref));
             if (is_large(box)) {
-                if (half == 0) {
-                    level.large.push_back(ref);
+                if (keeps_box) {
+                    large[static_cast<std::size_t>(half)][static_cast<std::size_t>(k)].push_back(
+                        ref);
                 }
                 return;
             }
+            CoverLevel& level = c.level[static_cast<std::size_t>(k)];
             TileBox rows = box.tiles();
             rows.top = std::max<std::int16_t>(rows.top, static_cast<std::int16_t>(first_row));
             rows.bottom = std::min<std::int16_t>(rows.bottom, static_cast<std::int16_t>(last_row));
@@ -355,6 +367,12 @@ void rebuild_overlays(const Canvas& canvas) {
         });
     } else {
         index_half(0, 0, tiles_per_side - 1);
+    }
+    for (std::size_t k = 0; k < c.level.size(); ++k) {
+        std::merge(large[0][k].begin(), large[0][k].end(), large[1][k].begin(), large[1][k].end(),
+                   std::back_inserter(c.level[k].large), [&](std::uint32_t a, std::uint32_t b) {
+                       return order_key(c, a) < order_key(c, b);
+                   });
     }
     c.changed_objects.clear();
     ++c.generation;

@@ -414,6 +414,32 @@ bool pass_over_circle(Put& put, long long x0, long long y0, int r) {
     }
 }
 
+// The steps of a segment along its main axis (the columns or the rows) from a0, where the
+// other axis is b0, handed to put: passed over, drawn inside the band without checks, or
+// drawn with them.
+template <bool by_columns, typename Put>
+void segment_steps(Put& put, Steps steps, float a0, float b0, float a_span, float b_span) {
+    const StepsFit fit = fit_steps(put, steps, by_columns, a0, b0, a_span, b_span);
+    if (fit == StepsFit::done) {
+        return;
+    }
+    if constexpr (Put::passes_over) {
+        if (fit == StepsFit::inside) {
+            put_steps(steps, a0, b0, a_span, b_span, [&](long long first, int n, const int* other) {
+                put.template inside<by_columns>(first, n, other);
+            });
+            return;
+        }
+    }
+    put_steps(steps, a0, b0, a_span, b_span, [&](long long first, int n, const int* other) {
+        if constexpr (by_columns) {
+            put.along_columns(first, n, other);
+        } else {
+            put.along_rows(first, n, other);
+        }
+    });
+}
+
 // The pixels of a segment whose end points are finite, handed to put a run at a time.
 template <typename Put>
 void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2, Put& put) {
@@ -435,23 +461,7 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
         if (reach.first > reach.last) {
             return;
         }
-        const Steps columns = columns_within(canvas, put, ax, bx);
-        const StepsFit fit = fit_steps(put, columns, true, ax, ay, bx - ax, by - ay);
-        if (fit == StepsFit::done) {
-            return;
-        }
-        if constexpr (Put::passes_over) {
-            if (fit == StepsFit::inside) {
-                put_steps(columns, ax, ay, bx - ax, by - ay,
-                          [&](long long first, int n, const int* rows) {
-                              put.template inside<true>(first, n, rows);
-                          });
-                return;
-            }
-        }
-        put_steps(columns, ax, ay, bx - ax, by - ay, [&](long long first, int n, const int* rows) {
-            put.along_columns(first, n, rows);
-        });
+        segment_steps<true>(put, columns_within(canvas, put, ax, bx), ax, ay, bx - ax, by - ay);
         return;
     }
     // Mostly vertical: one pixel per row, from the top end to the bottom end. With no
@@ -463,23 +473,7 @@ void segment_pixels(const Canvas& canvas, float x1, float y1, float x2, float y2
     const bool first_top = y1 < y2;
     const float ax = first_top ? x1 : x2, ay = first_top ? y1 : y2;
     const float bx = first_top ? x2 : x1, by = first_top ? y2 : y1;
-    const Steps rows = rows_within(canvas, put, ay, by);
-    const StepsFit fit = fit_steps(put, rows, false, ay, ax, by - ay, bx - ax);
-    if (fit == StepsFit::done) {
-        return;
-    }
-    if constexpr (Put::passes_over) {
-        if (fit == StepsFit::inside) {
-            put_steps(rows, ay, ax, by - ay, bx - ax,
-                      [&](long long first, int n, const int* columns) {
-                          put.template inside<false>(first, n, columns);
-                      });
-            return;
-        }
-    }
-    put_steps(rows, ay, ax, by - ay, bx - ax, [&](long long first, int n, const int* columns) {
-        put.along_rows(first, n, columns);
-    });
+    segment_steps<false>(put, rows_within(canvas, put, ay, by), ay, ax, by - ay, bx - ax);
 }
 
 // The steps first..last (within the image) along one axis of a circle around centre, with
