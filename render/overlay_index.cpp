@@ -270,15 +270,30 @@ int object_cell_column(float v) {
                                                    : static_cast<int>(v) >> tile_shift;
 }
 
+namespace {
+
+// Enters object o, of this id, in cell (no_cell: none).
+void place_in(OverlayCache& c, const Object& o, std::uint32_t id, std::uint16_t cell) {
+    c.cell_of_id[id] = cell;
+    if (cell != OverlayCache::no_cell) {
+        c.object_cells[cell].push_back({o.x, o.y, id});
+    }
+}
+
+// The cell where an object stands, or no_cell for one at no finite place.
+std::uint16_t cell_of(const Object& o) {
+    if (!std::isfinite(o.x) || !std::isfinite(o.y)) {
+        return OverlayCache::no_cell;
+    }
+    return static_cast<std::uint16_t>(object_cell_column(o.y) * tiles_per_side +
+                                      object_cell_column(o.x));
+}
+
+} // namespace
+
 void place_object(OverlayCache& c, const Track& t, std::uint32_t id) {
     const Object& o = t.objects[c.index_of_id[id]];
-    if (!std::isfinite(o.x) || !std::isfinite(o.y)) {
-        c.cell_of_id[id] = OverlayCache::no_cell;
-        return;
-    }
-    const int cell = object_cell_column(o.y) * tiles_per_side + object_cell_column(o.x);
-    c.cell_of_id[id] = static_cast<std::uint16_t>(cell);
-    c.object_cells[static_cast<std::size_t>(cell)].push_back({o.x, o.y, id});
+    place_in(c, o, id, cell_of(o));
 }
 
 void unplace_object(OverlayCache& c, std::uint32_t id) {
@@ -315,21 +330,11 @@ void number_objects(OverlayCache& c, int count) {
 void place_numbered_objects(OverlayCache& c, const Track& t, int first_row, int last_row) {
     for (int i = 0; i < t.object_count; ++i) {
         const Object& o = t.objects[static_cast<std::size_t>(i)];
-        const auto id = static_cast<std::size_t>(i);
-        if (!std::isfinite(o.x) || !std::isfinite(o.y)) {
-            if (first_row == 0) {
-                c.cell_of_id[id] = OverlayCache::no_cell;
-            }
-            continue;
+        const std::uint16_t cell = cell_of(o);
+        const int row = cell == OverlayCache::no_cell ? 0 : cell / tiles_per_side;
+        if (row >= first_row && row <= last_row) {
+            place_in(c, o, static_cast<std::uint32_t>(i), cell);
         }
-        const int row = object_cell_column(o.y);
-        if (row < first_row || row > last_row) {
-            continue;
-        }
-        const int cell = row * tiles_per_side + object_cell_column(o.x);
-        c.cell_of_id[id] = static_cast<std::uint16_t>(cell);
-        c.object_cells[static_cast<std::size_t>(cell)].push_back(
-            {o.x, o.y, static_cast<std::uint32_t>(i)});
     }
 }
 

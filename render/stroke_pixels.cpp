@@ -98,8 +98,7 @@ class RebuildPut {
     // drawn) lies in the band and in blocks whose every pixel is known: nothing the stroke
     // would draw shows, so it is passed over and only its box counts.
     bool pass_over(long long left, long long top, long long right, long long bottom) {
-        if (known_blocks_ == nullptr || left < 0 || right > last_pixel || top < top_ ||
-            bottom > bottom_) {
+        if (known_blocks_ == nullptr || !holds(left, top, right, bottom)) {
             return false;
         }
         constexpr int shift = OverlayCache::block_shift;
@@ -165,8 +164,7 @@ class RebuildPut {
     // reaches r exactly: (r + 0.5) squared and its root are exact floats.)
     bool holds_circle(long long x0, long long y0, int r) const {
         constexpr int exact_radius = 4096;
-        return r >= 0 && r <= exact_radius && x0 - r >= 0 && x0 + r <= last_pixel &&
-               y0 - r >= top_ && y0 + r <= bottom_;
+        return r >= 0 && r <= exact_radius && holds(x0 - r, y0 - r, x0 + r, y0 + r);
     }
     // The pixels of a run of two arcs of such a circle around pixel centre: at step k, the
     // pixels centre + (first + k) * along +- distance[k] * across.
