@@ -169,6 +169,8 @@ struct CoverLevel {
     std::array<std::uint8_t, 1024> changed{};
 };
 
+class RebuildPut;
+
 // The drawing target and, while drawing one element, its level, order key and box, and the
 // rectangle the drawing may write. A cache line of its own, so that two bands drawing at
 // once never share one.
@@ -182,11 +184,9 @@ struct alignas(64) PlotState {
     // are cut to it). While rebuilding: the band of rows this state draws.
     int clip_left = 0, clip_top = 0, clip_right = -1, clip_bottom = -1;
     // While rebuilding: the pixels the element being drawn marked (see draw_top_down), and
-    // the cells of the level being drawn, its marks and its known blocks.
+    // the writer of its strokes.
     MarkedPixels* drawn_now = nullptr;
-    CoverCell* cells = nullptr;
-    TopDown* marks = nullptr;
-    const std::uint64_t* known_blocks = nullptr;
+    RebuildPut* writer = nullptr;
 };
 
 struct OverlayCache {
@@ -265,14 +265,29 @@ struct OverlayCache {
     static_assert(block_words_per_row == 2); // a box's blocks lie in one word or two
     std::vector<std::uint8_t> known_counts;
     std::vector<std::uint64_t> known_blocks;
-    // Counts pixel p in its block when it became known.
-    void count_known(std::uint32_t p, bool known) {
-        const std::uint32_t bx = (p & 511) >> block_shift, by = p >> (9 + block_shift);
-        std::uint8_t& count = known_counts[by * blocks_per_side + bx];
-        count = static_cast<std::uint8_t>(count + known);
-        if (known && count == 1 << (2 * block_shift)) {
-            known_blocks[by * block_words_per_row + (bx >> 6)] |= std::uint64_t{1} << (bx & 63);
+    // Settles the pixels the element just drawn marked, as later elements lie below it, and
+    // counts those that became known in their blocks. (Half of them become known, in no order
+    // a branch could guess: each is counted. The arrays are read through locals, as the
+    // stores of bytes could otherwise change them for all the compiler knows.)
+    void settle(MarkedPixels& drawn) {
+        TopDown* const mark_of = marks.data();
+        std::uint8_t* const counts = known_counts.data();
+        std::uint64_t* const blocks = known_blocks.data();
+        const std::uint32_t* const slots = drawn.slots.data();
+        const std::size_t n = drawn.count;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint32_t p = slots[i];
+            const TopDown mark = settled(mark_of[p]);
+            mark_of[p] = mark;
+            const bool known = mark == TopDown::known;
+            const std::uint32_t bx = (p & 511) >> block_shift, by = p >> (9 + block_shift);
+            std::uint8_t& count = counts[by * blocks_per_side + bx];
+            count = static_cast<std::uint8_t>(count + known);
+            if (known && count == 1 << (2 * block_shift)) {
+                blocks[by * block_words_per_row + (bx >> 6)] |= std::uint64_t{1} << (bx & 63);
+            }
         }
+        drawn.count = 0;
     }
     // The bytes the cover takes: its levels' cells and the rebuild's marks and known blocks.
     std::size_t cover_bytes() const {

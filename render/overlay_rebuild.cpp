@@ -10,6 +10,7 @@
 
 #include "render/overlay.h"
 #include "render/overlay_index.h"
+#include "render/rebuild_put.h"
 #include "render/worker.h"
 
 namespace cs {
@@ -195,11 +196,11 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
                   c.known_blocks.begin() + block_end * OverlayCache::block_words_per_row, 0);
         state.drawing_level = k;
         CoverLevel& drawn = c.level[static_cast<std::size_t>(k)];
-        state.cells = drawn.cells.data();
-        state.marks = c.marks.data();
         // The lines of the other levels are a pixel wide and never fill a block: their strokes
         // are not tested for passing over.
-        state.known_blocks = k == 0 ? c.known_blocks.data() : nullptr;
+        RebuildPut writer(state, drawn.cells.data(), c.marks.data(),
+                          k == 0 ? c.known_blocks.data() : nullptr);
+        state.writer = &writer;
         for_each_element_down(c, k, [&](std::uint32_t ref) {
             if (!whole && misses_band(ref)) {
                 keep(ref, PixelBox{});
@@ -207,16 +208,11 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
             }
             state.current_ref = ref;
             begin_box(c);
+            writer.begin(ref);
             draw_element(canvas, ref);
-            // What the element marked is settled: later elements lie below it. (Half the
-            // pixels become known, in no order a branch could guess: each is counted.)
-            for (std::size_t i = 0; i < drawn_now.count; ++i) {
-                const std::uint32_t p = drawn_now.slots[i];
-                TopDown& mark = c.marks[p];
-                mark = settled(mark);
-                c.count_known(p, mark == TopDown::known);
-            }
-            drawn_now.count = 0;
+            writer.end();
+            // What the element marked is settled: later elements lie below it.
+            c.settle(drawn_now);
             const PixelBox box = finished_box(c);
             keep(ref, box);
             if (!box.empty()) {
@@ -224,6 +220,7 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
                               [&](int tile) { drawn.used[static_cast<std::size_t>(tile)] = 1; });
             }
         });
+        state.writer = nullptr;
         finish_level(c, k, top >> tile_shift, bottom >> tile_shift,
                      was_used[static_cast<std::size_t>(k)]);
     }
