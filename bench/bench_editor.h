@@ -16,6 +16,7 @@
 #include "editor/setup.h"
 #include "editor/view_commands.h"
 #include "render/overlay.h"
+#include "render/overlay_rebuild.h"
 #include "resources/control_ids.h"
 
 namespace cs::bench {
@@ -55,6 +56,8 @@ struct BenchEditor {
     void redraw_after_direct_change() {
         invalidate_overlays(canvas_of(*editor));
         full_redraw(*editor);
+        // The tile lists the redraw leaves for the first change to make.
+        complete_index(canvas_of(*editor));
         // As after a load: the history starts on the track as written.
         start_history(*editor);
     }

@@ -64,6 +64,20 @@ void BM_FullRedrawHeavyLiteral(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRedrawHeavyLiteral)->Unit(benchmark::kMillisecond);
 
+// The first overlay pass after a full redraw, with nothing changed: it makes the tile lists
+// that the redraw left for the first change.
+void BM_FirstPassAfterFullRedrawHeavy(benchmark::State& state) {
+    Fixture f(true);
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.ui.clock += 100;
+        cs::full_redraw(*f.editor);
+        state.ResumeTiming();
+        cs::redraw_overlays(canvas_of(*f.editor));
+    }
+}
+BENCHMARK(BM_FirstPassAfterFullRedrawHeavy)->Unit(benchmark::kMillisecond);
+
 void BM_RedrawOverlaysHeavy(benchmark::State& state) {
     Fixture f(true);
     for (auto _ : state) {

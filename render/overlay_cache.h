@@ -198,6 +198,10 @@ struct OverlayCache {
     static constexpr int levels = 3;
 
     bool valid = false; // false: the next pass redraws everything and rebuilds the cache
+    // True while the boxes and tile lists of the last rebuild are still to be made from the
+    // bands' boxes (one band's, or two).
+    bool index_due = false;
+    bool index_in_two_bands = false;
     std::array<CoverLevel, levels> level;
 
     // The boxes of what each element drew at the last pass.

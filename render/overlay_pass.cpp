@@ -340,6 +340,7 @@ void replay_level(const Canvas& canvas, int k) {
 void incremental_pass(const Canvas& canvas) {
     OverlayCache& c = cache_of(canvas);
     Renderer& r = canvas.renderer;
+    complete_index(canvas);
     if (!take_list_changes(canvas)) {
         rebuild_overlays(canvas);
         return;
@@ -397,6 +398,7 @@ void note_object_removed(const Canvas& canvas, int index) {
         c->valid = false;
         return;
     }
+    complete_index(canvas);
     const std::uint32_t id = c->id_of_index[static_cast<std::size_t>(index)];
     unindex(canvas, reference(Layer::objects, id));
     unplace_object(*c, id);
@@ -415,6 +417,7 @@ void note_objects_changed(const Canvas& canvas, int first, int last) {
     if (c == nullptr || !c->valid) {
         return;
     }
+    complete_index(canvas);
     for (int i = std::max(first, 0); i <= last && i < c->objects; ++i) {
         const std::uint32_t id = c->id_of_index[static_cast<std::size_t>(i)];
         if (std::find(c->changed_objects.begin(), c->changed_objects.end(), id) ==

@@ -268,10 +268,6 @@ void rebuild_overlays(const Canvas& canvas) {
     OverlayCache& c = cache_of(canvas);
     const Track& t = canvas.track;
     for (CoverLevel& level : c.level) {
-        for (auto& list : level.tiles) {
-            list.clear();
-        }
-        level.large.clear();
         level.resolve.clear();
         level.changed.fill(0);
         level.stale.fill(0);
@@ -318,6 +314,28 @@ void rebuild_overlays(const Canvas& canvas) {
         });
     } else {
         draw_band(canvas, 0, 0, image_size - 1);
+    }
+    // The boxes and tile lists follow from the bands' boxes when a change first needs them:
+    // the picture does not, and a run of full redraws (a slider dragged) needs them never.
+    c.index_due = true;
+    c.index_in_two_bands = two_bands;
+    c.changed_objects.clear();
+    ++c.generation;
+    c.valid = true;
+}
+
+void complete_index(const Canvas& canvas) {
+    OverlayCache& c = cache_of(canvas);
+    if (!c.index_due) {
+        return;
+    }
+    c.index_due = false;
+    const bool two_bands = c.index_in_two_bands;
+    for (CoverLevel& level : c.level) {
+        for (auto& list : level.tiles) {
+            list.clear();
+        }
+        level.large.clear();
     }
     // The tile lists in drawing order, from the boxes both threads kept: each thread fills the
     // lists of its own half of the tiles, from the elements its band drew in, and keeps the
@@ -371,9 +389,6 @@ void rebuild_overlays(const Canvas& canvas) {
                        return order_key(c, a) < order_key(c, b);
                    });
     }
-    c.changed_objects.clear();
-    ++c.generation;
-    c.valid = true;
 }
 
 } // namespace cs
