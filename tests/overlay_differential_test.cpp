@@ -148,23 +148,31 @@ TEST_F(OverlayDifferential, PixelsTheLinesLeaveFollowTheElementsBelow) {
 // same. Objects from all through the pile move within it, and the objects above are replayed
 // over their tiles; then the pile goes from the top, a hundred or so at a time, and what lay
 // under shows again.
+// A pile of objects of every kind, enough elements for two bands, where they meet.
+constexpr int pile = 2500;
+constexpr float pile_low = 200.0f, pile_high = 312.0f;
+void lay_pile(Track& t) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> place(pile_low, pile_high), turn(0.0f, 6.3f);
+    t.object_count = pile;
+    for (int i = 0; i < pile; ++i) {
+        t.objects[i] = Object{place(random), place(random), turn(random),
+                              static_cast<std::uint8_t>(i % object_kind_count)};
+    }
+    // Low in the pile, a palm tree whose stem ends one column past its ring, in the first
+    // column of a tile (256).
+    t.objects[7] = Object{234.5f, 250.5f, 0.0f, palm_tree};
+}
+
 TEST_F(OverlayDifferential, ObjectsHiddenAtTheRebuildShowWhenThoseAboveGo) {
-    constexpr int pile = 2500; // enough elements for two bands
     constexpr int moves = 12;
     expect_same_after(
         [](Editor& e, int step) {
             Track& t = e.track;
             std::mt19937 random(static_cast<std::uint32_t>(7 + step));
-            std::uniform_real_distribution<float> place(200.0f, 312.0f), turn(0.0f, 6.3f);
+            std::uniform_real_distribution<float> place(pile_low, pile_high);
             if (step == 0) {
-                t.object_count = pile;
-                for (int i = 0; i < pile; ++i) {
-                    t.objects[i] = Object{place(random), place(random), turn(random),
-                                          static_cast<std::uint8_t>(i % object_kind_count)};
-                }
-                // Low in the pile, a palm tree whose stem ends one column past its ring, in
-                // the first column of a tile (256).
-                t.objects[7] = Object{234.5f, 250.5f, 0.0f, palm_tree};
+                lay_pile(t);
             } else if (step <= moves) {
                 const int i = 7 + 197 * step;
                 note_objects_changed(canvas_of(e), i, i);
@@ -179,6 +187,25 @@ TEST_F(OverlayDifferential, ObjectsHiddenAtTheRebuildShowWhenThoseAboveGo) {
             }
         },
         1 + moves + 20);
+}
+
+// Objects taken from the middle of the pile, near its top, as the first changes after a
+// rebuild: the boxes and tile lists that their removal needs are made from the rebuild's.
+TEST_F(OverlayDifferential, ObjectsTakenOutFirstAfterARebuild) {
+    expect_same_after(
+        [](Editor& e, int step) {
+            Track& t = e.track;
+            if (step == 0) {
+                lay_pile(t);
+                return;
+            }
+            const int i = t.object_count - 3;
+            note_object_removed(canvas_of(e), i);
+            std::copy(t.objects.begin() + i + 1, t.objects.begin() + t.object_count,
+                      t.objects.begin() + i);
+            --t.object_count;
+        },
+        3);
 }
 
 // A rebuild keeps, under the element on top of a pixel, what the one below it drew there, so
