@@ -96,7 +96,16 @@ void finish_level(OverlayCache& c, int k, int first, int last, const TileFlags& 
             }
             continue;
         }
-        level.used[t] = 1;
+        if (level.used[t] == 0) {
+            // Nothing of this level here: the level below shows (no mark needs reading).
+            level.used[t] = 1;
+            for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
+                CoverCell& cell = level.cells[p];
+                cell = CoverCell{};
+                cell.cover = below->cells[p].cover;
+            });
+            continue;
+        }
         for_each_pixel_of_tile(tile, [&](int, int, std::size_t p) {
             CoverCell& cell = level.cells[p];
             const TopDown mark = c.marks[p];
