@@ -303,7 +303,7 @@ void draw_line_piece(const Canvas& canvas, const LinePoint& a, const LinePoint& 
 void draw_ai_segment(const Canvas& canvas, int i) {
     const Track& t = canvas.track;
     if (canvas.view.show_ai_line && i >= 1 && i < t.ai_line_count) {
-        draw_line_piece(canvas, t.ai_line[i - 1], t.ai_line[i], 0xFFFF00);
+        draw_line_piece(canvas, t.ai_line[i - 1], t.ai_line[i], ai_line_rgb);
     }
 }
 

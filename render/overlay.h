@@ -24,7 +24,9 @@ void draw_checkpoint(const Canvas& canvas, float x1, float y1, float x2, float y
                      int index);
 void draw_ai_lines(const Canvas& canvas);
 // The pieces of the driving lines, as draw_ai_lines draws them: segment i of the AI line
-// joins points i - 1 and i; the closing segment joins the last point to point 0.
+// joins points i - 1 and i, in this colour; the closing segment joins the last point to
+// point 0.
+inline constexpr std::uint32_t ai_line_rgb = 0xFFFF00;
 void draw_ai_segment(const Canvas& canvas, int i);
 void draw_ai_closing_segment(const Canvas& canvas);
 void draw_pit_line_segment(const Canvas& canvas, int j);

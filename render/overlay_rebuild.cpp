@@ -165,6 +165,11 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
         return y + reach[kind] < static_cast<float>(top) ||
                y - reach[kind] > static_cast<float>(bottom);
     };
+    // A segment's rows lie within a pixel or two of its end points' rows.
+    auto segment_misses_band = [&](const LinePoint& a, const LinePoint& b) {
+        return std::max(a.y, b.y) + 3.0f < static_cast<float>(top) ||
+               std::min(a.y, b.y) - 3.0f > static_cast<float>(bottom);
+    };
     auto misses_band = [&](std::uint32_t ref) {
         switch (layer_of(ref)) {
         case Layer::objects: {
@@ -173,12 +178,8 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
         }
         case Layer::pits:
             return out_of_band(t.pits[index_in(ref)].y, pit_kind);
-        case Layer::ai_segments: {
-            // A segment's rows lie within a pixel or two of its end points' rows.
-            const float y1 = t.ai_line[index_in(ref) - 1].y, y2 = t.ai_line[index_in(ref)].y;
-            return std::max(y1, y2) + 3.0f < static_cast<float>(top) ||
-                   std::min(y1, y2) - 3.0f > static_cast<float>(bottom);
-        }
+        case Layer::ai_segments:
+            return segment_misses_band(t.ai_line[index_in(ref) - 1], t.ai_line[index_in(ref)]);
         default:
             return false;
         }
@@ -210,25 +211,45 @@ void draw_band(const Canvas& canvas, int band, int top, int bottom) {
         RebuildPut writer(state, drawn.cells.data(), c.marks.data(),
                           k == 0 ? c.known_blocks.data() : nullptr);
         state.writer = &writer;
-        for_each_element_down(c, k, [&](std::uint32_t ref) {
-            if (!whole && misses_band(ref)) {
-                keep(ref, PixelBox{});
-                return;
-            }
-            state.current_ref = ref;
-            begin_box(c);
-            writer.begin(ref);
-            draw_element(canvas, ref);
-            writer.end();
-            // What the element marked is settled: later elements lie below it.
+        // Once an element is drawn, what it marked is settled (later elements lie below it),
+        // and its box is kept.
+        auto drawn_in = [&](std::uint32_t ref, const PixelBox& box) {
             c.settle(drawn_now);
-            const PixelBox box = finished_box(c);
             keep(ref, box);
             if (!box.empty()) {
                 for_each_tile(box.tiles(),
                               [&](int tile) { drawn.used[static_cast<std::size_t>(tile)] = 1; });
             }
-        });
+        };
+        if (k == 1 && canvas.view.show_ai_line) {
+            // The driving line's segments, straight to the writer: a long line has tens of
+            // thousands, most shorter than a pixel.
+            for (int i = c.ai_points - 1; i >= 1; --i) {
+                const auto ref = reference(Layer::ai_segments, static_cast<std::uint32_t>(i));
+                const LinePoint& a = t.ai_line[static_cast<std::size_t>(i - 1)];
+                const LinePoint& b = t.ai_line[static_cast<std::size_t>(i)];
+                if (!whole && segment_misses_band(a, b)) {
+                    keep(ref, PixelBox{});
+                    continue;
+                }
+                writer.begin(ref);
+                rebuild_segment(canvas, writer, a.x, a.y, b.x, b.y, ai_line_rgb, DrawMode::draw);
+                drawn_in(ref, writer.box());
+            }
+        } else {
+            for_each_element_down(c, k, [&](std::uint32_t ref) {
+                if (!whole && misses_band(ref)) {
+                    keep(ref, PixelBox{});
+                    return;
+                }
+                state.current_ref = ref;
+                begin_box(c);
+                writer.begin(ref);
+                draw_element(canvas, ref);
+                writer.end();
+                drawn_in(ref, finished_box(c));
+            });
+        }
         state.writer = nullptr;
         finish_level(c, k, top >> tile_shift, bottom >> tile_shift,
                      was_used[static_cast<std::size_t>(k)]);

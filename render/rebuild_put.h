@@ -44,6 +44,15 @@ class RebuildPut {
         value_ = mode == DrawMode::erase ? OverlayCache::terrain
                                          : OverlayCache::colour_flag | rgb_of(colour);
     }
+    // The box of the element's strokes so far.
+    PixelBox box() const {
+        if (box_.right < 0) {
+            return PixelBox{};
+        }
+        return PixelBox{static_cast<std::int16_t>(box_.left), static_cast<std::int16_t>(box_.top),
+                        static_cast<std::int16_t>(box_.right),
+                        static_cast<std::int16_t>(box_.bottom)};
+    }
     // After the element's strokes: their box is added to the element's.
     void end() {
         if (box_.right >= 0) {
@@ -258,5 +267,9 @@ class RebuildPut {
     std::uint32_t value_ = 0;
     Box box_;
 };
+
+// Draws a segment with the rebuild's writer, as plot_segment does while the rebuild draws.
+void rebuild_segment(const Canvas& canvas, RebuildPut& put, float x1, float y1, float x2, float y2,
+                     std::uint32_t rgb, DrawMode mode);
 
 } // namespace cs

@@ -331,18 +331,27 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
 
 } // namespace
 
+void rebuild_segment(const Canvas& canvas, RebuildPut& put, float x1, float y1, float x2, float y2,
+                     std::uint32_t rgb, DrawMode mode) {
+    // A segment with an end point at no finite place covers no pixel.
+    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
+        return;
+    }
+    put.use(pixel_of(rgb), mode);
+    segment_pixels(canvas, x1, y1, x2, y2, put);
+}
+
 void plot_segment(const Canvas& canvas, float x1, float y1, float x2, float y2, std::uint32_t rgb,
                   DrawMode mode) {
+    if (RebuildPut* put = rebuilding(canvas)) {
+        rebuild_segment(canvas, *put, x1, y1, x2, y2, rgb, mode);
+        return;
+    }
     // A segment with an end point at no finite place covers no pixel.
     if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
         return;
     }
     const Pixel colour = pixel_of(rgb);
-    if (RebuildPut* put = rebuilding(canvas)) {
-        put->use(colour, mode);
-        segment_pixels(canvas, x1, y1, x2, y2, *put);
-        return;
-    }
     auto each = [&](long long x, long long y) { plot(canvas, x, y, colour, mode); };
     EachPixel<decltype(each)> put{each};
     segment_pixels(canvas, x1, y1, x2, y2, put);
