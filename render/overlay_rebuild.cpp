@@ -312,25 +312,16 @@ void rebuild_overlays(const Canvas& canvas) {
     const bool two_bands =
         c.pits + c.objects + c.checkpoints + c.ai_points + c.pit_points >= elements_for_two_bands;
     // The objects' ids and cells, and what the other elements are drawn from (objects are
-    // reported before they change): the ids first, then each thread the cells of half the
-    // rows, the second also the rest.
-    number_objects(c, c.objects);
+    // reported before they change): each thread the cells of half the rows, the first also
+    // the ids, the second what the others are drawn from.
     auto prepare = [&](int part) {
         if (part == 0) {
+            number_objects(c, c.objects);
             place_numbered_objects(c, t, 0, half_tile_rows - 1);
             return;
         }
         place_numbered_objects(c, t, half_tile_rows, tiles_per_side - 1);
-        auto remember = [&](Layer layer, int first, int end) {
-            for (int i = first; i < end; ++i) {
-                remember_drawn(c, t, reference(layer, static_cast<std::uint32_t>(i)));
-            }
-        };
-        remember(Layer::pits, 0, c.pits);
-        remember(Layer::checkpoints, 0, c.checkpoints);
-        remember(Layer::ai_segments, 1, c.ai_points);
-        remember(Layer::ai_closing, 0, 1);
-        remember(Layer::pit_segments, 1, c.pit_points);
+        remember_all_drawn(c, t);
     };
     if (two_bands) {
         run_both(canvas, prepare);
