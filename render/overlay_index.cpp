@@ -2,7 +2,6 @@
 // what was drawn, and the stable ids of the objects.
 #include "render/overlay_index.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "render/overlay.h"
@@ -78,17 +77,6 @@ void remember_drawn(OverlayCache& c, const Track& t, std::uint32_t ref) {
         break;
     case Layer::objects:
         break; // objects are reported before they change
-    }
-}
-
-void remember_all_drawn(OverlayCache& c, const Track& t) {
-    std::copy_n(t.pits.begin(), c.pits, c.pits_drawn.begin());
-    std::copy_n(t.checkpoints.begin(), c.checkpoints, c.checkpoints_drawn.begin());
-    // The segments and the closing one are drawn from every point of the line; the pit
-    // line's segments from all its points when it has two or more.
-    std::copy_n(t.ai_line.begin(), c.ai_points, c.ai_points_drawn.begin());
-    if (c.pit_points >= 2) {
-        std::copy_n(t.ai_pit_line.begin(), c.pit_points, c.pit_points_drawn.begin());
     }
 }
 

@@ -77,9 +77,6 @@ std::uint32_t order_key(const OverlayCache& c, std::uint32_t ref);
 void draw_element(const Canvas& canvas, std::uint32_t ref);
 // Keeps what an element is drawn from as it is now.
 void remember_drawn(OverlayCache& c, const Track& t, std::uint32_t ref);
-// The same for every element but the objects (which are reported before they change), as the
-// cache counts them.
-void remember_all_drawn(OverlayCache& c, const Track& t);
 // Inline, as the rebuild asks them of every element.
 inline PixelBox& box_of(OverlayCache& c, std::uint32_t ref) {
     const std::uint32_t i = index_in(ref);

@@ -321,7 +321,16 @@ void rebuild_overlays(const Canvas& canvas) {
             return;
         }
         place_numbered_objects(c, t, half_tile_rows, tiles_per_side - 1);
-        remember_all_drawn(c, t);
+        auto remember = [&](Layer layer, int first, int end) {
+            for (int i = first; i < end; ++i) {
+                remember_drawn(c, t, reference(layer, static_cast<std::uint32_t>(i)));
+            }
+        };
+        remember(Layer::pits, 0, c.pits);
+        remember(Layer::checkpoints, 0, c.checkpoints);
+        remember(Layer::ai_segments, 1, c.ai_points);
+        remember(Layer::ai_closing, 0, 1);
+        remember(Layer::pit_segments, 1, c.pit_points);
     };
     if (two_bands) {
         run_both(canvas, prepare);

@@ -18,14 +18,8 @@
 
 namespace cs {
 
-namespace {
-
-constexpr int last_pixel = image_last;
-
-} // namespace
-
 void plot(const Canvas& canvas, long long x, long long y, Pixel colour, DrawMode mode) {
-    if (x < 0 || x > last_pixel || y < 0 || y > last_pixel) {
+    if (x < 0 || x > image_last || y < 0 || y > image_last) {
         return;
     }
     const int px = static_cast<int>(x);
@@ -100,7 +94,7 @@ struct Steps {
 };
 Steps steps_within_image(float low, float high) {
     return Steps{std::max<long long>(truncate_to_int(low), 0),
-                 std::min<long long>(truncate_to_int(high), last_pixel)};
+                 std::min<long long>(truncate_to_int(high), image_last)};
 }
 // The same, cut to the columns (rows) that the target of put can write.
 template <typename Put>
@@ -306,9 +300,9 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
     }
     // Top and bottom arcs, unless all their rows are cut away.
     const StepRange reach =
-        put.rows(canvas, std::max(0LL, y0 - r - 1), std::min<long long>(last_pixel, y0 + r + 1));
+        put.rows(canvas, std::max(0LL, y0 - r - 1), std::min<long long>(image_last, y0 + r + 1));
     const StepRange columns =
-        put.columns(canvas, std::max(0LL, x0 - d), std::min<long long>(last_pixel, x0 + d));
+        put.columns(canvas, std::max(0LL, x0 - d), std::min<long long>(image_last, x0 + d));
     if (reach.first <= reach.last) {
         put_arc_steps(StepRange{columns.first, columns.last}, x0, radius_squared,
                       [&](long long first, int n, const int* h) {
@@ -320,7 +314,7 @@ void circle_pixels(const Canvas& canvas, int cx, int cy, int r, Put& put) {
     }
     // Left and right arcs.
     const StepRange rows =
-        put.rows(canvas, std::max(0LL, y0 - d), std::min<long long>(last_pixel, y0 + d));
+        put.rows(canvas, std::max(0LL, y0 - d), std::min<long long>(image_last, y0 + d));
     put_arc_steps(rows, y0, radius_squared, [&](long long first, int n, const int* w) {
         put.run(n, [&](int k, auto& pixel) {
             pixel(x0 + w[k], first + k);
